@@ -1,0 +1,11 @@
+#include "app/AppState.h"
+
+namespace orvane {
+
+AppState& TheAppState()
+{
+    static AppState state;
+    return state;
+}
+
+} // namespace orvane

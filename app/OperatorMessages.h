@@ -1,0 +1,23 @@
+// The one way the core talks to the operator: a message box in the GUI, a console line in the
+// CLI, a recorder in the tests.
+#pragma once
+
+#include <string>
+
+namespace orvane {
+
+enum class MessageKind {
+    Information, // information box with a single Yes button
+    Error,       // error box with a single Yes button
+    Plain,       // plain message box with an OK button
+    Question,    // confirmation with Yes and No
+};
+
+class OperatorMessages {
+public:
+    virtual ~OperatorMessages() = default;
+    // Shows text; returns true when the operator answered Yes (always true for the one-button kinds).
+    virtual bool Show(MessageKind kind, const std::string& text) = 0;
+};
+
+} // namespace orvane

@@ -1,0 +1,22 @@
+// The settings file AppDir + "Udate_VX.ini": model, option texts, port name and production ID.
+#pragma once
+
+#include "app/AppState.h"
+
+#include <string>
+
+namespace orvane {
+
+std::string SettingsFileName(const AppState& s);
+
+// Reads every key with its checks and defaults; a missing file reads as all "READ ERROR".
+void LoadSettings(AppState& s);
+
+// Writes every key, in order, keeping unknown sections, keys and comments. Throws FileError
+// naming the file; the stored file is then unchanged.
+void SaveSettings(const AppState& s);
+
+// The hand-set key fae of section IRC: false only for "0".
+bool ReadFaeFlag(const AppState& s);
+
+} // namespace orvane

@@ -1,0 +1,31 @@
+// Records what the core shows the operator and answers its questions from a script.
+#pragma once
+
+#include "app/OperatorMessages.h"
+
+#include <deque>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace orvane::test {
+
+class MessageRecorder : public OperatorMessages {
+public:
+    bool Show(MessageKind kind, const std::string& text) override
+    {
+        shown.emplace_back(kind, text);
+        if (kind != MessageKind::Question)
+            return true;
+        if (answers.empty())
+            return false;
+        const bool yes = answers.front();
+        answers.pop_front();
+        return yes;
+    }
+
+    std::vector<std::pair<MessageKind, std::string>> shown;
+    std::deque<bool> answers; // replies to Question boxes, in order; No when exhausted
+};
+
+} // namespace orvane::test
