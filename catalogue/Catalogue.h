@@ -21,6 +21,20 @@ struct SlotInfo {
     std::int32_t chipDataBase;
 };
 
+// Comparison orders of the callers that pick a model's rule, first match wins.
+// Names the settings file may keep (slot 9 is not among them).
+inline constexpr std::array<int, 30> kKnownSettingsSlots = {
+    1, 2, 3, 4, 5, 6, 7, 8, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27,
+    28, 29, 30, 31};
+// Option dialog opened after a selection is confirmed.
+inline constexpr std::array<int, 29> kSelectionDialogOrder = {
+    9, 2, 3, 4, 5, 6, 7, 8, 11, 10, 12, 14, 17, 18, 19, 20, 22, 27, 25, 26, 31, 29, 30, 23, 28, 24,
+    15, 13, 16};
+// Option dialog opened by the main window's configuration button.
+inline constexpr std::array<int, 31> kConfigButtonOrder = {
+    1, 2, 3, 4, 5, 6, 7, 8, 9, 11, 10, 12, 14, 17, 18, 19, 20, 22, 27, 25, 26, 31, 29, 30, 23, 28,
+    24, 21, 15, 13, 16};
+
 // Index slot - 1.
 const std::array<SlotInfo, kSlotCount>& SlotTable();
 
