@@ -1,0 +1,55 @@
+#include "app/ProgramFiles.h"
+
+#include "image/RomImage.h"
+#include "image/SRecordFiles.h"
+#include "options/OptionCodecs.h"
+
+#include <stdexcept>
+
+namespace orvane {
+
+void OpenProgramFile(AppState& s, const std::string& fileName, FileFormat format,
+                     OperatorMessages& messages)
+{
+    switch (format) {
+    case FileFormat::S19:
+        BlankRange(s, 0, s.RomEnd + 15);
+        LoadS19Range(s, s.RomStart, s.RomEnd, fileName);
+        break;
+    case FileFormat::Wrt:
+        BlankRange(s, 0, s.OptionAddr2Last + 15);
+        LoadWrtFile(s, fileName, messages);
+        ReadOptionTexts(s, s.RomImage[s.OptionAddr2]);
+        break;
+    case FileFormat::Bin:
+        throw std::invalid_argument("raw files are saved, not opened");
+    }
+    s.ProgramInfo = fileName;
+    ComputeChecksum(s);
+}
+
+void SaveProgramFile(const AppState& s, const std::string& fileName, FileFormat format)
+{
+    switch (format) {
+    case FileFormat::Wrt:
+        WriteWrtFile(s, s.RomStart, s.OptionAddr2Last, fileName);
+        break;
+    case FileFormat::S19:
+        WriteS19File(s, s.RomStart, s.RomEnd, fileName);
+        break;
+    case FileFormat::Bin:
+        WriteBinFile(s, fileName);
+        break;
+    }
+}
+
+std::string WithExtension(const std::string& fileName, FileFormat format)
+{
+    const std::string ext = format == FileFormat::Wrt   ? ".WRT"
+                            : format == FileFormat::S19 ? ".S19"
+                                                        : ".hex";
+    const bool has = fileName.size() >= 4 && fileName.compare(fileName.size() - 4, 4, ext) == 0;
+    return has ? fileName : fileName + ext;
+}
+
+} // namespace orvane
