@@ -35,8 +35,28 @@ inline constexpr std::array<int, 31> kConfigButtonOrder = {
     1, 2, 3, 4, 5, 6, 7, 8, 9, 11, 10, 12, 14, 17, 18, 19, 20, 22, 27, 25, 26, 31, 29, 30, 23, 28,
     24, 21, 15, 13, 16};
 
+// The selection tree: 31 nodes numbered in tree order, categories included. A model node's slot
+// is the slot whose treeNode it is (SlotOfTreeNode).
+constexpr int kTreeNodeCount = 31;
+struct TreeCategory {
+    int node;
+    const char* caption;
+};
+inline constexpr std::array<TreeCategory, 5> kTreeCategories = {{
+    {0, "AD类MCU"},
+    {8, "GPIO通用类MCU"},
+    {17, "遥控器类MCU"},
+    {26, "触摸按键类MCU"},
+    {29, "MTP类MCU"},
+}};
+// Picture of category nodes and of entries without one of their own.
+inline constexpr const char* kDefaultPicture = "pp";
+
 // Index slot - 1.
 const std::array<SlotInfo, kSlotCount>& SlotTable();
+
+// Slot shown at a model node of the selection tree; 0 for a category node or a node outside 0..30.
+int SlotOfTreeNode(int node);
 
 // ChipName equals the text of this slot.
 bool IsSlot(const AppState& s, int slot);
