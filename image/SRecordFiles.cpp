@@ -1,0 +1,138 @@
+#include "image/SRecordFiles.h"
+
+#include "app/AtomicFile.h"
+#include "app/Errors.h"
+#include "catalogue/Catalogue.h"
+#include "image/SRecordParser.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace orvane {
+namespace {
+
+// A full 64 KiB image is about 180 KiB of S-records; anything far larger is not a program file
+// and is refused before it is read into memory.
+constexpr std::size_t kMaxFileSize = 16u << 20;
+constexpr int kWrtFirstRecordLine = 3;
+constexpr int kRecordBytes = 32;
+
+std::string ReadWholeFile(const std::string& fileName)
+{
+    const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        throw FileError("无法打开文件 " + fileName + "：" + std::strerror(errno));
+    std::string text;
+    char buffer[1 << 16];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 || text.size() + static_cast<std::size_t>(n) > kMaxFileSize) {
+            const std::string reason = n < 0 ? std::strerror(errno) : "文件过大";
+            ::close(fd);
+            throw FileError("无法读取文件 " + fileName + "：" + reason);
+        }
+        if (n == 0)
+            break;
+        text.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return text;
+}
+
+// Records for from, from+32, ... below `to`. A record is clipped to the image (it may then hold
+// fewer than 32 bytes); records whose bytes are all 0xFF are left out.
+void AppendRecords(std::string& out, const AppState& s, std::int32_t from, std::int32_t to)
+{
+    for (std::int64_t a = from; a < to && a < kImageSize; a += kRecordBytes) {
+        const std::int64_t first = std::max<std::int64_t>(a, 0);
+        const std::int64_t last = std::min<std::int64_t>(a + kRecordBytes, kImageSize);
+        if (first >= last)
+            continue;
+        const auto begin = s.RomImage.begin() + first;
+        const auto end = s.RomImage.begin() + last;
+        if (std::all_of(begin, end, [](std::uint8_t b) { return b == kBlank; }))
+            continue;
+
+        const auto count = static_cast<std::uint8_t>(3 + (last - first));
+        unsigned sum = count + (first >> 8) + (first & 0xFF);
+        out += "S1";
+        AppendHexByte(out, count);
+        AppendHexByte(out, static_cast<std::uint8_t>(first >> 8));
+        AppendHexByte(out, static_cast<std::uint8_t>(first & 0xFF));
+        for (auto p = begin; p != end; ++p) {
+            AppendHexByte(out, *p);
+            sum += *p;
+        }
+        AppendHexByte(out, static_cast<std::uint8_t>(0xFF - (sum & 0xFF)));
+        out += "\r\n";
+    }
+    out += "S9030000FC\r\n";
+}
+
+// Room for every record a 64 KiB image can give, so the text is built without reallocation.
+std::string RecordBuffer()
+{
+    std::string out;
+    out.reserve(kImageSize / kRecordBytes * 76 + 64);
+    return out;
+}
+
+} // namespace
+
+void LoadS19Range(AppState& s, std::int32_t low, std::int32_t high, const std::string& fileName)
+{
+    const std::string text = ReadWholeFile(fileName);
+    SRecordReader reader(text, fileName);
+    StoreRecords(s.RomImage, reader, low, high, nullptr);
+}
+
+void LoadWrtFile(AppState& s, const std::string& fileName, OperatorMessages& messages)
+{
+    const std::string text = ReadWholeFile(fileName);
+    WrtHeader header = ParseWrtHeader(text, fileName);
+    s.ChipName = std::move(header.chipName);
+    s.ChipPin = std::move(header.chipPin);
+    UpdateAddressMap(s);
+    LoadChipFile(s);
+    SRecordReader reader(text, fileName, header.recordsOffset, kWrtFirstRecordLine);
+    StoreRecords(s.RomImage, reader, s.RomStart, s.OptionAddr2Last, &messages);
+    ApplySizeRules(s);
+}
+
+void WriteS19File(const AppState& s, std::int32_t from, std::int32_t to, const std::string& fileName)
+{
+    std::string out = RecordBuffer();
+    AppendRecords(out, s, from, to);
+    WriteFileAtomically(fileName, out);
+}
+
+void WriteWrtFile(const AppState& s, std::int32_t from, std::int32_t to, const std::string& fileName)
+{
+    // A header the reader would refuse is never written: the file could not be opened again.
+    if (s.ChipName.size() > 0xFF || !IsWrtHeaderText(s.ChipName))
+        throw FileError("无法写入文件 " + fileName + "：型号名称超过 255 字节或含有控制字符、路径分隔符");
+    if (s.ChipPin.size() != 2 || !IsWrtHeaderText(s.ChipPin))
+        throw FileError("无法写入文件 " + fileName + "：封装代码必须是两个可打印字符");
+
+    std::string out = RecordBuffer();
+    AppendHexByte(out, static_cast<std::uint8_t>(s.ChipName.size()));
+    out += s.ChipName;
+    out += "\r\n";
+    out += s.ChipPin;
+    out += "\r\n";
+    AppendRecords(out, s, from, to);
+    WriteFileAtomically(fileName, out);
+}
+
+void WriteBinFile(const AppState& s, const std::string& fileName)
+{
+    WriteFileAtomically(fileName, std::string_view(reinterpret_cast<const char*>(s.RomImage.data()),
+                                                   s.RomImage.size()));
+}
+
+} // namespace orvane
