@@ -20,7 +20,7 @@ public:
     std::optional<std::string> Read(const std::string& section, const std::string& key) const;
 
     // Replaces the key's value in place, or appends the key to its section (created at the end
-    // of the file when missing), in the order written.
+    // of the file when missing), in the order written. A value is cut at its first line break.
     void Write(const std::string& section, const std::string& key, const std::string& value);
 
     // Keys and values of a section in file order (empty when the section is missing).
@@ -34,6 +34,7 @@ public:
 private:
     std::vector<std::string> lines_; // raw lines without their ends
     std::string eol_ = "\r\n";
+    bool finalEol_ = true; // false only for a parsed text whose last line had no end
 };
 
 } // namespace orvane
