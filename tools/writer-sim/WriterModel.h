@@ -107,8 +107,6 @@ public:
     std::uint16_t OptionBase() const { return optionBase_; }
 
 private:
-    struct Work; // the reply a command earns when no fault intervenes
-
     WriterReply Answer(const std::vector<std::uint8_t>& frame);
     std::vector<std::uint8_t> Execute(std::uint8_t code, std::span<const std::uint8_t> params);
     std::vector<std::uint8_t> ProgramChipNow();
