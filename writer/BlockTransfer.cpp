@@ -1,0 +1,112 @@
+// The two block transfers of the read and the download, run with the port open.
+#include "image/RomImage.h"
+#include "writer/ChipOperations.h"
+#include "writer/Frame.h"
+#include "writer/TransferChoices.h"
+
+namespace orvane {
+
+namespace {
+
+constexpr int kWriteBlockSize = 16;
+constexpr int kReadBlockSize = 32;
+constexpr int kWriteBlockWaitMs = 600;
+constexpr int kReadBlockWaitMs = 1000;
+constexpr int kOptionCopyDistance = 0x20;
+
+// Blocks of `size` bytes that cover the rows first..last as the Writer counts them.
+std::int64_t BlockCount(std::int32_t first, std::int32_t last, int size)
+{
+    return std::int64_t{last} / size - std::int64_t{first} / size + 1;
+}
+
+// Stores a read block; bytes that would fall beyond the image are dropped.
+void StoreBlock(AppState& s, std::int64_t address, const WriterLink& link)
+{
+    for (int i = 0; i < kReadBlockSize; ++i) {
+        const std::int64_t at = address + i;
+        if (at >= 0 && at < kImageSize)
+            s.RomImage[static_cast<std::size_t>(at)] = link.RxData[static_cast<std::size_t>(i)];
+    }
+}
+
+} // namespace
+
+bool ChipOperations::DownloadImage()
+{
+    link_.SendCommand(1, 0, Hello); // not waited for: the first block's wait takes its answer
+    const std::pair<std::int32_t, std::int32_t> areas[] = {
+        {s_.RomStart, s_.RomEnd},
+        {s_.OptionAddr1, s_.OptionAddr1Last},
+        {s_.OptionAddr2, s_.OptionAddr2Last},
+        {s_.ChipDataAddr1, s_.ChipDataAddr1Last},
+        {s_.ChipDataAddr2, s_.ChipDataAddr2Last},
+    };
+    // An area without blocks keeps the result before it: an empty program area fails.
+    bool good = false;
+    for (const auto& [first, last] : areas) {
+        const std::int64_t blocks = BlockCount(first, last, kWriteBlockSize);
+        if (blocks > 0)
+            good = true;
+        for (std::int64_t n = 0; n < blocks; ++n) {
+            const auto address = static_cast<std::int32_t>(first + n * kWriteBlockSize);
+            link_.SendCommand(19, address, WriteBlock);
+            link_.RxCount = 0;
+            link_.WaitBlockReply(kWriteBlockWaitMs);
+            if (s_.ProgramDialogOpen)
+                view_.AdvanceProgress();
+            if (link_.RxCount == 0) {
+                good = false;
+                break;
+            }
+            link_.ParseReply();
+            if (link_.RxCode != BlockAck)
+                good = false; // a later good block does not make up for it
+        }
+        if (!good) {
+            view_.Messages().Show(MessageKind::Error, "通信错误2请检查烧写器是否连接正确！");
+            return false;
+        }
+    }
+    return true;
+}
+
+bool ChipOperations::ReadImage()
+{
+    // Asks for one block; true when it came back whole as BlockData, stored at storeAt.
+    const auto readBlock = [this](std::int32_t address, std::int64_t storeAt) {
+        link_.SendCommand(3, address, ReadBlock);
+        link_.RxCount = 0;
+        link_.WaitBlockReply(kReadBlockWaitMs);
+        if (link_.RxCount == 0)
+            return false;
+        link_.ParseReply();
+        if (link_.RxCode != BlockData || link_.RxPayloadLength() < kReadBlockSize)
+            return false;
+        StoreBlock(s_, storeAt, link_);
+        return true;
+    };
+
+    bool failed = false;
+    const std::int64_t blocks = BlockCount(s_.RomStart, s_.RomEnd, kReadBlockSize);
+    for (std::int64_t n = 0; n < blocks; ++n) {
+        const std::int64_t address = s_.RomStart + n * kReadBlockSize;
+        if (!readBlock(static_cast<std::int32_t>(address), address)) {
+            failed = true;
+            if (link_.RxCount == 0)
+                break; // no answer: the rest of the program area is not asked for
+        }
+    }
+
+    const TransferChoices& choices = TransferChoicesFor(s_);
+    if (!readBlock(choices.optionRowAddr, choices.optionCopyAddr))
+        failed = true;
+    const auto copy1 = static_cast<std::size_t>(choices.optionCopyAddr);
+    s_.RomImage[copy1 + kOptionCopyDistance] = s_.RomImage[copy1];
+
+    if (failed)
+        view_.Messages().Show(MessageKind::Error, "开始读取！");
+    return !failed;
+}
+
+} // namespace orvane

@@ -1,0 +1,267 @@
+#include "writer/ChipOperations.h"
+
+#include "image/RomImage.h"
+#include "writer/Frame.h"
+#include "writer/TransferChoices.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace orvane {
+
+namespace {
+
+// Addresses from here up are the chip-data area: a Failure there means the pins, not the content.
+constexpr int kPinFailureFrom = 0x7D00;
+// The read blanks everything below the chip-data area before it starts.
+constexpr std::size_t kReadBlankEnd = 0x7D00;
+
+constexpr const char* kCommandError = "Command error!";
+constexpr const char* kChecksumError = "Check_sum error!";
+constexpr const char* kNotBlankPrefix = "Chip not blank!\nChip Addr:";
+
+int FailureAddress(const WriterLink& link)
+{
+    return link.RxData[1] * 256 + link.RxData[2];
+}
+
+std::string BlankCheckAddressText(const WriterLink& link, const AppState&, int address)
+{
+    return kNotBlankPrefix + Hex(address, 4) + " Data:" + Hex(link.RxData[4], 2);
+}
+
+std::string DownloadAddressText(const WriterLink& link, const AppState&, int address)
+{
+    return kNotBlankPrefix + Hex(address, 4) + " Data:" +
+           Hex(link.RxData[4] * 256 + link.RxData[3], 4);
+}
+
+// The chip's byte, the Writer's stored byte and the image's byte at the reported address.
+std::string ProgrammingAddressText(const WriterLink& link, const AppState& s, int address)
+{
+    return "Chip Addr:" + Hex(address, 4) + " Data:" + Hex(link.RxData[4], 2) +
+           "\nFlash_buffer data:" + Hex(link.RxData[3], 2) +
+           "\nfile_buffer data:" + Hex(s.RomImage[static_cast<std::size_t>(address)], 2);
+}
+
+struct FailureTexts {
+    MessageKind pinKind;
+    const char* pinText;
+    MessageKind checksumKind;
+    std::string (*addressText)(const WriterLink&, const AppState&, int address);
+};
+
+// Index: ChipOperations::Reporter.
+constexpr FailureTexts kFailureTexts[] = {
+    {MessageKind::Information, "引脚错误2,检查芯片是否正确!", MessageKind::Information,
+     BlankCheckAddressText},
+    {MessageKind::Information, "引脚错误,检查芯片是否正确!", MessageKind::Information,
+     DownloadAddressText},
+    {MessageKind::Plain, "管脚检测错误,请查看芯片是否插入正确!", MessageKind::Plain,
+     ProgrammingAddressText},
+};
+
+} // namespace
+
+ChipOperations::ChipOperations(AppState& state, WriterLink& link, OperationView& view)
+    : s_(state), link_(link), view_(view)
+{
+}
+
+void ChipOperations::Exchange(std::uint8_t L, std::int32_t address, std::uint8_t code, int waitMs)
+{
+    link_.RxCount = 0;
+    link_.SendCommand(L, address, code);
+    link_.WaitReply(waitMs);
+}
+
+OperationResult ChipOperations::ReplyResult() const
+{
+    OperationResult result;
+    result.replyCode = link_.RxCode;
+    if (link_.RxCode == Failure)
+        result.failureKind = link_.RxData[0];
+    return result;
+}
+
+void ChipOperations::ReportFailure(Reporter reporter)
+{
+    const FailureTexts& texts = kFailureTexts[static_cast<int>(reporter)];
+    OperatorMessages& messages = view_.Messages();
+    switch (link_.RxData[0]) {
+    case 1:
+        messages.Show(MessageKind::Plain, kCommandError);
+        break;
+    case 3: {
+        const int address = FailureAddress(link_);
+        if (address >= kPinFailureFrom)
+            messages.Show(texts.pinKind, texts.pinText);
+        else
+            messages.Show(MessageKind::Information, texts.addressText(link_, s_, address));
+        break;
+    }
+    case 5:
+        messages.Show(texts.checksumKind, kChecksumError);
+        break;
+    default: // the Writer's other kinds carry no message
+        break;
+    }
+}
+
+OperationResult ChipOperations::DoBlankCheck()
+{
+    view_.SetEnabled(Control::BlankCheckButton, false);
+    view_.SetEnabled(Control::MainWindow, false);
+    OperationResult result;
+    try {
+        link_.RxCount = 0;
+        link_.Comm1().OpenPort();
+        Exchange(1, 0, Hello, 1000);
+        Exchange(35, s_.ChipDataAddr1, LoadChipData, 2000);
+        Exchange(1, 0, CheckBlank, 3000);
+        link_.ParseReply();
+        result = ReplyResult();
+        if (link_.RxCode != Failure && link_.RxCode != Done) {
+            // The diagnostic line of the Writer's answer; without one it shows the code still in
+            // the receive buffer and a count of 00.
+            view_.AppendMemoLine(Hex(link_.RxCode, 2) + Hex(link_.RxCount, 2));
+            link_.WaitFull(3000);
+        }
+        if (link_.RxCode == Failure)
+            ReportFailure(Reporter::BlankCheck);
+        else if (link_.RxCode == Blank)
+            view_.Messages().Show(MessageKind::Information, "芯片为空!");
+        Exchange(1, 0, Hello, 1000);
+        link_.Comm1().ClosePort();
+    } catch (...) {
+        link_.Comm1().ClosePort();
+        view_.SetEnabled(Control::MainWindow, true);
+        view_.SetEnabled(Control::BlankCheckButton, true);
+        throw;
+    }
+    view_.SetEnabled(Control::MainWindow, true);
+    view_.SetEnabled(Control::BlankCheckButton, true);
+    result.succeeded = result.replyCode == Blank;
+    return result;
+}
+
+OperationResult ChipOperations::ReadChip()
+{
+    // The wait window blanks everything below the chip-data area as it opens. Until the port is
+    // open that is undone on failure, so a read that never started loses nothing.
+    view_.SetWindowShown(BusyWindow::Wait, true);
+    const std::vector<std::uint8_t> before(s_.RomImage.begin(), s_.RomImage.begin() + kReadBlankEnd);
+    std::fill_n(s_.RomImage.begin(), kReadBlankEnd, kBlank);
+    view_.SetEnabled(Control::ReadButton, false);
+    view_.SetStatusLabel("Waitting...");
+    view_.SetEnabled(Control::MainWindow, false);
+
+    bool opened = false;
+    bool complete = false;
+    try {
+        link_.Comm1().OpenPort();
+        opened = true;
+        Exchange(1, 0, Hello, 1000);
+        Exchange(55, s_.ChipDataAddr1, LoadChipData, 2000);
+        Exchange(1, 0, StartRead, 1000);
+        link_.RxCount = 0;
+        complete = ReadImage();
+        link_.WaitReply(2000); // ends at once while the last block's reply is still counted
+        Exchange(1, 0, FinishRead, 1000);
+        Exchange(1, 0, Hello, 1000);
+        link_.Comm1().ClosePort();
+    } catch (...) {
+        link_.Comm1().ClosePort();
+        if (!opened)
+            std::copy(before.begin(), before.end(), s_.RomImage.begin());
+        view_.SetStatusLabel("");
+        view_.SetWindowShown(BusyWindow::Wait, false);
+        view_.SetEnabled(Control::ReadButton, true);
+        view_.SetEnabled(Control::MainWindow, true);
+        throw;
+    }
+
+    const TransferChoices& choices = TransferChoicesFor(s_);
+    const auto copy1 = s_.RomImage.begin() + choices.optionCopyAddr;
+    std::copy_n(copy1, choices.copyAgainBytes, copy1 + 0x20);
+
+    view_.SetStatusLabel("");
+    ComputeChecksum(s_);
+    view_.SetWindowShown(BusyWindow::Wait, false);
+    view_.SetEnabled(Control::ReadButton, true);
+    view_.SetEnabled(Control::MainWindow, true);
+    view_.ShowChipInfo(ChecksumInfoLines(s_));
+    view_.RefreshHexView();
+    // Two rows above the program start on top (row 0 for a start below 0x20).
+    view_.ScrollHexView((s_.RomStart + 96) / 16, std::max(0, (s_.RomStart - 32) / 16));
+
+    OperationResult result;
+    result.replyCode = complete ? BlockData : 0;
+    result.transferFailed = !complete;
+    result.succeeded = complete;
+    return result;
+}
+
+OperationResult ChipOperations::DownloadProgram()
+{
+    OperationResult result;
+    if (!view_.Messages().Show(MessageKind::Question, "请确认电源，USB线已经连接好!")) {
+        result.declined = true;
+    } else {
+        view_.SetEnabled(Control::DownloadButton, false);
+        view_.SetEnabled(Control::MainWindow, false);
+        view_.SetWindowShown(BusyWindow::DownloadNotice, true);
+        bool transferred = false;
+        try {
+            link_.Comm1().OpenPort();
+            link_.RxCount = 0;
+            link_.SendCommand(1, 0, Hello);
+            link_.WaitFull(1000);
+            Exchange(45, s_.ChipDataAddr2, LoadChipData2, 5000);
+            Exchange(1, 0, StartDownload, 5000);
+            link_.RxCount = 0;
+            transferred = DownloadImage();
+            link_.WaitReply(2000);
+            Exchange(1, 0, Hello, 1000);
+            link_.RxCount = 0;
+            link_.SendCommand(1, 0, FinishDownload);
+            link_.RxCode = 0;
+            link_.WaitReply(3000, 6);
+            link_.ParseReply();
+        } catch (...) {
+            view_.SetWindowShown(BusyWindow::DownloadNotice, false);
+            link_.Comm1().ClosePort();
+            view_.SetEnabled(Control::MainWindow, true);
+            view_.SetEnabled(Control::DownloadButton, true);
+            throw;
+        }
+        view_.SetWindowShown(BusyWindow::DownloadNotice, false);
+        link_.Comm1().ClosePort();
+
+        result = ReplyResult();
+        result.transferFailed = !transferred;
+        if (link_.RxCode == Failure) {
+            ReportFailure(Reporter::Download);
+        } else if (link_.RxCode == Downloaded) {
+            const auto& d = link_.RxData;
+            const std::size_t fileOption = static_cast<std::size_t>(TransferChoicesFor(s_).fileOptionAddr);
+            std::string fileOptions, flashOptions;
+            for (std::size_t i = 0; i < 4; ++i) {
+                fileOptions += Hex(s_.RomImage[fileOption + i], 2);
+                flashOptions += Hex(d[2 + i], 2);
+            }
+            view_.Messages().Show(
+                MessageKind::Information,
+                "程序下载完毕,请检查File Check_sum与Flash Check_sum是否相同！\n\nFile Check_sum=" +
+                    Hex(s_.FileChecksum, 4) + "\nFlash Check_sum=" + Hex(d[0] * 256 + d[1], 4) +
+                    "\nFile Option=" + fileOptions + "\nFlash Option =" + flashOptions);
+        }
+        result.succeeded = transferred && result.replyCode == Downloaded;
+    }
+    view_.SetEnabled(Control::MainWindow, true);
+    view_.SetEnabled(Control::DownloadButton, true);
+    link_.Comm1().ClosePort();
+    return result;
+}
+
+} // namespace orvane

@@ -1,0 +1,72 @@
+// The operations the operator starts on the Writer: blank check, read, download, and the
+// programming run of the programming dialog, with the two block transfers they share. Each runs
+// on the user-interface thread as a fixed sequence of exchanges; its effects on the screen go
+// through OperationView. A port that cannot be opened throws ECommsError out of the operation
+// after everything it switched off is switched on again and its busy window is closed.
+#pragma once
+
+#include "app/AppState.h"
+#include "writer/OperationView.h"
+#include "writer/WriterLink.h"
+
+#include <cstdint>
+#include <string>
+
+namespace orvane {
+
+// How an operation ended, for callers that need more than the operator saw (the CLI's exit code).
+struct OperationResult {
+    bool succeeded = false;      // blank chip, complete read, Downloaded, Done
+    bool declined = false;       // the operator answered No to the operation's question
+    bool transferFailed = false; // DownloadImage or ReadImage showed its error
+    std::uint8_t replyCode = 0;  // RxCode of the reply that decides the result
+    std::uint8_t failureKind = 0; // RxData[0] when replyCode is 0xF2
+};
+
+// The programming dialog's check boxes as the run reads them.
+struct ProgramRunOptions {
+    bool writeId = false;      // "烧录器件ID"
+    bool autoIncrement = true; // "ID自动加"
+    bool download = true;      // "下载缓冲区数据"; the run ticks it when it writes an ID
+};
+
+class ChipOperations {
+public:
+    ChipOperations(AppState& state, WriterLink& link, OperationView& view);
+
+    OperationResult DoBlankCheck();    // "查空"
+    OperationResult ReadChip();        // "读取"
+    OperationResult DownloadProgram(); // "下载程序"
+    // The dialog's "编程": optional ID write and download, ProgramChip, report, ID step.
+    OperationResult RunProgramming(ProgramRunOptions& options);
+
+    // With the port open. Sends program area, option copies and chip-data area in 16-byte
+    // blocks; an area fails when a block gets no reply (the area stops there) or a wrong code
+    // (the area still runs to its end). The first failed area shows the error box and ends the
+    // transfer. True when every area was acknowledged.
+    bool DownloadImage();
+    // With the port open. Reads the program area in 32-byte blocks and the model's option row;
+    // any block or row that failed makes the read fail and shows the error box.
+    bool ReadImage();
+
+private:
+    // Whose texts a 0xF2 reply is reported with.
+    enum class Reporter { BlankCheck, Download, Programming };
+
+    void Exchange(std::uint8_t L, std::int32_t address, std::uint8_t code, int waitMs);
+    OperationResult ReplyResult() const;
+    void ReportFailure(Reporter reporter);
+
+    AppState& s_;
+    WriterLink& link_;
+    OperationView& view_;
+};
+
+// The programming run's ID write: the low IDLen bytes of NextID's two's complement, most
+// significant first, at IDAddr; bytes that would fall outside the image are not written.
+void WriteDeviceID(AppState& s);
+
+// NextID as the dialog shows it: upper-case hexadecimal, at least 2 × IDLen digits.
+std::string NextIDText(const AppState& s);
+
+} // namespace orvane

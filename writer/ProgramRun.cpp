@@ -1,0 +1,100 @@
+// The programming dialog's run, without its widgets.
+#include "image/RomImage.h"
+#include "writer/ChipOperations.h"
+#include "writer/Frame.h"
+
+#include <algorithm>
+
+namespace orvane {
+
+namespace {
+
+constexpr int kMaxIdDigits = 16; // a 64-bit value has no more hexadecimal digits
+constexpr int kIdValueBytes = 4; // the ID is taken from the low 32 bits of NextID
+
+} // namespace
+
+void WriteDeviceID(AppState& s)
+{
+    const auto value = static_cast<std::uint32_t>(s.NextID); // two's complement low bits
+    const std::int64_t first = s.IDAddr;
+    const std::int64_t last = first + s.IDLen - 1; // the least significant byte
+    for (std::int64_t at = std::max<std::int64_t>(first, 0);
+         at <= std::min<std::int64_t>(last, kImageSize - 1); ++at) {
+        const std::int64_t shift = last - at; // bytes below this one
+        s.RomImage[static_cast<std::size_t>(at)] =
+            shift < kIdValueBytes ? static_cast<std::uint8_t>(value >> (8 * shift)) : 0;
+    }
+}
+
+std::string NextIDText(const AppState& s)
+{
+    const int digits = static_cast<int>(std::clamp<std::int64_t>(2 * std::int64_t{s.IDLen}, 0, kMaxIdDigits));
+    return Hex(static_cast<std::uint64_t>(s.NextID), digits);
+}
+
+OperationResult ChipOperations::RunProgramming(ProgramRunOptions& options)
+{
+    view_.SetEnabled(Control::DialogButtons, false);
+    OperationResult result;
+    try {
+        link_.RxCount = 0;
+        link_.Comm1().OpenPort();
+        link_.SendCommand(1, 0, Hello);
+        link_.WaitReply(1000);
+
+        if (options.writeId) {
+            WriteDeviceID(s_);
+            view_.RefreshHexView();
+            view_.ScrollHexView(std::clamp(s_.IDAddr / 16, 0, kImageSize / 16 - 1), std::nullopt);
+            options.download = true; // a new ID must reach the Writer
+            view_.SetDownloadBox(true, false);
+        } else {
+            view_.SetDownloadBox(options.download, true);
+        }
+
+        bool proceed = false;
+        if (options.download) {
+            Exchange(1, 0, StartDownload, 1000);
+            view_.SetStatusLine("数据下载中......");
+            result.transferFailed = !DownloadImage();
+            view_.ResetProgress();
+            proceed = true;
+        } else {
+            proceed = view_.Messages().Show(MessageKind::Question, "烧写程序将为上次下载内容!");
+            result.declined = !proceed;
+        }
+
+        if (proceed) {
+            link_.WaitReply(1000); // ends at once while the last block's reply is still counted
+            view_.SetStatusLine("下载完毕!");
+            Exchange(1, 0, Hello, 500);
+            Exchange(1, 0, ProgramChip, 5000);
+            link_.ParseReply();
+            const bool transferFailed = result.transferFailed;
+            result = ReplyResult();
+            result.transferFailed = transferFailed;
+            if (link_.RxCode == Failure)
+                ReportFailure(Reporter::Programming);
+            if (link_.RxCode == Done) {
+                view_.SetStatusLine("编程完毕!");
+                view_.ResetProgress();
+                if (options.writeId && options.autoIncrement) {
+                    s_.NextID = static_cast<std::int64_t>(static_cast<std::uint64_t>(s_.NextID) + s_.IDStep);
+                    view_.ShowNextID(NextIDText(s_));
+                }
+            }
+            result.succeeded = link_.RxCode == Done && !transferFailed;
+            Exchange(1, 0, Hello, 500);
+        }
+        link_.Comm1().ClosePort();
+    } catch (...) {
+        link_.Comm1().ClosePort();
+        view_.SetEnabled(Control::DialogButtons, true);
+        throw;
+    }
+    view_.SetEnabled(Control::DialogButtons, true);
+    return result;
+}
+
+} // namespace orvane
