@@ -3,9 +3,8 @@
 #include "app/AtomicFile.h"
 #include "app/Errors.h"
 #include "catalogue/Catalogue.h"
-#include "image/SRecordParser.h"
+#include "image/SRecordText.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -18,7 +17,6 @@ namespace {
 // and is refused before it is read into memory.
 constexpr std::size_t kMaxFileSize = 16u << 20;
 constexpr int kWrtFirstRecordLine = 3;
-constexpr int kRecordBytes = 32;
 
 std::string ReadWholeFile(const std::string& fileName)
 {
@@ -44,41 +42,11 @@ std::string ReadWholeFile(const std::string& fileName)
     return text;
 }
 
-// Records for from, from+32, ... below `to`. A record is clipped to the image (it may then hold
-// fewer than 32 bytes); records whose bytes are all 0xFF are left out.
-void AppendRecords(std::string& out, const AppState& s, std::int32_t from, std::int32_t to)
-{
-    for (std::int64_t a = from; a < to && a < kImageSize; a += kRecordBytes) {
-        const std::int64_t first = std::max<std::int64_t>(a, 0);
-        const std::int64_t last = std::min<std::int64_t>(a + kRecordBytes, kImageSize);
-        if (first >= last)
-            continue;
-        const auto begin = s.RomImage.begin() + first;
-        const auto end = s.RomImage.begin() + last;
-        if (std::all_of(begin, end, [](std::uint8_t b) { return b == kBlank; }))
-            continue;
-
-        const auto count = static_cast<std::uint8_t>(3 + (last - first));
-        unsigned sum = count + (first >> 8) + (first & 0xFF);
-        out += "S1";
-        AppendHexByte(out, count);
-        AppendHexByte(out, static_cast<std::uint8_t>(first >> 8));
-        AppendHexByte(out, static_cast<std::uint8_t>(first & 0xFF));
-        for (auto p = begin; p != end; ++p) {
-            AppendHexByte(out, *p);
-            sum += *p;
-        }
-        AppendHexByte(out, static_cast<std::uint8_t>(0xFF - (sum & 0xFF)));
-        out += "\r\n";
-    }
-    out += "S9030000FC\r\n";
-}
-
 // Room for every record a 64 KiB image can give, so the text is built without reallocation.
 std::string RecordBuffer()
 {
     std::string out;
-    out.reserve(kImageSize / kRecordBytes * 76 + 64);
+    out.reserve(kImageSize / 32 * 76 + 64);
     return out;
 }
 
@@ -107,7 +75,7 @@ void LoadWrtFile(AppState& s, const std::string& fileName, OperatorMessages& mes
 void WriteS19File(const AppState& s, std::int32_t from, std::int32_t to, const std::string& fileName)
 {
     std::string out = RecordBuffer();
-    AppendRecords(out, s, from, to);
+    AppendS1Records(out, s.RomImage, from, to);
     WriteFileAtomically(fileName, out);
 }
 
@@ -125,7 +93,7 @@ void WriteWrtFile(const AppState& s, std::int32_t from, std::int32_t to, const s
     out += "\r\n";
     out += s.ChipPin;
     out += "\r\n";
-    AppendRecords(out, s, from, to);
+    AppendS1Records(out, s.RomImage, from, to);
     WriteFileAtomically(fileName, out);
 }
 

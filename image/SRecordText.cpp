@@ -1,4 +1,4 @@
-#include "image/SRecordParser.h"
+#include "image/SRecordText.h"
 
 #include "app/Errors.h"
 
@@ -194,6 +194,37 @@ WrtHeader ParseWrtHeader(std::string_view text, const std::string& fileName)
     }
     header.recordsOffset = pos;
     return header;
+}
+
+void AppendS1Records(std::string& out, const std::array<std::uint8_t, kImageSize>& image,
+                     std::int32_t from, std::int32_t to)
+{
+    constexpr std::int64_t kRecordBytes = 32;
+    std::int64_t a = from;
+    if (a < 0) // records wholly below the image give nothing; keep the 32-byte grid
+        a += -a / kRecordBytes * kRecordBytes;
+    for (; a < to && a < kImageSize; a += kRecordBytes) {
+        const std::int64_t first = std::max<std::int64_t>(a, 0);
+        const std::int64_t last = std::min<std::int64_t>(a + kRecordBytes, kImageSize);
+        const auto begin = image.begin() + first;
+        const auto end = image.begin() + last;
+        if (std::all_of(begin, end, [](std::uint8_t b) { return b == kBlank; }))
+            continue;
+
+        const auto count = static_cast<std::uint8_t>(3 + (last - first));
+        unsigned sum = count + static_cast<unsigned>(first >> 8) + static_cast<unsigned>(first & 0xFF);
+        out += "S1";
+        AppendHexByte(out, count);
+        AppendHexByte(out, static_cast<std::uint8_t>(first >> 8));
+        AppendHexByte(out, static_cast<std::uint8_t>(first & 0xFF));
+        for (auto p = begin; p != end; ++p) {
+            AppendHexByte(out, *p);
+            sum += *p;
+        }
+        AppendHexByte(out, static_cast<std::uint8_t>(0xFF - (sum & 0xFF)));
+        out += "\r\n";
+    }
+    out += "S9030000FC\r\n";
 }
 
 void StoreRecords(std::array<std::uint8_t, kImageSize>& image, SRecordReader& reader,

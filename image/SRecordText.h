@@ -1,5 +1,6 @@
-// The record layer under the S19, WRT and chip-file readers: a line-by-line reader over a file
-// held in memory, the WRT header, and the range rule that stores records into the image.
+// S-record text, the layer under the S19, WRT and chip files: a line-by-line reader over a file
+// held in memory, the WRT header, the range rule that stores records into the image, and the
+// records the writers produce.
 #pragma once
 
 #include "app/AppState.h"
@@ -78,5 +79,11 @@ WrtHeader ParseWrtHeader(std::string_view text, const std::string& fileName);
 // ends the records, its bytes stored. Records stored before a FileError stay in the image.
 void StoreRecords(std::array<std::uint8_t, kImageSize>& image, SRecordReader& reader,
                   std::int32_t low, std::int32_t high, OperatorMessages* checksumErrors);
+
+// Appends records for addresses from, from+32, ... below `to`, then "S9030000FC"; CRLF line ends.
+// Each record holds the 32 bytes from its address, clipped to the image (near 0x0000 or 0xFFFF it
+// may hold fewer); records whose bytes are all 0xFF are left out.
+void AppendS1Records(std::string& out, const std::array<std::uint8_t, kImageSize>& image,
+                     std::int32_t from, std::int32_t to);
 
 } // namespace orvane
