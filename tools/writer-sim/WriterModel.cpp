@@ -207,10 +207,13 @@ void WriterModel::ApplyFault(const WriterFault& fault, WriterReply& reply)
     case WriterFaultKind::PinFailure:
         bytes = AddressFailure(kPinFailureAddress, 0x00, 0x00);
         break;
-    case WriterFaultKind::NotBlank:
-        bytes = AddressFailure(
-            static_cast<std::uint16_t>(ProgramArea(memory_, descriptorBase_).start), 0xFF, 0x00);
+    case WriterFaultKind::NotBlank: {
+        // An address the host reads as content, not as a pin: below 0x7D00.
+        const std::uint32_t start = ProgramArea(memory_, descriptorBase_).start;
+        bytes = AddressFailure(start < kPinFailureAddress ? static_cast<std::uint16_t>(start) : 0,
+                               0xFF, 0x00);
         break;
+    }
     case WriterFaultKind::ChecksumError:
         bytes = FailureFrame(kChecksumKind);
         break;
