@@ -1,0 +1,164 @@
+#include "app/cli/Arguments.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <charconv>
+#include <map>
+
+namespace orvane::cli {
+
+const char* const kUsageText = R"(Usage: orvane-cli COMMAND [OPTIONS]
+
+Files:
+  info FILE                  load FILE as Open does; print model, address map, option texts and
+                             the chip information
+  convert IN OUT --to FMT    load IN and write OUT as Save As does (FMT: s19, wrt or bin)
+Writer:
+  version                    the Writer's firmware version
+  blank-check                blank-check the chip in the socket
+  read OUT                   read the chip and save it to OUT
+  download FILE              download FILE into the Writer
+  program [FILE]             download FILE and program the chip (FILE may be left out with
+                             --no-download: the Writer programs what it holds)
+
+Options:
+  --app-dir DIR              data folder (device.name, chip files, Udate_VX.ini); default: the
+                             folder of this executable
+  --model NAME               use this model instead of the settings file's
+  --format s19|wrt           how FILE/IN is read (default: by extension, .WRT or .S19)
+  --to s19|wrt|bin           how OUT is written (default: by extension)
+  --port COMn|PATH           the Writer's port; default: search COM1..COM20
+  --yes                      answer Yes to every question
+  --json                     JSON lines on stdout (progress, message, result)
+  --id-len 2|3 --id-addr HEX --id-start HEX --step N
+                             program: write a device ID into each chip, stepping it
+  --no-download              program: program what the Writer already holds
+  --count N                  program: N chips in a row (Enter between chips on a terminal)
+
+Exit status: 0 success, 1 Writer gave an unexpected answer, 2 usage, 3 file error,
+4 no Writer, 5 transfer failed, 6 command rejected, 7 chip not blank / data error,
+8 pin failure, 9 checksum error, 10 declined.
+)";
+
+namespace {
+
+const std::map<std::string, int> kOperandCounts = {
+    {"info", 1}, {"convert", 2}, {"version", 0}, {"blank-check", 0},
+    {"read", 1}, {"download", 1}, {"program", -1}, // program: 0 or 1
+};
+
+std::optional<FileFormat> ParseFormat(const std::string& text)
+{
+    std::string lower = text;
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (lower == "s19")
+        return FileFormat::S19;
+    if (lower == "wrt")
+        return FileFormat::Wrt;
+    if (lower == "bin" || lower == "hex")
+        return FileFormat::Bin;
+    return std::nullopt;
+}
+
+int ParseCount(const std::string& option, const std::string& text, int min, int max)
+{
+    int value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size() || value < min || value > max)
+        throw UsageError(option + " takes a number from " + std::to_string(min) + " to " +
+                         std::to_string(max) + ", not '" + text + "'");
+    return value;
+}
+
+} // namespace
+
+Arguments ParseArguments(const std::vector<std::string>& args)
+{
+    Arguments a;
+    std::vector<std::string> words;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        std::string arg = args[i];
+        if (arg.rfind("--", 0) != 0 || arg == "--") {
+            words.push_back(arg);
+            continue;
+        }
+        std::optional<std::string> inlineValue;
+        if (const auto eq = arg.find('='); eq != std::string::npos) {
+            inlineValue = arg.substr(eq + 1);
+            arg.resize(eq);
+        }
+        auto value = [&]() -> std::string {
+            if (inlineValue)
+                return *inlineValue;
+            if (i + 1 >= args.size())
+                throw UsageError(arg + " needs a value");
+            return args[++i];
+        };
+        auto flag = [&](bool& target) {
+            if (inlineValue)
+                throw UsageError(arg + " takes no value");
+            target = true;
+        };
+        auto format = [&](std::optional<FileFormat>& target, bool allowBin) {
+            const std::string text = value();
+            target = ParseFormat(text);
+            if (!target || (!allowBin && *target == FileFormat::Bin))
+                throw UsageError(arg + " takes " + (allowBin ? "s19, wrt or bin" : "s19 or wrt") +
+                                 ", not '" + text + "'");
+        };
+
+        if (arg == "--app-dir") a.appDir = value();
+        else if (arg == "--model") a.model = value();
+        else if (arg == "--format") format(a.format, false);
+        else if (arg == "--to") format(a.to, true);
+        else if (arg == "--port") a.port = value();
+        else if (arg == "--yes") flag(a.yes);
+        else if (arg == "--json") flag(a.json);
+        else if (arg == "--id-len") a.idLen = value();
+        else if (arg == "--id-addr") a.idAddr = value();
+        else if (arg == "--id-start") a.idStart = value();
+        else if (arg == "--step") a.step = ParseCount(arg, value(), 0, 255);
+        else if (arg == "--no-download") flag(a.noDownload);
+        else if (arg == "--count") a.count = ParseCount(arg, value(), 1, 1000000);
+        else if (arg == "--help") throw UsageError("");
+        else throw UsageError("unknown option " + arg);
+    }
+
+    if (words.empty())
+        throw UsageError("no command given");
+    a.command = words.front();
+    a.operands.assign(words.begin() + 1, words.end());
+    const auto known = kOperandCounts.find(a.command);
+    if (known == kOperandCounts.end())
+        throw UsageError("unknown command '" + a.command + "'");
+    const int n = static_cast<int>(a.operands.size());
+    if (known->second >= 0 && n != known->second)
+        throw UsageError(a.command + " takes " + std::to_string(known->second) + " file name(s)");
+    if (a.command == "program" && (n > 1 || (n == 0 && !a.noDownload)))
+        throw UsageError("program takes one FILE, or none with --no-download");
+    if (a.command == "convert" && !a.to)
+        throw UsageError("convert needs --to s19|wrt|bin");
+    if (a.idLen && *a.idLen != "2" && *a.idLen != "3")
+        throw UsageError("--id-len takes 2 or 3");
+    return a;
+}
+
+FileFormat FormatOf(const std::string& fileName, const std::optional<FileFormat>& given,
+                    bool forOutput)
+{
+    if (given)
+        return *given;
+    const auto dot = fileName.rfind('.');
+    const auto slash = fileName.rfind('/');
+    if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) {
+        const auto format = ParseFormat(fileName.substr(dot + 1));
+        if (format && (forOutput || *format != FileFormat::Bin))
+            return *format;
+    }
+    throw UsageError("cannot tell the format of '" + fileName + "': give " +
+                     (forOutput ? "--to s19|wrt|bin" : "--format s19|wrt"));
+}
+
+} // namespace orvane::cli

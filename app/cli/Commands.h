@@ -1,0 +1,30 @@
+// The commands of orvane-cli, run on the same core and operations as the GUI.
+#pragma once
+
+#include "app/cli/Arguments.h"
+#include "app/cli/ConsoleView.h"
+
+#include <string>
+
+namespace orvane::cli {
+
+// Exit codes: distinct for each way a command can fail.
+enum ExitCode {
+    kOk = 0,
+    kUnexpectedAnswer = 1,
+    kUsage = 2,
+    kFileError = 3,
+    kNoWriter = 4,
+    kTransferFailed = 5,
+    kRejected = 6,    // the Writer rejected the command (kind 1)
+    kChipError = 7,   // not blank, or content differs (kind 3 below 0x7D00)
+    kPinFailure = 8,  // kind 3 at 0x7D00 and above
+    kChecksum = 9,    // kind 5
+    kDeclined = 10,   // a question was answered No
+};
+
+// Sets up AppState as the GUI's start-up does, runs the command, reports its result through
+// view and returns the exit code. exeDir ends with '/'. Errors of the core propagate.
+int RunCommand(const Arguments& args, ConsoleView& view, const std::string& exeDir);
+
+} // namespace orvane::cli
