@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Runs every fuzzer found in BINDIR for SECONDS each: run-fuzzers.sh BINDIR SECONDS.
+# Each fuzzer grows its corpus under BINDIR/../fuzz-corpus/<name>, seeded from the committed
+# fuzz/corpus/<name>/ when there is one; a failing input is kept under BINDIR/../fuzz-crashes/<name>/
+# and ends the run with the fuzzer's exit status.
+set -euo pipefail
+usage="usage: $0 BINDIR SECONDS"
+bindir=${1:?$usage}
+seconds=${2:?$usage}
+src=$(cd "$(dirname "$0")/.." && pwd)
+build=$(cd "$bindir/.." && pwd)
+
+shopt -s nullglob
+fuzzers=("$bindir"/fuzz_*)
+if [ ${#fuzzers[@]} -eq 0 ]; then
+    echo "no fuzzers in $bindir" >&2
+    exit 1
+fi
+
+for fuzzer in "${fuzzers[@]}"; do
+    name=$(basename "$fuzzer")
+    corpus="$build/fuzz-corpus/$name"
+    crashes="$build/fuzz-crashes/$name"
+    mkdir -p "$corpus" "$crashes"
+    seeds=()
+    if [ -d "$src/fuzz/corpus/$name" ]; then
+        seeds=("$src/fuzz/corpus/$name")
+    fi
+    echo "== $name: ${seconds}s"
+    "$fuzzer" -max_total_time="$seconds" -timeout=10 -print_final_stats=1 \
+        -artifact_prefix="$crashes/" "$corpus" "${seeds[@]}"
+done
+echo "fuzzers: ${#fuzzers[@]} passed, 0 failed"
