@@ -1,0 +1,35 @@
+// Running orvane-cli in a fresh application folder, and checking its JSON lines.
+#pragma once
+
+#include "tests/support/Process.h"
+#include "tests/support/TempDir.h"
+
+#include <string>
+#include <vector>
+
+namespace orvane::test {
+
+// A copy of the shipped data files as the CLI's --app-dir.
+class CliFixture {
+public:
+    CliFixture() { CopyDataFiles(app.path()); }
+
+    // orvane-cli with args plus --app-dir.
+    ProcessResult RunCli(std::vector<std::string> args) const
+    {
+        args.push_back("--app-dir");
+        args.push_back(app.path());
+        return RunProcess(CLI_PATH, args);
+    }
+
+    TempDir app;
+};
+
+std::string Golden(const std::string& name);
+
+// True when text is one JSON value (objects, arrays, strings, numbers, literals), nothing more.
+bool IsJson(const std::string& text);
+
+std::vector<std::string> Lines(const std::string& text);
+
+} // namespace orvane::test

@@ -1,0 +1,98 @@
+#include "tests/support/Process.h"
+
+#include "tests/support/TempDir.h"
+
+#include <chrono>
+#include <csignal>
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <stdexcept>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace orvane::test {
+namespace {
+
+pid_t Spawn(const std::string& path, std::vector<std::string> args,
+            const posix_spawn_file_actions_t& actions)
+{
+    args.insert(args.begin(), path);
+    std::vector<char*> argv;
+    for (auto& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid = -1;
+    if (posix_spawn(&pid, path.c_str(), &actions, nullptr, argv.data(), environ) != 0)
+        throw std::runtime_error("cannot start " + path);
+    return pid;
+}
+
+int WaitExit(pid_t pid)
+{
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0) {
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+} // namespace
+
+ProcessResult RunProcess(const std::string& path, const std::vector<std::string>& args)
+{
+    TempDir dir;
+    const std::string out = dir.file("out"), err = dir.file("err");
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out.c_str(), O_WRONLY | O_CREAT, 0600);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, err.c_str(), O_WRONLY | O_CREAT, 0600);
+    const pid_t pid = Spawn(path, args, actions);
+    posix_spawn_file_actions_destroy(&actions);
+    ProcessResult result;
+    result.exitCode = WaitExit(pid);
+    result.out = ReadText(out);
+    result.err = ReadText(err);
+    return result;
+}
+
+SimulatorProcess::SimulatorProcess(const std::string& simPath, const std::string& dir,
+                                   std::vector<std::string> args)
+    : link_(dir + "com")
+{
+    int out[2];
+    if (pipe(out) != 0)
+        throw std::runtime_error("pipe");
+    args.push_back("--link");
+    args.push_back(link_);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, out[0]);
+    pid_ = Spawn(simPath, args, actions);
+    posix_spawn_file_actions_destroy(&actions);
+    close(out[1]);
+    out_ = out[0]; // kept open: the simulator may print more
+
+    // Serving starts once the first line (the terminal's path) is out.
+    pollfd p{out_, POLLIN, 0};
+    char c = 0;
+    bool ready = false;
+    while (!ready && poll(&p, 1, 5000) > 0 && read(out_, &c, 1) == 1)
+        ready = c == '\n';
+    if (!ready) {
+        this->~SimulatorProcess();
+        throw std::runtime_error("the simulator did not start");
+    }
+}
+
+SimulatorProcess::~SimulatorProcess()
+{
+    kill(pid_, SIGTERM);
+    WaitExit(pid_);
+    close(out_);
+}
+
+} // namespace orvane::test
