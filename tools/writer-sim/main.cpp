@@ -24,11 +24,14 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// A partly received frame is forgotten after this much silence.
-constexpr auto kPartialFrameTimeout = 500ms;
+// A partly received frame is forgotten when the next byte comes after this much silence.
+constexpr auto kInterByteTimeout = 100ms;
 // While no one holds the slave side the master reports a hang-up on every poll; look again this
-// often instead of spinning.
-constexpr auto kHungUpRecheck = 20ms;
+// often instead of spinning (it is also the delay before a newly opened port is served).
+constexpr auto kHungUpRecheck = 5ms;
+// The line closes this long after the last byte of a reply cut short, so that byte reaches the
+// host before the hang-up does.
+constexpr auto kHangUpDelay = 10ms;
 
 int signalPipe[2] = {-1, -1};
 
@@ -150,10 +153,6 @@ public:
         for (;;) {
             const auto now = SimClock::now();
             SendDue(now);
-            if (dropPartialAt_ && now >= *dropPartialAt_) {
-                model_.DropPartialFrame();
-                dropPartialAt_.reset();
-            }
             if (!Wait())
                 return;
         }
@@ -164,7 +163,7 @@ private:
         SimClock::time_point due;
         std::vector<std::uint8_t> bytes;
         std::optional<std::string> trace; // the reply's trace line, written as it goes out
-        bool hangUp = false;   // after this piece, close the terminal
+        bool hangUp = false;              // after this piece, close the terminal
     };
 
     // Waits for input, a signal or the next deadline; false once a signal asks to stop.
@@ -173,8 +172,6 @@ private:
         std::optional<SimClock::time_point> wake;
         if (!outgoing_.empty())
             wake = outgoing_.front().due;
-        if (dropPartialAt_)
-            wake = wake ? std::min(*wake, *dropPartialAt_) : *dropPartialAt_;
         if (hungUp_) {
             const auto recheck = SimClock::now() + kHungUpRecheck;
             wake = wake ? std::min(*wake, recheck) : recheck;
@@ -211,20 +208,21 @@ private:
         }
         const auto now = SimClock::now();
         const auto wireEnd = options_.pace ? wireClock_.Receive(now, n) : now;
-        dropPartialAt_ = now + kPartialFrameTimeout;
+        if (now - lastReceive_ > kInterByteTimeout)
+            model_.DropPartialFrame();
+        lastReceive_ = now;
         for (WriterReply& reply : model_.Feed({buffer, static_cast<std::size_t>(n)})) {
             Trace(wireEnd, "RX", Hex(reply.command));
             Schedule(reply, wireEnd);
         }
     }
 
-    // The host closed the slave: whatever it sent half-way is void, and so are replies not yet
-    // sent, which no one would read.
+    // The host closed the slave: whatever it sent half-way is void. Replies still due go out
+    // regardless, as a real Writer knows nothing of the port being closed.
     void HostClosed()
     {
         hungUp_ = true;
         model_.DropPartialFrame();
-        dropPartialAt_.reset();
     }
 
     void Schedule(const WriterReply& reply, SimClock::time_point wireEnd)
@@ -247,7 +245,8 @@ private:
             outgoing_.push_back({piece.due, std::move(piece.bytes), std::nullopt, false});
         lineFreeAt_ = outgoing_.back().due + (options_.pace ? WireTime(1) : SimClock::duration{});
         outgoing_[outgoing_.size() - pieces.size()].trace = Hex(reply.bytes) + note;
-        outgoing_.back().hangUp = reply.hangUp;
+        if (reply.hangUp)
+            outgoing_.push_back({lineFreeAt_ + kHangUpDelay, {}, std::nullopt, true});
     }
 
     void SendDue(SimClock::time_point now)
@@ -279,7 +278,6 @@ private:
     {
         outgoing_.clear();
         model_.DropPartialFrame();
-        dropPartialAt_.reset();
         wireClock_ = {};
         lineFreeAt_ = {};
         pty_.Reopen();
@@ -304,7 +302,7 @@ private:
     WireClock wireClock_;
     std::deque<Piece> outgoing_;
     SimClock::time_point lineFreeAt_{};
-    std::optional<SimClock::time_point> dropPartialAt_;
+    SimClock::time_point lastReceive_{};
     bool hungUp_ = false;
 };
 
