@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 
 namespace orvane::test {
 namespace {
@@ -112,9 +113,12 @@ TEST_F(S19ReadTest, MalformedLinesNameFileAndLineAndKeepEarlierBytes)
 
 TEST_F(S19ReadTest, UnreadableFilesAreFileErrors)
 {
+    WriteText(dir.file("huge.S19"), "S1");
+    std::filesystem::resize_file(dir.file("huge.S19"), (16u << 20) + 1);
     const std::pair<std::string, std::string> cases[] = {
         {dir.file("none.S19"), "无法打开文件 " + dir.file("none.S19") + "：No such file or directory"},
         {dir.path(), "无法读取文件 " + dir.path() + "：Is a directory"},
+        {dir.file("huge.S19"), "无法读取文件 " + dir.file("huge.S19") + "：文件过大"},
     };
     for (const auto& [file, message] : cases) {
         try {
