@@ -87,11 +87,11 @@ void ReceiveChunks(int portFd, int wakeFd, const std::atomic<std::uint32_t>& gap
         }
         const DrainResult result = Drain(portFd, chunk);
         if (result == DrainResult::Read)
-            deadline = Clock::now() + std::chrono::milliseconds(gapMs.load(std::memory_order_relaxed));
+            deadline = Clock::now() + std::chrono::milliseconds(gapMs.load());
         if (chunk.size() == kChunkLimit)
             deliver();
-        if (result == DrainResult::Failed
-            || (result == DrainResult::Nothing && (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL))))
+        const bool hungUp = (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+        if (result == DrainResult::Failed || (result == DrainResult::Nothing && hungUp))
             return fail();
     }
 }
