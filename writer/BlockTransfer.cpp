@@ -4,6 +4,8 @@
 #include "writer/Frame.h"
 #include "writer/TransferChoices.h"
 
+#include <utility>
+
 namespace orvane {
 
 namespace {
@@ -30,11 +32,18 @@ void StoreBlock(AppState& s, std::int64_t address, const WriterLink& link)
     }
 }
 
+// The chunk in the receive buffer is a HelloAck frame (looked at without parsing it).
+bool IsHelloAck(const WriterLink& link)
+{
+    return link.RxCount >= 5 && link.RxBuf[0] == kFrameStart && link.RxBuf[1] == 1 &&
+           link.RxBuf[2] == HelloAck;
+}
+
 } // namespace
 
 bool ChipOperations::DownloadImage()
 {
-    link_.SendCommand(1, 0, Hello); // not waited for: the first block's wait takes its answer
+    link_.SendCommand(1, 0, Hello); // not waited for: its answer comes ahead of the first block's
     const std::pair<std::int32_t, std::int32_t> areas[] = {
         {s_.RomStart, s_.RomEnd},
         {s_.OptionAddr1, s_.OptionAddr1Last},
@@ -44,6 +53,7 @@ bool ChipOperations::DownloadImage()
     };
     // An area without blocks keeps the result before it: an empty program area fails.
     bool good = false;
+    bool helloPending = true;
     for (const auto& [first, last] : areas) {
         const std::int64_t blocks = BlockCount(first, last, kWriteBlockSize);
         if (blocks > 0)
@@ -53,6 +63,11 @@ bool ChipOperations::DownloadImage()
             link_.SendCommand(19, address, WriteBlock);
             link_.RxCount = 0;
             link_.WaitBlockReply(kWriteBlockWaitMs);
+            if (std::exchange(helloPending, false) && link_.RxCount != 0 && IsHelloAck(link_)) {
+                // The first chunk is the Hello's answer; the block's own follows it.
+                link_.RxCount = 0;
+                link_.WaitBlockReply(kWriteBlockWaitMs);
+            }
             if (s_.ProgramDialogOpen)
                 view_.AdvanceProgress();
             if (link_.RxCount == 0) {

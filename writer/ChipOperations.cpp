@@ -16,6 +16,9 @@ constexpr int kPinFailureFrom = 0x7D00;
 // The read blanks everything below the chip-data area before it starts.
 constexpr std::size_t kReadBlankEnd = 0x7D00;
 
+// Downloaded carries the Writer's checksum and its four option bytes.
+constexpr int kDownloadedPayload = 6;
+
 constexpr const char* kCommandError = "Command error!";
 constexpr const char* kChecksumError = "Check_sum error!";
 constexpr const char* kNotBlankPrefix = "Chip not blank!\nChip Addr:";
@@ -242,7 +245,7 @@ OperationResult ChipOperations::DownloadProgram()
         result.transferFailed = !transferred;
         if (link_.RxCode == Failure) {
             ReportFailure(Reporter::Download);
-        } else if (link_.RxCode == Downloaded) {
+        } else if (link_.RxCode == Downloaded && link_.RxPayloadLength() >= kDownloadedPayload) {
             const auto& d = link_.RxData;
             const std::size_t fileOption = static_cast<std::size_t>(TransferChoicesFor(s_).fileOptionAddr);
             std::string fileOptions, flashOptions;
@@ -256,7 +259,8 @@ OperationResult ChipOperations::DownloadProgram()
                     Hex(s_.FileChecksum, 4) + "\nFlash Check_sum=" + Hex(d[0] * 256 + d[1], 4) +
                     "\nFile Option=" + fileOptions + "\nFlash Option =" + flashOptions);
         }
-        result.succeeded = transferred && result.replyCode == Downloaded;
+        result.succeeded = transferred && result.replyCode == Downloaded &&
+                           link_.RxPayloadLength() >= kDownloadedPayload;
     }
     view_.SetEnabled(Control::MainWindow, true);
     view_.SetEnabled(Control::DownloadButton, true);

@@ -40,10 +40,10 @@ public:
     // The dialog's "编程": optional ID write and download, ProgramChip, report, ID step.
     OperationResult RunProgramming(ProgramRunOptions& options);
 
-    // With the port open. Sends program area, option copies and chip-data area in 16-byte
-    // blocks; an area fails when a block gets no reply (the area stops there) or a wrong code
-    // (the area still runs to its end). The first failed area shows the error box and ends the
-    // transfer. True when every area was acknowledged.
+    // With the port open. Greets the Writer without waiting, then sends program area, option
+    // copies and chip-data area in 16-byte blocks; an area fails when a block gets no reply (the
+    // area stops there) or a wrong code (the area still runs to its end). The first failed area
+    // shows the error box and ends the transfer. True when every block was acknowledged.
     bool DownloadImage();
     // With the port open. Reads the program area in 32-byte blocks and the model's option row;
     // any block or row that failed makes the read fail and shows the error box.
