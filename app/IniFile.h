@@ -20,7 +20,8 @@ public:
     std::optional<std::string> Read(const std::string& section, const std::string& key) const;
 
     // Replaces the key's value in place, or appends the key to its section (created at the end
-    // of the file when missing), in the order written. A value is cut at its first line break.
+    // of the file when missing), in the order written. A value is cut at its first line break;
+    // section and key names are the program's own, without brackets, '=' or line breaks.
     void Write(const std::string& section, const std::string& key, const std::string& value);
 
     // Keys and values of a section in file order (empty when the section is missing).
