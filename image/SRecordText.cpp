@@ -3,6 +3,7 @@
 #include "app/Errors.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace orvane {
 namespace {
