@@ -26,7 +26,7 @@ struct ReceiveCallbacks {
 // Runs on the receive thread until wakeFd becomes readable or the port fails. Waits without
 // limit for a first byte, then gathers bytes until gapMs milliseconds pass without one (read
 // afresh for each byte, so a change while running applies to the next gap). A gap of 0 delivers
-// each read as it comes. Bytes of an unfinished chunk are dropped when told to stop, as a
+// what has arrived whenever the port has nothing more. Bytes of an unfinished chunk are dropped when told to stop, as a
 // purge of the receive buffer would.
 void ReceiveChunks(int portFd, int wakeFd, const std::atomic<std::uint32_t>& gapMs,
                    const ReceiveCallbacks& callbacks);
