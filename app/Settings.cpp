@@ -6,7 +6,7 @@
 #include "options/OptionKeys.h"
 
 #include <algorithm>
-#include <array>
+#include <initializer_list>
 #include <string_view>
 
 namespace orvane {
