@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <filesystem>
 #include <optional>
 #include <string_view>
@@ -27,7 +28,8 @@ struct Family {
 constexpr Family kFamilies[] = {{"ttyUSB", false}, {"ttyACM", false}, {"ttyS", true}};
 
 // The decimal number after prefix, or nothing when text is not prefix + 1 to 6 digits.
-std::optional<unsigned> NumberAfter(std::string_view text, std::string_view prefix, bool ignoreCase)
+std::optional<unsigned> NumberAfter(std::string_view text, std::string_view prefix,
+                                    bool ignoreCase)
 {
     if (text.size() <= prefix.size() || text.size() > prefix.size() + 6)
         return std::nullopt;

@@ -157,7 +157,7 @@ void TComm::OpenPort()
     ::tcflush(session->fd, TCIOFLUSH);
 
     session->gapMs = timeouts_.ReadIntervalTimeout;
-    ApplyLineState(session->fd, line_); // as the owner may change settings later, failures pass
+    ApplyLineState(session->fd, line_); // its result is ignored, as the setters ignore it
 
     session->wakeFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     if (session->wakeFd < 0)
