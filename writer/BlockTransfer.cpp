@@ -32,13 +32,6 @@ void StoreBlock(AppState& s, std::int64_t address, const WriterLink& link)
     }
 }
 
-// The chunk in the receive buffer is a HelloAck frame (looked at without parsing it).
-bool IsHelloAck(const WriterLink& link)
-{
-    return link.RxCount >= 5 && link.RxBuf[0] == kFrameStart && link.RxBuf[1] == 1 &&
-           link.RxBuf[2] == HelloAck;
-}
-
 } // namespace
 
 bool ChipOperations::DownloadImage()
@@ -63,11 +56,9 @@ bool ChipOperations::DownloadImage()
             link_.SendCommand(19, address, WriteBlock);
             link_.RxCount = 0;
             link_.WaitBlockReply(kWriteBlockWaitMs);
-            if (std::exchange(helloPending, false) && link_.RxCount != 0 && IsHelloAck(link_)) {
-                // The first chunk is the Hello's answer; the block's own follows it.
-                link_.RxCount = 0;
+            // The Hello's answer comes first, alone or in one chunk with the block's.
+            if (std::exchange(helloPending, false) && link_.SkipHelloAck() && link_.RxCount == 0)
                 link_.WaitBlockReply(kWriteBlockWaitMs);
-            }
             if (s_.ProgramDialogOpen)
                 view_.AdvanceProgress();
             if (link_.RxCount == 0) {

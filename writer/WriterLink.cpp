@@ -88,6 +88,19 @@ void WriterLink::ParseReply()
     std::fill_n(RxBuf.begin(), kRxDataSize, 0);
 }
 
+bool WriterLink::SkipHelloAck()
+{
+    static const std::array<std::uint8_t, 3> head{kFrameStart, 1, HelloAck};
+    constexpr std::size_t kHelloAckSize = 5;
+    if (RxCount == 0 || chunkLength_ < kHelloAckSize || RxBuf[4] != kFrameEnd ||
+        !std::equal(head.begin(), head.end(), RxBuf.begin()))
+        return false;
+    std::copy(RxBuf.begin() + kHelloAckSize, RxBuf.begin() + chunkLength_, RxBuf.begin());
+    chunkLength_ -= kHelloAckSize;
+    RxCount = static_cast<std::uint8_t>(chunkLength_);
+    return true;
+}
+
 void WriterLink::WaitReply(int ms, int threshold)
 {
     const auto deadline = DeadlineAfter(loop_, ms);

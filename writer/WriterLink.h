@@ -68,6 +68,11 @@ public:
     // Runs events for the full ms without looking at RxCount.
     void WaitFull(int ms);
 
+    // Takes a HelloAck frame off the front of the received chunk; what came after it in the same
+    // chunk stays as the chunk (a chunk of only the HelloAck leaves RxCount 0). False when the
+    // chunk does not start with one.
+    bool SkipHelloAck();
+
     // Number of payload bytes of the last parsed reply (L - 1, or 0).
     int RxPayloadLength() const { return RxLen > 1 ? RxLen - 1 : 0; }
 

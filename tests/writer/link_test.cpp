@@ -158,6 +158,33 @@ TEST_F(LinkTest, ParseReplyTakesOnlyFramesThatFitTheChunk)
     }
 }
 
+TEST_F(LinkTest, SkipHelloAckKeepsWhatFollowsInTheChunk)
+{
+    Arrive(1, "68 01 E2 E3 16 68 01 12 13 16");
+    link.WaitReply(10);
+    EXPECT_TRUE(link.SkipHelloAck());
+    EXPECT_EQ(link.RxCount, 5);
+    link.ParseReply();
+    EXPECT_EQ(link.RxCode, BlockAck);
+
+    link.RxCount = 0;
+    Arrive(1, "68 01 E2 E3 16");
+    link.WaitReply(10);
+    EXPECT_TRUE(link.SkipHelloAck());
+    EXPECT_EQ(link.RxCount, 0);
+    link.ParseReply();
+    EXPECT_EQ(link.RxCode, 0) << "nothing left to parse";
+
+    for (const char* other : {"68 01 12 13 16", "68 01 E2 E3", "68 02 E2 00 E4 16"}) {
+        link.RxCount = 0;
+        Arrive(1, other);
+        link.WaitReply(10);
+        const std::uint8_t count = link.RxCount;
+        EXPECT_FALSE(link.SkipHelloAck()) << other;
+        EXPECT_EQ(link.RxCount, count) << other;
+    }
+}
+
 TEST_F(LinkTest, ParseReplyConsumesTheBuffer)
 {
     Arrive(1, "68 06 F2 03 7C FF 12 34 00 16");

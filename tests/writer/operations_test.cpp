@@ -351,6 +351,32 @@ TEST_F(OperationsTest, DownloadStopsAtTheFirstFailedArea)
     }
 }
 
+TEST_F(OperationsTest, HelloAnswerAheadOfTheFirstBlocksAckIsNotTheBlocks)
+{
+    // Commands 4 and 5 are DownloadImage's Hello and its first block.
+    const std::pair<std::optional<Bytes>, std::optional<Bytes>> answers[] = {
+        {std::nullopt, HexBytes("68 01 E2 E3 16 68 01 12 13 16")}, // one chunk
+        {Reply(HelloAck), Reply(BlockAck)},                         // two chunks
+        {std::nullopt, Reply(BlockAck)},                            // Hello unanswered
+    };
+    for (const auto& [hello, block] : answers) {
+        writer = ScriptedWriter();
+        writer.byNumber[4] = hello;
+        writer.byNumber[5] = block;
+        view.log.clear();
+        view.messages.answers = {true};
+        EXPECT_TRUE(ops.DownloadProgram().succeeded);
+        EXPECT_EQ(Reports().size(), 1u);
+    }
+    // A first block answered by the Hello's answer alone gets no reply of its own.
+    writer = ScriptedWriter();
+    writer.byNumber[5] = std::nullopt;
+    port.sent.clear();
+    view.messages.answers = {true};
+    EXPECT_TRUE(ops.DownloadProgram().transferFailed);
+    EXPECT_EQ(Commands(WriteBlock), Lines{"11@0000"});
+}
+
 TEST_F(OperationsTest, EmptyProgramAreaFailsBeforeAnyBlock)
 {
     SelectModel(s, 20, 0x0800, 0x07FF);
