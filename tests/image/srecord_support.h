@@ -1,31 +1,32 @@
-// Shared by the S-record tests: record lines built independently of the code under test, and an
-// AppState whose image is blank.
+// Shared by the S-record tests: record lines built independently of the code under test, a blank
+// AppState, and the image reduced to its non-blank bytes for readable comparisons.
 #pragma once
 
 #include "app/AppState.h"
 
-#include <cstdint>
 #include <cstdio>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace orvane::test {
 
-// "S1" line for address and data, without line end; checksumError is added to the right checksum.
-inline std::string S1(unsigned address, const std::vector<std::uint8_t>& data, int checksumError = 0)
+// "S1" line for address and data, no line end; checksumError is added to the right checksum.
+inline std::string S1(unsigned address, const std::vector<int>& data, int checksumError = 0)
 {
-    unsigned sum = unsigned(data.size() + 3) + (address >> 8) + (address & 0xFF);
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "S1%02X%04X", unsigned(data.size() + 3), address);
-    std::string line = buf;
-    for (std::uint8_t b : data) {
-        std::snprintf(buf, sizeof buf, "%02X", b);
-        line += buf;
+    std::vector<int> bytes = {int(data.size() + 3), int(address >> 8), int(address & 0xFF)};
+    bytes.insert(bytes.end(), data.begin(), data.end());
+    std::string line = "S1";
+    int sum = 0;
+    char digits[3];
+    for (int b : bytes) {
+        std::snprintf(digits, sizeof digits, "%02X", b & 0xFF);
+        line += digits;
         sum += b;
     }
-    std::snprintf(buf, sizeof buf, "%02X", (0xFF - sum + checksumError) & 0xFF);
-    return line + buf;
+    std::snprintf(digits, sizeof digits, "%02X", (0xFF - sum + checksumError) & 0xFF);
+    return line + digits;
 }
 
 inline std::unique_ptr<AppState> BlankState()
@@ -33,6 +34,17 @@ inline std::unique_ptr<AppState> BlankState()
     auto s = std::make_unique<AppState>();
     s->RomImage.fill(kBlank);
     return s;
+}
+
+using Bytes = std::map<int, int>; // address -> value of every byte that is not 0xFF
+
+inline Bytes NonBlank(const AppState& s)
+{
+    Bytes bytes;
+    for (int a = 0; a < kImageSize; ++a)
+        if (s.RomImage[a] != kBlank)
+            bytes[a] = s.RomImage[a];
+    return bytes;
 }
 
 } // namespace orvane::test
