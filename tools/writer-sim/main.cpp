@@ -162,7 +162,7 @@ private:
     struct Piece {
         SimClock::time_point due;
         std::vector<std::uint8_t> bytes;
-        std::optional<std::string> trace; // the reply's trace line, written as it goes out
+        std::optional<std::string> trace; // a trace line, written when the piece is due
         bool hangUp = false;              // after this piece, close the terminal
     };
 
@@ -207,13 +207,17 @@ private:
             return;
         }
         const auto now = SimClock::now();
-        const auto wireEnd = options_.pace ? wireClock_.Receive(now, n) : now;
         if (now - lastReceive_ > kInterByteTimeout)
             model_.DropPartialFrame();
         lastReceive_ = now;
-        for (WriterReply& reply : model_.Feed({buffer, static_cast<std::size_t>(n)})) {
-            Trace(wireEnd, "RX", Hex(reply.command));
-            Schedule(reply, wireEnd);
+        // Byte by byte, so that a command ends at its own last byte's wire time even when the
+        // host wrote several in one go: a real Writer answers the first while the next arrives.
+        for (ssize_t i = 0; i < n; ++i) {
+            const auto wireEnd = options_.pace ? wireClock_.Receive(now, 1) : now;
+            for (WriterReply& reply : model_.Feed({&buffer[i], 1})) {
+                Enqueue({wireEnd, {}, "RX" + Hex(reply.command), false});
+                Schedule(reply, wireEnd);
+            }
         }
     }
 
@@ -235,18 +239,23 @@ private:
         if (reply.hangUp)
             note += " [hang-up]";
         if (pieces.empty()) {
-            if (reply.hangUp)
-                outgoing_.push_back({start, {}, " -" + note, true});
-            else
-                Trace(start, "TX", " (no reply)");
+            Enqueue({start, {}, reply.hangUp ? "TX -" + note : "TX (no reply)", reply.hangUp});
             return;
         }
-        for (TimedBytes& piece : pieces)
-            outgoing_.push_back({piece.due, std::move(piece.bytes), std::nullopt, false});
-        lineFreeAt_ = outgoing_.back().due + (options_.pace ? WireTime(1) : SimClock::duration{});
-        outgoing_[outgoing_.size() - pieces.size()].trace = Hex(reply.bytes) + note;
+        Enqueue({pieces.front().due, std::move(pieces.front().bytes), "TX" + Hex(reply.bytes) + note, false});
+        for (std::size_t i = 1; i < pieces.size(); ++i)
+            Enqueue({pieces[i].due, std::move(pieces[i].bytes), std::nullopt, false});
+        lineFreeAt_ = pieces.back().due + (options_.pace ? WireTime(1) : SimClock::duration{});
         if (reply.hangUp)
-            outgoing_.push_back({lineFreeAt_ + kHangUpDelay, {}, std::nullopt, true});
+            Enqueue({lineFreeAt_ + kHangUpDelay, {}, std::nullopt, true});
+    }
+
+    // Keeps the queue in time order; pieces due at the same time keep their order.
+    void Enqueue(Piece piece)
+    {
+        const auto at = std::upper_bound(outgoing_.begin(), outgoing_.end(), piece.due,
+                                         [](auto due, const Piece& p) { return due < p.due; });
+        outgoing_.insert(at, std::move(piece));
     }
 
     void SendDue(SimClock::time_point now)
@@ -256,7 +265,7 @@ private:
             Piece piece = std::move(outgoing_.front());
             outgoing_.pop_front();
             if (piece.trace)
-                Trace(now, "TX", *piece.trace);
+                Trace(now, *piece.trace);
             burst.insert(burst.end(), piece.bytes.begin(), piece.bytes.end());
             if (piece.hangUp) {
                 Write(burst);
@@ -284,14 +293,14 @@ private:
         std::fprintf(stderr, "orvane-writer-sim: hung up; now serving %s\n", pty_.SlavePath().c_str());
     }
 
-    void Trace(SimClock::time_point at, const std::string& direction, const std::string& hex)
+    void Trace(SimClock::time_point at, const std::string& line)
     {
         if (!trace_.is_open())
             return;
         const double seconds = std::chrono::duration<double>(at - started_).count();
         char stamp[32];
         std::snprintf(stamp, sizeof stamp, "%12.6f ", seconds);
-        trace_ << stamp << direction << hex << '\n' << std::flush;
+        trace_ << stamp << line << '\n' << std::flush;
     }
 
     const SimOptions& options_;
