@@ -78,7 +78,9 @@ struct Chunk {
 // The host side of the terminal, left in the mode the simulator set.
 class Port {
 public:
-    explicit Port(const std::string& path) : fd_(open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK)) {}
+    explicit Port(const std::string& path) : fd_(open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK))
+    {
+    }
     ~Port() { close(fd_); }
 
     void Write(const Bytes& b) { ASSERT_EQ(write(fd_, b.data(), b.size()), ssize_t(b.size())); }
@@ -135,10 +137,12 @@ TEST(SimProcess, ServesRawBytesThroughItsLinkAndTracesFrames)
         Port port(link);
         EXPECT_EQ(port.Exchange(kHello, 5), kHelloAck);
         // Line feeds in the reply and control characters in the command pass unchanged.
-        EXPECT_EQ(port.Exchange(BuildFrame(GetVersion), 10), (Bytes{0x68, 0x06, 0x46, 10, 10, 10, 10, 10, 0x7E, 0x16}));
-        const Bytes block{0x00, 0x00, 0x03, 0x04, 0x0D, 0x0A, 0x11, 0x13, 0x7F, 0x1A,
-                          0x15, 0x17, 0x12, 0x16, 0x1C, 0x00, 0xFF, 0x0F};
-        EXPECT_EQ(port.Exchange(BuildFrame(WriteBlock, block), 5), (Bytes{0x68, 0x01, 0x12, 0x13, 0x16}));
+        EXPECT_EQ(port.Exchange(BuildFrame(GetVersion), 10),
+                  (Bytes{0x68, 0x06, 0x46, 10, 10, 10, 10, 10, 0x7E, 0x16}));
+        const Bytes block{0x00, 0x00, 0x03, 0x04, 0x0D, 0x0A, 0x11, 0x13, 0x7F,
+                          0x1A, 0x15, 0x17, 0x12, 0x16, 0x1C, 0x00, 0xFF, 0x0F};
+        EXPECT_EQ(port.Exchange(BuildFrame(WriteBlock, block), 5),
+                  (Bytes{0x68, 0x01, 0x12, 0x13, 0x16}));
         EXPECT_EQ(port.Exchange(BuildFrame(ReadBlock, Bytes{0, 0}), 37).size(), 37u);
     }
     {
@@ -197,10 +201,12 @@ TEST(SimProcess, ReplyDelaySplitFaultAndPinFailure)
 
     port.Write(BuildFrame(GetVersion));
     chunks = port.Read(10);
-    ASSERT_EQ(Port::Joined(chunks), (Bytes{0x68, 0x06, 0x46, 0x01, 0x02, 0x0B, 0x05, 0x11, 0x70, 0x16}));
+    ASSERT_EQ(Port::Joined(chunks),
+              (Bytes{0x68, 0x06, 0x46, 0x01, 0x02, 0x0B, 0x05, 0x11, 0x70, 0x16}));
     ASSERT_EQ(chunks.size(), 2u);
     EXPECT_GE(chunks[1].at - chunks[0].at, 15ms) << "the host's 4 ms gap must see two chunks";
-    EXPECT_EQ(port.Exchange(BuildFrame(ProgramChip), 10), (Bytes{0x68, 0x06, 0xF2, 0x03, 0x7D, 0x00, 0x00, 0x00, 0x78, 0x16}));
+    EXPECT_EQ(port.Exchange(BuildFrame(ProgramChip), 10),
+              (Bytes{0x68, 0x06, 0xF2, 0x03, 0x7D, 0x00, 0x00, 0x00, 0x78, 0x16}));
 }
 
 TEST(SimProcess, HangUpMidReplyThenServesAgainOnANewTerminal)

@@ -13,7 +13,8 @@ using Bytes = std::vector<std::uint8_t>;
 
 Bytes At(std::uint8_t code, std::uint16_t address, Bytes data = {})
 {
-    data.insert(data.begin(), {static_cast<std::uint8_t>(address >> 8), static_cast<std::uint8_t>(address)});
+    data.insert(data.begin(),
+                {static_cast<std::uint8_t>(address >> 8), static_cast<std::uint8_t>(address)});
     return BuildFrame(code, data);
 }
 
@@ -33,7 +34,8 @@ const Bytes kVersion{0x68, 0x06, 0x46, 0x01, 0x02, 0x0B, 0x05, 0x11, 0x70, 0x16}
 
 Bytes AddressFailure(std::uint16_t a, std::uint8_t stored, std::uint8_t chip)
 {
-    return BuildFrame(Failure, Bytes{3, static_cast<std::uint8_t>(a >> 8), static_cast<std::uint8_t>(a), stored, chip});
+    return BuildFrame(Failure, Bytes{3, static_cast<std::uint8_t>(a >> 8),
+                                     static_cast<std::uint8_t>(a), stored, chip});
 }
 
 // A host image and its download as the host sends it: program area, both option copies, the
@@ -47,7 +49,8 @@ struct Download {
         image[descriptor + 4] = 0, image[descriptor + 5] = 0;
         image[descriptor + 6] = static_cast<std::uint8_t>(end >> 8);
         image[descriptor + 7] = static_cast<std::uint8_t>(end);
-        for (auto [first, last] : {std::pair<unsigned, unsigned>{0, end}, {options, options + 0x3Fu},
+        for (auto [first, last] : {std::pair<unsigned, unsigned>{0, end},
+                                   {options, options + 0x3Fu},
                                    {descriptor, descriptor + 0x2FFu}}) {
             for (unsigned a = first; a <= last; a += 16)
                 ASSERT_EQ(Answer(model, At(WriteBlock, a, Bytes(&image[a], &image[a] + 16))),
@@ -62,9 +65,11 @@ struct Download {
     {
         Bytes block{0x0A, length};
         for (std::uint16_t a : addr)
-            block.insert(block.end(), {static_cast<std::uint8_t>(a >> 8), static_cast<std::uint8_t>(a)});
+            block.insert(block.end(),
+                         {static_cast<std::uint8_t>(a >> 8), static_cast<std::uint8_t>(a)});
         for (std::uint32_t v : {initial, std::uint32_t{step} << 24, limit, 0u, initial, max})
-            block.insert(block.end(), {std::uint8_t(v >> 24), std::uint8_t(v >> 16), std::uint8_t(v >> 8), std::uint8_t(v)});
+            block.insert(block.end(), {std::uint8_t(v >> 24), std::uint8_t(v >> 16),
+                                       std::uint8_t(v >> 8), std::uint8_t(v)});
         block.erase(block.begin() + 15, block.begin() + 18); // the step is one byte
         std::copy(block.begin(), block.end(), image.begin() + descriptor + 0xC0);
     }
@@ -83,7 +88,8 @@ TEST(WriterModel, EveryCommandAndMisfitGetsItsExactReply)
         {At(LoadChipData2, 0x7DC0, Bytes(42, 1)), {0x68, 0x01, 0x05, 0x06, 0x16}},
         {At(WriteBlock, 0x0100, Bytes(16, 0)), {0x68, 0x01, 0x12, 0x13, 0x16}},
         {BuildFrame(CheckBlank), {0x68, 0x01, 0x04, 0x05, 0x16}},
-        {BuildFrame(FinishDownload), BuildFrame(Downloaded, Bytes{0, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF})},
+        {BuildFrame(FinishDownload),
+         BuildFrame(Downloaded, Bytes{0, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF})},
         {BuildFrame(ProgramChip), kDone},
         {BuildFrame(0x99), kRejected},
         {At(Hello, 0), kRejected},
@@ -100,7 +106,8 @@ TEST(WriterModel, EveryCommandAndMisfitGetsItsExactReply)
     WriterConfig config;
     config.version = ParseWriterVersion("3.14 2024.12.31");
     WriterModel model(config);
-    EXPECT_EQ(Answer(model, BuildFrame(GetVersion)), (Bytes{0x68, 0x06, 0x46, 3, 14, 24, 12, 31, 0xA0, 0x16}));
+    EXPECT_EQ(Answer(model, BuildFrame(GetVersion)),
+              (Bytes{0x68, 0x06, 0x46, 3, 14, 24, 12, 31, 0xA0, 0x16}));
 }
 
 TEST(WriterModel, FramesAreFoundInAnySplitAndInNoise)
@@ -119,8 +126,11 @@ TEST(WriterModel, FramesAreFoundInAnySplitAndInNoise)
         EXPECT_EQ(replies[1].commandNumber, 2u);
     }
     // Noise before a Hello: each must leave exactly that Hello to answer.
-    const Bytes noises[] = {{0x00, 0xFF, 0x16}, {0x68, 0x00}, {0x68, 0x02, 0x11},
-                            {0x68, 0x01, 0xE1, 0xE2, 0x17}, {0x68, 0x01}};
+    const Bytes noises[] = {{0x00, 0xFF, 0x16},
+                            {0x68, 0x00},
+                            {0x68, 0x02, 0x11},
+                            {0x68, 0x01, 0xE1, 0xE2, 0x17},
+                            {0x68, 0x01}};
     for (Bytes noise : noises) {
         noise.insert(noise.end(), stream.begin(), stream.begin() + 5);
         WriterModel model;
@@ -172,7 +182,8 @@ TEST(WriterModel, FinishDownloadSumsTheStoredAreaAndReportsTheSecondOptionCopy)
         d.SendTo(model);
         const unsigned sum = std::accumulate(d.image.begin(), d.image.begin() + c.end + 1, 0u);
         EXPECT_EQ(Answer(model, BuildFrame(FinishDownload)),
-                  BuildFrame(Downloaded, Bytes{std::uint8_t(sum >> 8), std::uint8_t(sum), 0xA0, 0xA1, 0xA2, 0xA3}))
+                  BuildFrame(Downloaded, Bytes{std::uint8_t(sum >> 8), std::uint8_t(sum), 0xA0,
+                                               0xA1, 0xA2, 0xA3}))
             << c.end;
     }
 }
@@ -218,7 +229,8 @@ TEST(WriterModel, ProgrammingOnlyClearsBitsAndRefusesAChipThatCannotTakeTheImage
     d.SendTo(model);
     EXPECT_EQ(Answer(model, BuildFrame(ProgramChip)), kDone);
     EXPECT_EQ(Answer(model, BuildFrame(ProgramChip)), kDone); // same image: nothing to raise
-    EXPECT_EQ((Bytes{model.Chip()[0x0010], model.Chip()[0x2100], model.Chip()[0x213F]}), (Bytes{0x3C, 0xFF, 0x33}));
+    EXPECT_EQ((Bytes{model.Chip()[0x0010], model.Chip()[0x2100], model.Chip()[0x213F]}),
+              (Bytes{0x3C, 0xFF, 0x33}));
 
     // Lowest address needing a 0 bit back at 1, with the Writer's byte and the chip's byte; the
     // chip is left untouched.
@@ -248,10 +260,12 @@ TEST(WriterModel, RollingCodeIsWrittenSteppedWrappedAndLimited)
     for (std::uint8_t low : {0xFE, 0xFF, 0xFE}) {
         model.InsertChip(SocketChip::Blank);
         ASSERT_EQ(Answer(model, BuildFrame(ProgramChip)), kDone);
-        EXPECT_EQ((Bytes{model.Chip()[0x0100], model.Chip()[0x0101], model.Chip()[0x0000]}), (Bytes{0x00, low, 0xFF}));
+        EXPECT_EQ((Bytes{model.Chip()[0x0100], model.Chip()[0x0101], model.Chip()[0x0000]}),
+                  (Bytes{0x00, low, 0xFF}));
     }
     model.InsertChip(SocketChip::Blank);
-    EXPECT_EQ(Answer(model, BuildFrame(ProgramChip)), BuildFrame(Failure, Bytes{WriterModel::kLimitReachedKind}));
+    EXPECT_EQ(Answer(model, BuildFrame(ProgramChip)),
+              BuildFrame(Failure, Bytes{WriterModel::kLimitReachedKind}));
     EXPECT_EQ(model.Chip()[0x0101], 0xFF);
     EXPECT_EQ(model.ChipsProgrammed(), 3u);
     d.SendTo(model); // a new download starts the count again
@@ -264,7 +278,8 @@ TEST(WriterModel, RollingCodeIsWrittenSteppedWrappedAndLimited)
     for (int chip = 0; chip < 2; ++chip) {
         model.InsertChip(SocketChip::Blank);
         ASSERT_EQ(Answer(model, BuildFrame(ProgramChip)), kDone);
-        EXPECT_EQ((Bytes(&model.Chip()[0x200], &model.Chip()[0x204])), (Bytes{0xFF, 0xFF, 0xFF, 0xF0}));
+        EXPECT_EQ((Bytes(&model.Chip()[0x200], &model.Chip()[0x204])),
+                  (Bytes{0xFF, 0xFF, 0xFF, 0xF0}));
     }
     model.InsertChip(SocketChip::Blank);
     model.Chip()[0x0203] = 0x07;
@@ -335,16 +350,19 @@ TEST(WriterModel, CodeTriggeredFaultsGarbageOversizeAndWhatTheWorkBecomes)
     model.Chip()[0x0040] = 0x3D;
     const Bytes big = Answer(model, At(ReadBlock, 0x0040));
     ASSERT_GT(big.size(), 100u);
-    EXPECT_EQ((Bytes{big[1], big[2], big[3], big.back()}), (Bytes{std::uint8_t(big.size() - 4), BlockData, 0x3D, 0x16}));
+    EXPECT_EQ((Bytes{big[1], big[2], big[3], big.back()}),
+              (Bytes{std::uint8_t(big.size() - 4), BlockData, 0x3D, 0x16}));
     // A lost reply keeps the work done; a failure reply means it was not done.
     EXPECT_TRUE(Answer(model, At(LoadChipData2, 0x7DC0, Bytes(42, 0x02))).empty());
     EXPECT_EQ(model.Memory()[0x7DC0], 0x02);
     EXPECT_EQ(Answer(model, At(WriteBlock, 0x0000, Bytes(16, 0x01))), kRejected);
     EXPECT_EQ(model.Memory()[0x0000], 0xFF);
 
-    for (const char* bad : {"no-reply", "no-reply@0", "nope@3", "pin@code=100", "pin@code=0x05", "pin@3x"})
+    for (const char* bad :
+         {"no-reply", "no-reply@0", "nope@3", "pin@code=100", "pin@code=0x05", "pin@3x"})
         EXPECT_THROW(ParseWriterFault(bad), std::invalid_argument) << bad;
-    for (const char* bad : {"1.2", "1.2 2011.5", "1.2 1999.5.17", "256.0 2011.5.17", "1.2 2011.5.17.1"})
+    for (const char* bad :
+         {"1.2", "1.2 2011.5", "1.2 1999.5.17", "256.0 2011.5.17", "1.2 2011.5.17.1"})
         EXPECT_THROW(ParseWriterVersion(bad), std::invalid_argument) << bad;
     EXPECT_THROW(ParseSimOptions({"--reply-delay", "1s"}), std::invalid_argument);
     EXPECT_THROW(ParseSimOptions({"--chip"}), std::invalid_argument);

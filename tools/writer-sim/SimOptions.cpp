@@ -96,7 +96,8 @@ std::array<std::uint8_t, 5> ParseWriterVersion(std::string_view text)
     const auto date = space == std::string_view::npos ? std::vector<std::string_view>{}
                                                       : SplitAt(text.substr(space + 1), '.');
     if (release.size() != 2 || date.size() != 3)
-        throw std::invalid_argument("version '" + std::string(text) + "' is not like 1.2 2011.5.17");
+        throw std::invalid_argument("version '" + std::string(text) +
+                                    "' is not like 1.2 2011.5.17");
     const unsigned year = ToNumber(date[0], 10, 2255, "year");
     if (year < 2000)
         throw std::invalid_argument("year must lie in 2000..2255");

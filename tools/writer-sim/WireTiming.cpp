@@ -22,7 +22,8 @@ std::vector<TimedBytes> ScheduleReply(const WriterReply& reply, SimClock::time_p
         const bool afterSplit = reply.splitAfter > 0 && i >= reply.splitAfter;
         const bool newPiece = pace || i == 0 || (afterSplit && i == reply.splitAfter);
         if (newPiece) {
-            auto due = start + (pace ? WireTime(static_cast<std::int64_t>(i)) : SimClock::duration{});
+            auto due =
+                start + (pace ? WireTime(static_cast<std::int64_t>(i)) : SimClock::duration{});
             if (afterSplit)
                 due += reply.splitPause;
             pieces.push_back({due, {}});

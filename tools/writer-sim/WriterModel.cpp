@@ -18,8 +18,15 @@ constexpr std::uint8_t kChecksumKind = 5;
 constexpr std::uint16_t kRollingBlockOffset = 0xC0;
 constexpr std::uint8_t kRollingEnabled = 0x0A;
 enum RollingField : std::size_t {
-    RcState = 0, RcLength = 1, RcAddr0 = 2, RcInitial = 10, RcStep = 14, RcLimit = 15, RcCount = 19,
-    RcCurrent = 23, RcMax = 27,
+    RcState = 0,
+    RcLength = 1,
+    RcAddr0 = 2,
+    RcInitial = 10,
+    RcStep = 14,
+    RcLimit = 15,
+    RcCount = 19,
+    RcCurrent = 23,
+    RcMax = 27,
 };
 
 // The parameter count (L - 1) each command must carry; LoadChipData takes any data length.
@@ -28,9 +35,9 @@ struct CommandShape {
     std::size_t params;
 };
 constexpr CommandShape kShapes[] = {
-    {Hello, 0}, {GetVersion, 0}, {WriteBlock, 18}, {ReadBlock, 2}, {LoadChipData2, 44},
-    {CheckBlank, 0}, {StartDownload, 0}, {FinishDownload, 0}, {ProgramChip, 0}, {StartRead, 0},
-    {FinishRead, 0},
+    {Hello, 0},          {GetVersion, 0}, {WriteBlock, 18},   {ReadBlock, 2},
+    {LoadChipData2, 44}, {CheckBlank, 0}, {StartDownload, 0}, {FinishDownload, 0},
+    {ProgramChip, 0},    {StartRead, 0},  {FinishRead, 0},
 };
 
 std::vector<std::uint8_t> Frame(std::uint8_t code, std::initializer_list<std::uint8_t> params = {})
@@ -233,12 +240,13 @@ std::vector<std::uint8_t> WriterModel::Execute(std::uint8_t code,
     const auto shape = std::find_if(std::begin(kShapes), std::end(kShapes),
                                     [code](const CommandShape& s) { return s.code == code; });
     const bool known = shape != std::end(kShapes) || code == LoadChipData;
-    const bool fits = code == LoadChipData ? params.size() >= 2 : known && shape->params == params.size();
+    const bool fits =
+        code == LoadChipData ? params.size() >= 2 : known && shape->params == params.size();
     if (!fits)
         return FailureFrame(kRejectedKind);
 
-    const auto address =
-        params.size() >= 2 ? static_cast<std::uint16_t>(params[0] << 8 | params[1]) : std::uint16_t{0};
+    const auto address = params.size() >= 2 ? static_cast<std::uint16_t>(params[0] << 8 | params[1])
+                                            : std::uint16_t{0};
     const bool chipAbsent = socket_ == SocketChip::None;
     switch (code) {
     case Hello:
@@ -336,7 +344,8 @@ std::vector<std::uint8_t> WriterModel::ProgramChipNow()
     if (rolling) {
         const int length = std::clamp<int>(memory_[rc + RcLength], 1, 4);
         for (int i = 0; i < length; ++i)
-            target[Word(memory_, rc + RcAddr0 + 2u * i)] = static_cast<std::uint8_t>(code >> (8 * i));
+            target[Word(memory_, rc + RcAddr0 + 2u * i)] =
+                static_cast<std::uint8_t>(code >> (8 * i));
     }
 
     // An OTP cell only goes from 1 to 0: refuse the chip before touching it if any byte cannot

@@ -58,13 +58,13 @@ struct WriterConfig {
 
 // What the transport does with one command's answer.
 struct WriterReply {
-    unsigned commandNumber = 0;         // 1-based count of frames received
+    unsigned commandNumber = 0; // 1-based count of frames received
     std::uint8_t commandCode = 0;
-    std::vector<std::uint8_t> command;  // the frame as received, for tracing
-    std::vector<std::uint8_t> bytes;    // to send; empty: no reply
-    std::size_t splitAfter = 0;         // > 0: pause `splitPause` after this many bytes
+    std::vector<std::uint8_t> command; // the frame as received, for tracing
+    std::vector<std::uint8_t> bytes;   // to send; empty: no reply
+    std::size_t splitAfter = 0;        // > 0: pause `splitPause` after this many bytes
     std::chrono::milliseconds splitPause{20};
-    bool hangUp = false;                // close the line once `bytes` are out
+    bool hangUp = false; // close the line once `bytes` are out
 };
 
 class WriterModel {

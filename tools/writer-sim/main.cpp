@@ -182,7 +182,8 @@ private:
         if (wake) {
             const auto left = std::max(SimClock::duration{}, *wake - SimClock::now());
             const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
-            timeout = {static_cast<time_t>(ns / 1'000'000'000), static_cast<long>(ns % 1'000'000'000)};
+            timeout = {static_cast<time_t>(ns / 1'000'000'000),
+                       static_cast<long>(ns % 1'000'000'000)};
         }
         const nfds_t count = hungUp_ ? 1 : 2;
         hungUp_ = false;
@@ -242,7 +243,8 @@ private:
             Enqueue({start, {}, reply.hangUp ? "TX -" + note : "TX (no reply)", reply.hangUp});
             return;
         }
-        Enqueue({pieces.front().due, std::move(pieces.front().bytes), "TX" + Hex(reply.bytes) + note, false});
+        Enqueue({pieces.front().due, std::move(pieces.front().bytes),
+                 "TX" + Hex(reply.bytes) + note, false});
         for (std::size_t i = 1; i < pieces.size(); ++i)
             Enqueue({pieces[i].due, std::move(pieces[i].bytes), std::nullopt, false});
         lineFreeAt_ = pieces.back().due + (options_.pace ? WireTime(1) : SimClock::duration{});
@@ -279,8 +281,8 @@ private:
     void Write(const std::vector<std::uint8_t>& bytes)
     {
         // A full queue or a closed slave loses the bytes, as a wire without a listener would.
-        if (!bytes.empty())
-            [[maybe_unused]] const auto n = write(pty_.Fd(), bytes.data(), bytes.size());
+        if (!bytes.empty()) [[maybe_unused]]
+            const auto n = write(pty_.Fd(), bytes.data(), bytes.size());
     }
 
     void HangUp()
@@ -290,7 +292,8 @@ private:
         wireClock_ = {};
         lineFreeAt_ = {};
         pty_.Reopen();
-        std::fprintf(stderr, "orvane-writer-sim: hung up; now serving %s\n", pty_.SlavePath().c_str());
+        std::fprintf(stderr, "orvane-writer-sim: hung up; now serving %s\n",
+                     pty_.SlavePath().c_str());
     }
 
     void Trace(SimClock::time_point at, const std::string& line)
@@ -319,7 +322,7 @@ void InstallSignalHandlers()
 {
     if (pipe(signalPipe) != 0)
         Fail("pipe");
-    struct sigaction action{};
+    struct sigaction action {};
     action.sa_handler = OnSignal;
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
