@@ -58,13 +58,21 @@ std::size_t PastLineEnd(std::string_view text, std::size_t pos)
 
 constexpr int kS1ColumnOfCount = 3; // 'S', '1', then the count's first digit
 
+char* PutHexByte(char* p, std::uint8_t value)
+{
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    p[0] = kDigits[value >> 4];
+    p[1] = kDigits[value & 0x0F];
+    return p + 2;
+}
+
 } // namespace
 
 void AppendHexByte(std::string& out, std::uint8_t value)
 {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    out += kDigits[value >> 4];
-    out += kDigits[value & 0x0F];
+    char digits[2];
+    PutHexByte(digits, value);
+    out.append(digits, 2);
 }
 
 bool IsWrtHeaderText(std::string_view text)
@@ -213,17 +221,19 @@ void AppendS1Records(std::string& out, const std::array<std::uint8_t, kImageSize
             continue;
 
         const auto count = static_cast<std::uint8_t>(3 + (last - first));
-        unsigned sum = count + static_cast<unsigned>(first >> 8) + static_cast<unsigned>(first & 0xFF);
-        out += "S1";
-        AppendHexByte(out, count);
-        AppendHexByte(out, static_cast<std::uint8_t>(first >> 8));
-        AppendHexByte(out, static_cast<std::uint8_t>(first & 0xFF));
-        for (auto p = begin; p != end; ++p) {
-            AppendHexByte(out, *p);
-            sum += *p;
+        const auto high = static_cast<std::uint8_t>(first >> 8);
+        const auto low = static_cast<std::uint8_t>(first & 0xFF);
+        unsigned sum = count + high + low;
+        char line[2 + 2 * (3 + kRecordBytes + 1) + 2] = {'S', '1'};
+        char* p = PutHexByte(PutHexByte(PutHexByte(line + 2, count), high), low);
+        for (auto b = begin; b != end; ++b) {
+            p = PutHexByte(p, *b);
+            sum += *b;
         }
-        AppendHexByte(out, static_cast<std::uint8_t>(0xFF - (sum & 0xFF)));
-        out += "\r\n";
+        p = PutHexByte(p, static_cast<std::uint8_t>(0xFF - (sum & 0xFF)));
+        *p++ = '\r';
+        *p++ = '\n';
+        out.append(line, p);
     }
     out += "S9030000FC\r\n";
 }
