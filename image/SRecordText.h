@@ -75,8 +75,9 @@ WrtHeader ParseWrtHeader(std::string_view text, const std::string& fileName);
 
 // Stores every record of reader whose address lies in low..high+15, with all its bytes; bytes
 // past 0xFFFF are dropped. With checksumErrors set, each record's checksum is verified: the first
-// wrong one is reported as "File  Error!XX in line N" (XX the checksum that would be right) and
-// ends the records, its bytes stored. Records stored before a FileError stay in the image.
+// wrong one is reported as "File  Error!XX in line N" (XX the checksum that would be right, N one
+// past the record's line) and ends the records, its bytes stored. Records stored before a
+// FileError stay in the image.
 void StoreRecords(std::array<std::uint8_t, kImageSize>& image, SRecordReader& reader,
                   std::int32_t low, std::int32_t high, OperatorMessages* checksumErrors);
 

@@ -145,12 +145,13 @@ TEST_F(WrtReadTest, HeaderSelectsModelRecordsFillProgramAndOptionsOnly)
     EXPECT_TRUE(messages.shown.empty());
 }
 
-TEST_F(WrtReadTest, ChecksumErrorReportsTheRealLineAndEndsTheRecords)
+// The box names the line after the record's (the first record, on line 3, is "line 4").
+TEST_F(WrtReadTest, ChecksumErrorReportsItsLineAndEndsTheRecords)
 {
     const std::string bad = S1(0x10, {2}, 1), after = S1(0x20, {3});
     for (const auto& [text, message] : {
-             std::pair{"05QK128\r\n20\r\n" + S1(0, {1}) + "\r\n" + bad + "\r\n" + after, "File  Error!E9 in line 4"},
-             {"05QK128\n20\nS0030000FC\n" + S1(0, {1}) + "\n" + bad + "\n" + after, "File  Error!E9 in line 5"},
+             std::pair{"05QK128\r\n20\r\n" + S1(0, {1}) + "\r\n" + bad + "\r\n" + after, "File  Error!E9 in line 5"},
+             {"05QK128\n20\nS0030000FC\n" + S1(0, {1}) + "\n" + bad + "\n" + after, "File  Error!E9 in line 6"},
          }) {
         Load(text);
         EXPECT_EQ(messages.shown, (decltype(messages.shown){{MessageKind::Plain, message}}));
