@@ -3,6 +3,8 @@
 BUILD      ?= build
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
+FUZZ_SECONDS ?= 60
+TEST_FUZZ_SECONDS ?= 15
 
 PACKAGES := build-essential cmake ninja-build pkg-config libgtest-dev libgmock-dev \
             libbenchmark-dev clang libclang-rt-14-dev srecord binutils
@@ -31,7 +33,10 @@ configure: deps $(BUILD)/build.ninja
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
-test: build
+# The threaded tests under ThreadSanitizer and a short run of each fuzzer come first, so that
+# CTest's summary is the last word.
+test: build tsan
+	$(MAKE) fuzz FUZZ_SECONDS=$(TEST_FUZZ_SECONDS)
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) --timeout 300
 
 run: build
@@ -43,13 +48,16 @@ bench: build
 fuzz: deps
 	cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DORVANE_FUZZ=ON -DORVANE_BENCH=OFF
 	cmake --build build-fuzz -j $(JOBS) --target fuzz_targets
-	tools/run-fuzzers.sh build-fuzz/bin $${FUZZ_SECONDS:-60}
+	tools/run-fuzzers.sh build-fuzz/bin $(FUZZ_SECONDS)
 
 tsan: deps
 	cmake -S . -B build-tsan -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DORVANE_BENCH=OFF \
 	    -DCMAKE_CXX_FLAGS="-fsanitize=thread -g -O1"
-	cmake --build build-tsan -j $(JOBS)
-	TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build-tsan --output-on-failure -j $(JOBS) -L threads
+	cmake --build build-tsan -j $(JOBS) --target threaded_tests
+	@for t in $$(cat build-tsan/threaded-tests.txt); do \
+	    echo "== $$t (ThreadSanitizer)"; \
+	    ORVANE_DATA_DIR=$(CURDIR)/data/files/ TSAN_OPTIONS=halt_on_error=1 $$t --gtest_brief=1 || exit 1; \
+	done
 
 clean:
 	rm -rf $(BUILD) build-fuzz build-tsan
