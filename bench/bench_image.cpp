@@ -35,7 +35,8 @@ std::unique_ptr<AppState> ProgramState()
 struct BenchDir {
     BenchDir()
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "orvane-bench-XXXXXX").string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "orvane-bench-XXXXXX").string();
         if (!::mkdtemp(pattern.data()))
             std::abort();
         path = pattern + "/";

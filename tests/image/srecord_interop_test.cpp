@@ -68,8 +68,9 @@ TEST(SRecordInterop, FilesFromTheUsualToolsLoadTheSameBytes)
         WriteText(dir.file("in.bin"), kPattern);
         const std::string in = dir.file("in.bin"), out = dir.file("out.S19");
         const std::string command =
-            tool == "srec_cat" ? "srec_cat " + in + " -binary -offset 0x100 -o " + out
-                               : tool + " -I binary -O srec --change-addresses 0x100 " + in + " " + out;
+            tool == "srec_cat"
+                ? "srec_cat " + in + " -binary -offset 0x100 -o " + out
+                : tool + " -I binary -O srec --change-addresses 0x100 " + in + " " + out;
         ASSERT_TRUE(Succeeds(command)) << command;
         auto s = BlankState();
         LoadS19Range(*s, 0, 0xFFFF, out);

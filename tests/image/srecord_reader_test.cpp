@@ -47,7 +47,8 @@ TEST_F(S19ReadTest, LoadsTheBytesOfAcceptedFiles)
         {"S00600004844521B\r\n" + a + "\r\n\r\n" + b + "\r\nS5030002FA\r\n", 0, 0xFFFF, ab},
         {"", 0, 0xFFFF, {}},
         {"05QK128\r\n20\r\n" + a, 0, 0xFFFF, {}}, // a WRT file opened as S19
-        {S1(0xFFFE, {1, 2, 3}) + "\r\n" + S1(0x10, {7}, 1), 0, 0xFFFF, {{0x10, 7}, {0xFFFE, 1}, {0xFFFF, 2}}},
+        {S1(0xFFFE, {1, 2, 3}) + "\r\n" + S1(0x10, {7}, 1), 0, 0xFFFF,
+         {{0x10, 7}, {0xFFFE, 1}, {0xFFFF, 2}}},
     };
     for (const auto& [text, low, high, bytes] : cases) {
         EXPECT_EQ(Load(text, low, high), "") << text;
@@ -150,8 +151,10 @@ TEST_F(WrtReadTest, ChecksumErrorReportsItsLineAndEndsTheRecords)
 {
     const std::string bad = S1(0x10, {2}, 1), after = S1(0x20, {3});
     for (const auto& [text, message] : {
-             std::pair{"05QK128\r\n20\r\n" + S1(0, {1}) + "\r\n" + bad + "\r\n" + after, "File  Error!E9 in line 5"},
-             {"05QK128\n20\nS0030000FC\n" + S1(0, {1}) + "\n" + bad + "\n" + after, "File  Error!E9 in line 6"},
+             std::pair{"05QK128\r\n20\r\n" + S1(0, {1}) + "\r\n" + bad + "\r\n" + after,
+                       "File  Error!E9 in line 5"},
+             {"05QK128\n20\nS0030000FC\n" + S1(0, {1}) + "\n" + bad + "\n" + after,
+              "File  Error!E9 in line 6"},
          }) {
         Load(text);
         EXPECT_EQ(messages.shown, (decltype(messages.shown){{MessageKind::Plain, message}}));
