@@ -119,6 +119,7 @@ TEST_F(CliFileTest, JsonLinesCarryMessagesAndTheResult)
     ASSERT_EQ(lines.size(), 2u) << r.out;
     for (const auto& line : lines)
         EXPECT_TRUE(IsJson(line)) << line;
+    EXPECT_FALSE(IsJson("{\"text\":\"a\x01\"}")); // the checker itself refuses raw controls
     EXPECT_EQ(lines[0].rfind(R"({"type":"message","kind":"error","text":)", 0), 0u);
     EXPECT_EQ(lines[1].rfind(R"({"type":"result","command":"info","ok":false,"exit":3,)", 0), 0u);
 }

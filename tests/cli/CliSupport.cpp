@@ -1,108 +1,77 @@
 #include "tests/cli/CliSupport.h"
 
 #include <cctype>
+#include <cstring>
 #include <sstream>
 
 namespace orvane::test {
 namespace {
 
-// A small recursive-descent JSON reader that only says whether the text is valid.
-class JsonChecker {
-public:
-    explicit JsonChecker(const std::string& t) : t_(t) {}
+// Consumes one JSON value at t[i..]; false when the text is not JSON. Numbers are taken loosely.
+bool Value(const std::string& t, std::size_t& i);
 
-    bool Valid() { return Value() && (Skip(), i_ == t_.size()); }
+void Skip(const std::string& t, std::size_t& i)
+{
+    while (i < t.size() && std::isspace(static_cast<unsigned char>(t[i])))
+        ++i;
+}
 
-private:
-    void Skip()
-    {
-        while (i_ < t_.size() && std::isspace(static_cast<unsigned char>(t_[i_])))
-            ++i_;
-    }
-    bool Eat(char c)
-    {
-        Skip();
-        if (i_ < t_.size() && t_[i_] == c)
-            return ++i_, true;
+bool Eat(const std::string& t, std::size_t& i, char c)
+{
+    Skip(t, i);
+    return i < t.size() && t[i] == c && (++i, true);
+}
+
+bool String(const std::string& t, std::size_t& i)
+{
+    if (!Eat(t, i, '"'))
         return false;
-    }
-    bool Word(const char* w)
-    {
-        const std::string s = w;
-        if (t_.compare(i_, s.size(), s) != 0)
+    while (i < t.size() && t[i] != '"') {
+        const unsigned char c = static_cast<unsigned char>(t[i++]);
+        if (c < 0x20 || (c == '\\' && (i >= t.size() || !std::strchr("\"\\/bfnrtu", t[i++]))))
             return false;
-        i_ += s.size();
-        return true;
     }
-    bool String()
-    {
-        if (!Eat('"'))
-            return false;
-        while (i_ < t_.size() && t_[i_] != '"') {
-            const unsigned char c = static_cast<unsigned char>(t_[i_++]);
-            if (c < 0x20)
-                return false;
-            if (c == '\\') {
-                if (i_ >= t_.size())
-                    return false;
-                const char e = t_[i_++];
-                if (e == 'u') {
-                    for (int k = 0; k < 4; ++k)
-                        if (i_ >= t_.size() || !std::isxdigit(static_cast<unsigned char>(t_[i_++])))
-                            return false;
-                } else if (std::string("\"\\/bfnrt").find(e) == std::string::npos) {
-                    return false;
-                }
-            }
-        }
-        return Eat('"');
-    }
-    bool Number()
-    {
-        const std::size_t start = i_;
-        if (i_ < t_.size() && t_[i_] == '-')
-            ++i_;
-        while (i_ < t_.size() && (std::isdigit(static_cast<unsigned char>(t_[i_])) ||
-                                  t_[i_] == '.' || t_[i_] == 'e' || t_[i_] == 'E' || t_[i_] == '+'))
-            ++i_;
-        return i_ > start;
-    }
-    template <class Item>
-    bool List(char close, Item item)
-    {
-        if (Eat(close))
+    return Eat(t, i, '"');
+}
+
+bool Value(const std::string& t, std::size_t& i)
+{
+    Skip(t, i);
+    if (i >= t.size())
+        return false;
+    const char c = t[i];
+    if (c == '"')
+        return String(t, i);
+    if (c == '{' || c == '[') {
+        const char close = c == '{' ? '}' : ']';
+        if (++i, Eat(t, i, close))
             return true;
         do {
-            if (!item())
+            if (c == '{' && !(String(t, i) && Eat(t, i, ':')))
                 return false;
-        } while (Eat(','));
-        return Eat(close);
+            if (!Value(t, i))
+                return false;
+        } while (Eat(t, i, ','));
+        return Eat(t, i, close);
     }
-    bool Value()
-    {
-        Skip();
-        if (i_ >= t_.size())
-            return false;
-        switch (t_[i_]) {
-        case '{': ++i_; return List('}', [this] { return String() && Eat(':') && Value(); });
-        case '[': ++i_; return List(']', [this] { return Value(); });
-        case '"': return String();
-        case 't': return Word("true");
-        case 'f': return Word("false");
-        case 'n': return Word("null");
-        default: return Number();
-        }
-    }
-
-    const std::string& t_;
-    std::size_t i_ = 0;
-};
+    for (const char* word : {"true", "false", "null"})
+        if (t.compare(i, std::strlen(word), word) == 0)
+            return i += std::strlen(word), true;
+    const std::size_t start = i;
+    while (i < t.size() && std::strchr("-+.eE0123456789", t[i]))
+        ++i;
+    return i > start;
+}
 
 } // namespace
 
 std::string Golden(const std::string& name) { return ReadText(GOLDEN_DIR + name); }
 
-bool IsJson(const std::string& text) { return JsonChecker(text).Valid(); }
+bool IsJson(const std::string& text)
+{
+    std::size_t i = 0;
+    return Value(text, i) && (Skip(text, i), i == text.size());
+}
 
 std::vector<std::string> Lines(const std::string& text)
 {
