@@ -1,9 +1,11 @@
 #include "link_fakes.h"
 
 #include "app/Errors.h"
+#include "catalogue/Catalogue.h"
+#include "image/RomImage.h"
 #include "writer/Frame.h"
 
-#include <cstdio>
+#include <algorithm>
 #include <sstream>
 
 namespace orvane::test {
@@ -12,8 +14,7 @@ Bytes HexBytes(const std::string& text)
 {
     Bytes bytes;
     std::istringstream in(text);
-    std::string item;
-    while (in >> item)
+    for (std::string item; in >> item;)
         bytes.push_back(static_cast<std::uint8_t>(std::stoul(item, nullptr, 16)));
     return bytes;
 }
@@ -21,13 +22,8 @@ Bytes HexBytes(const std::string& text)
 std::string ToHex(const Bytes& bytes)
 {
     std::string text;
-    char digits[4];
-    for (std::uint8_t b : bytes) {
-        std::snprintf(digits, sizeof digits, "%02X", b);
-        if (!text.empty())
-            text += ' ';
-        text += digits;
-    }
+    for (std::uint8_t b : bytes)
+        text += (text.empty() ? "" : " ") + Hex(b, 2);
     return text;
 }
 
@@ -58,7 +54,7 @@ bool VirtualLoop::RunOne(Clock::time_point deadline)
     QueueDueTimers();
     if (queue_.empty()) {
         if (timers_.empty() || timers_.begin()->first > deadline) {
-            now_ = std::max(now_, deadline); // the sleep until the deadline costs nothing
+            now_ = std::max(now_, deadline); // sleeping until the deadline costs nothing
             return false;
         }
         now_ = std::max(now_, timers_.begin()->first);
@@ -73,11 +69,6 @@ bool VirtualLoop::RunOne(Clock::time_point deadline)
 void VirtualLoop::After(int ms, std::function<void()> event)
 {
     timers_.emplace(now_ + std::chrono::milliseconds(ms), std::move(event));
-}
-
-long long VirtualLoop::ElapsedMs() const
-{
-    return std::chrono::duration_cast<std::chrono::milliseconds>(now_ - start_).count();
 }
 
 void FakePort::OpenPort()
@@ -105,12 +96,31 @@ bool FakePort::WriteData(const std::uint8_t* buffer, std::uint16_t length)
         log.push_back("refused");
         return false;
     }
-    Bytes frame(buffer, buffer + length);
+    const Bytes frame(buffer, buffer + length);
     sent.push_back(frame);
     sentAtMs.push_back(loop_.ElapsedMs());
-    if (responder)
-        for (Chunk& chunk : responder(frame))
-            Deliver(chunk.delayMs, std::move(chunk.bytes));
+    const auto number = static_cast<int>(sent.size());
+    if (const auto other = foreign.find(name_); other != foreign.end()) {
+        if (other->second)
+            Deliver(10, *other->second);
+        return true;
+    }
+    for (const WriterReply& reply : model.Feed(frame)) {
+        std::optional<Bytes> bytes = reply.bytes;
+        int at = 10;
+        if (const auto rule = byNumber.find(number); rule != byNumber.end())
+            bytes = rule->second;
+        else if (const auto byCodeRule = byCode.find(frame[2]); byCodeRule != byCode.end())
+            bytes = byCodeRule->second;
+        else if (reply.splitAfter > 0) { // the second piece after a pause
+            const auto cut = reply.bytes.begin() + static_cast<std::ptrdiff_t>(reply.splitAfter);
+            Deliver(at, Bytes(reply.bytes.begin(), cut));
+            bytes = Bytes(cut, reply.bytes.end());
+            at += 20;
+        }
+        if (bytes && !bytes->empty())
+            Deliver(at, *bytes);
+    }
     return true;
 }
 
@@ -122,107 +132,93 @@ void FakePort::Deliver(int ms, Bytes bytes)
     });
 }
 
-ScriptedWriter::ScriptedWriter()
+bool RecordingView::Show(MessageKind kind, const std::string& text)
 {
-    chip.fill(0xFF);
-}
-
-std::vector<Chunk> ScriptedWriter::operator()(const Bytes& frame)
-{
-    ++commands;
-    const std::uint8_t code = frame.at(2);
-    std::optional<Bytes> reply;
-    if (const auto rule = byNumber.find(commands); rule != byNumber.end())
-        reply = rule->second;
-    else if (const auto byCodeRule = byCode.find(code); byCodeRule != byCode.end())
-        reply = byCodeRule->second;
-    else if (code == ReadBlock) {
-        const std::size_t address = frame.at(3) * 256u + frame.at(4);
-        Bytes data;
-        for (std::size_t i = 0; i < 32; ++i)
-            data.push_back(chip[(address + i) & 0xFFFF]);
-        reply = Reply(BlockData, data);
-    } else if (code == CheckBlank)
-        reply = Reply(Blank);
-    else if (code == ProgramChip)
-        reply = Reply(Done);
-    else if (code == FinishDownload)
-        reply = Reply(Downloaded, finishPayload);
-    else if (code == GetVersion)
-        reply = Reply(VersionInfo, version);
-    else
-        reply = Reply(static_cast<std::uint8_t>(code + 1));
-    if (!reply)
-        return {};
-    return {Chunk{delayMs, *reply}};
-}
-
-bool LoggingMessages::Show(MessageKind kind, const std::string& text)
-{
-    log_.push_back("box " + KindName(kind) + " " + text);
-    return MessageRecorder::Show(kind, text);
-}
-
-std::string KindName(MessageKind kind)
-{
-    switch (kind) {
-    case MessageKind::Information: return "info";
-    case MessageKind::Error: return "error";
-    case MessageKind::Plain: return "plain";
-    case MessageKind::Question: return "question";
-    }
-    return "?";
+    static const char* const kinds[] = {"info", "error", "plain", "question"};
+    log.push_back(std::string("box ") + kinds[static_cast<int>(kind)] + " " + text);
+    if (kind != MessageKind::Question)
+        return true;
+    const bool yes = !answers.empty() && answers.front();
+    if (!answers.empty())
+        answers.pop_front();
+    return yes;
 }
 
 void RecordingView::SetEnabled(Control control, bool on)
 {
-    enabled[control] = on;
     static const char* const names[] = {"main", "blank-check", "read", "download", "dialog"};
-    Log(std::string(on ? "on " : "off ") + names[static_cast<int>(control)]);
+    const std::string name = names[static_cast<int>(control)];
+    busy[name] = !on;
+    log.push_back((on ? "on " : "off ") + name);
 }
 
-void RecordingView::SetWindowShown(BusyWindow window, bool isShown)
+void RecordingView::SetWindowShown(BusyWindow window, bool shown)
 {
-    shown[window] = isShown;
-    Log(std::string(isShown ? "show " : "hide ") +
-        (window == BusyWindow::Wait ? "wait" : "notice"));
+    const std::string name = window == BusyWindow::Wait ? "wait" : "notice";
+    busy[name] = shown;
+    log.push_back((shown ? "show " : "hide ") + name);
 }
 
-void RecordingView::SetDownloadBox(bool ticked, bool isEnabled)
+void RecordingView::SetDownloadBox(bool ticked, bool enabled)
 {
-    Log(std::string("download-box ") + (ticked ? "ticked" : "clear") +
-        (isEnabled ? " on" : " off"));
+    log.push_back(std::string("download-box ") + (ticked ? "ticked" : "clear") +
+                  (enabled ? " on" : " off"));
 }
 
 void RecordingView::ShowChipInfo(const std::array<std::string, 4>& lines)
 {
-    Log("info " + lines[0]);
+    log.push_back("info " + lines[0]);
 }
 
 void RecordingView::ScrollHexView(int currentRow, std::optional<int> topRow)
 {
-    Log("scroll " + std::to_string(currentRow) +
-        (topRow ? " top " + std::to_string(*topRow) : std::string()));
+    log.push_back("scroll " + std::to_string(currentRow) +
+                  (topRow ? " top " + std::to_string(*topRow) : ""));
 }
 
 bool RecordingView::AllIdle() const
 {
-    for (const auto& [control, on] : enabled)
-        if (!on)
-            return false;
-    for (const auto& [window, isShown] : shown)
-        if (isShown)
-            return false;
-    return true;
+    return std::none_of(busy.begin(), busy.end(), [](const auto& entry) { return entry.second; });
 }
 
-std::vector<std::string> RecordingView::Lines(const std::string& prefix) const
+Lines RecordingView::Reports() const
 {
-    std::vector<std::string> lines;
-    for (const auto& line : log)
-        if (line.rfind(prefix, 0) == 0)
-            lines.push_back(line);
-    return lines;
+    Lines reports;
+    for (const std::string& line : log)
+        if ((line.rfind("box ", 0) == 0 && line.rfind("box question ", 0) != 0) ||
+            line.rfind("memo ", 0) == 0)
+            reports.push_back(line);
+    return reports;
+}
+
+void SelectModel(AppState& s, int slot, std::int32_t first, std::int32_t last)
+{
+    static const char* const names[kSlotCount] = {
+        "QK101", "QK106", "QK105", "QK104", "QK116", "QK103", "QK111", "QK122", "QK115", "QK113",
+        "QK109", "QK126", "QK117", "QK124", "QK120", "QK118", "QK114", "QK125", "QK127", "QK128",
+        "QK110", "QK131", "QK135", "QK138", "QK132", "QK130", "QK133", "QK137", "QK129", "QK139",
+        "QK134"};
+    for (int n = 1; n <= kSlotCount; ++n)
+        s.ModelName[n] = names[n - 1];
+    s.ChipName = s.ModelName[slot];
+    ClearImage(s);
+    SetChipDataAddresses(s);
+    const auto base = static_cast<std::size_t>(s.ChipDataAddr1);
+    for (int i = 0; i < 2; ++i) {
+        s.RomImage[base + 4 + i] = static_cast<std::uint8_t>(first >> (8 - 8 * i));
+        s.RomImage[base + 6 + i] = static_cast<std::uint8_t>(last >> (8 - 8 * i));
+    }
+    UpdateAddressMap(s);
+    ComputeChecksum(s);
+}
+
+Lines LinkFixture::Commands(int code) const
+{
+    Lines commands;
+    for (const Bytes& f : port.sent)
+        if (code < 0 || f[2] == code)
+            commands.push_back(Hex(f[2], 2) + (f[1] == 1 ? "" : "@" + Hex(f[3] * 256 + f[4], 4)));
+    return commands;
 }
 
 } // namespace orvane::test
