@@ -2,7 +2,8 @@
 // pseudo-terminal: its time as a ratio to what the wire allows, and the host's processor time
 // while it runs and while a wait runs its full three seconds.
 #include "link_fakes.h"
-#include "link_sim.h"
+#include "support/Process.h"
+#include "support/TempDir.h"
 
 #include "catalogue/Catalogue.h"
 #include "image/RomImage.h"
@@ -38,8 +39,8 @@ double ProcessCpuSeconds()
 // One simulator and one host link for the whole run.
 struct Rig {
     Rig()
-        : sim({"--pace"}),
-          comm(loop, [this](const std::string&) { return sim.TerminalPath(); }),
+        : sim(SIM_PATH, dir.path(), {"--pace"}),
+          comm(loop, [this](const std::string&) { return sim.Link(); }),
           link(s, comm, loop), ops(s, link, view)
     {
         ConfigureComm1(comm);
@@ -54,7 +55,8 @@ struct Rig {
             s.RomImage[a] = static_cast<std::uint8_t>(a * 31);
     }
 
-    test::SimProcess sim;
+    test::TempDir dir;
+    test::SimulatorProcess sim;
     QueueEventLoop loop;
     TComm comm;
     AppState s;

@@ -1,8 +1,8 @@
 // End to end: the operations through TComm on a real pseudo-terminal, served by the simulator
 // executable, on the real clock.
 #include "link_fakes.h"
-#include "link_sim.h"
 
+#include "../support/Process.h"
 #include "../support/TempDir.h"
 #include "writer/Comm1Settings.h"
 #include "writer/TComm.h"
@@ -19,8 +19,7 @@ protected:
     // A simulator reachable as COM1 through its link; no other port exists.
     void Start(std::vector<std::string> args)
     {
-        args.insert(args.begin(), {"--link", linkPath});
-        sim = std::make_unique<SimProcess>(args);
+        sim = std::make_unique<SimulatorProcess>(SIM_PATH, dir.path(), args);
         ConfigureComm1(comm);
         comm.SetCommName("COM1");
         SelectModel(s, 20);
@@ -29,8 +28,8 @@ protected:
     }
 
     TempDir dir;
-    const std::string linkPath = dir.file("com1");
-    std::unique_ptr<SimProcess> sim;
+    const std::string linkPath = dir.file("com"); // where the simulator places its link
+    std::unique_ptr<SimulatorProcess> sim;
     AppState s;
     QueueEventLoop loop;
     TComm comm{loop, [this](const std::string& name) { return name == "COM1" ? linkPath : ""; }};
