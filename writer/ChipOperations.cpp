@@ -78,13 +78,10 @@ void ChipOperations::Exchange(std::uint8_t L, std::int32_t address, std::uint8_t
     link_.WaitReply(waitMs);
 }
 
-OperationResult ChipOperations::ReplyResult() const
+void ChipOperations::NoteReply(OperationResult& result) const
 {
-    OperationResult result;
     result.replyCode = link_.RxCode;
-    if (link_.RxCode == Failure)
-        result.failureKind = link_.RxData[0];
-    return result;
+    result.failureKind = link_.RxCode == Failure ? link_.RxData[0] : 0;
 }
 
 void ChipOperations::ReportFailure(Reporter reporter)
@@ -115,6 +112,10 @@ OperationResult ChipOperations::DoBlankCheck()
 {
     view_.SetEnabled(Control::BlankCheckButton, false);
     view_.SetEnabled(Control::MainWindow, false);
+    const auto switchOn = [this] {
+        view_.SetEnabled(Control::MainWindow, true);
+        view_.SetEnabled(Control::BlankCheckButton, true);
+    };
     OperationResult result;
     try {
         link_.RxCount = 0;
@@ -123,7 +124,7 @@ OperationResult ChipOperations::DoBlankCheck()
         Exchange(35, s_.ChipDataAddr1, LoadChipData, 2000);
         Exchange(1, 0, CheckBlank, 3000);
         link_.ParseReply();
-        result = ReplyResult();
+        NoteReply(result);
         if (link_.RxCode != Failure && link_.RxCode != Done) {
             // The diagnostic line of the Writer's answer; without one it shows the code still in
             // the receive buffer and a count of 00.
@@ -138,12 +139,10 @@ OperationResult ChipOperations::DoBlankCheck()
         link_.Comm1().ClosePort();
     } catch (...) {
         link_.Comm1().ClosePort();
-        view_.SetEnabled(Control::MainWindow, true);
-        view_.SetEnabled(Control::BlankCheckButton, true);
+        switchOn();
         throw;
     }
-    view_.SetEnabled(Control::MainWindow, true);
-    view_.SetEnabled(Control::BlankCheckButton, true);
+    switchOn();
     result.succeeded = result.replyCode == Blank;
     return result;
 }
@@ -153,11 +152,18 @@ OperationResult ChipOperations::ReadChip()
     // The wait window blanks everything below the chip-data area as it opens. Until the port is
     // open that is undone on failure, so a read that never started loses nothing.
     view_.SetWindowShown(BusyWindow::Wait, true);
-    const std::vector<std::uint8_t> before(s_.RomImage.begin(), s_.RomImage.begin() + kReadBlankEnd);
+    const std::vector<std::uint8_t> before(s_.RomImage.begin(),
+                                           s_.RomImage.begin() + kReadBlankEnd);
     std::fill_n(s_.RomImage.begin(), kReadBlankEnd, kBlank);
     view_.SetEnabled(Control::ReadButton, false);
     view_.SetStatusLabel("Waitting...");
     view_.SetEnabled(Control::MainWindow, false);
+    // Closing the wait window switches the button and the main window on again.
+    const auto closeWaitWindow = [this] {
+        view_.SetWindowShown(BusyWindow::Wait, false);
+        view_.SetEnabled(Control::ReadButton, true);
+        view_.SetEnabled(Control::MainWindow, true);
+    };
 
     bool opened = false;
     bool complete = false;
@@ -178,9 +184,7 @@ OperationResult ChipOperations::ReadChip()
         if (!opened)
             std::copy(before.begin(), before.end(), s_.RomImage.begin());
         view_.SetStatusLabel("");
-        view_.SetWindowShown(BusyWindow::Wait, false);
-        view_.SetEnabled(Control::ReadButton, true);
-        view_.SetEnabled(Control::MainWindow, true);
+        closeWaitWindow();
         throw;
     }
 
@@ -190,9 +194,7 @@ OperationResult ChipOperations::ReadChip()
 
     view_.SetStatusLabel("");
     ComputeChecksum(s_);
-    view_.SetWindowShown(BusyWindow::Wait, false);
-    view_.SetEnabled(Control::ReadButton, true);
-    view_.SetEnabled(Control::MainWindow, true);
+    closeWaitWindow();
     view_.ShowChipInfo(ChecksumInfoLines(s_));
     view_.RefreshHexView();
     // Two rows above the program start on top (row 0 for a start below 0x20).
@@ -207,65 +209,73 @@ OperationResult ChipOperations::ReadChip()
 
 OperationResult ChipOperations::DownloadProgram()
 {
+    const auto switchOn = [this] {
+        view_.SetEnabled(Control::MainWindow, true);
+        view_.SetEnabled(Control::DownloadButton, true);
+    };
     OperationResult result;
     if (!view_.Messages().Show(MessageKind::Question, "请确认电源，USB线已经连接好!")) {
         result.declined = true;
-    } else {
-        view_.SetEnabled(Control::DownloadButton, false);
-        view_.SetEnabled(Control::MainWindow, false);
-        view_.SetWindowShown(BusyWindow::DownloadNotice, true);
-        bool transferred = false;
-        try {
-            link_.Comm1().OpenPort();
-            link_.RxCount = 0;
-            link_.SendCommand(1, 0, Hello);
-            link_.WaitFull(1000);
-            Exchange(45, s_.ChipDataAddr2, LoadChipData2, 5000);
-            Exchange(1, 0, StartDownload, 5000);
-            link_.RxCount = 0;
-            transferred = DownloadImage();
-            link_.WaitReply(2000);
-            Exchange(1, 0, Hello, 1000);
-            link_.RxCount = 0;
-            link_.SendCommand(1, 0, FinishDownload);
-            link_.RxCode = 0;
-            link_.WaitReply(3000, 6);
-            link_.ParseReply();
-        } catch (...) {
-            view_.SetWindowShown(BusyWindow::DownloadNotice, false);
-            link_.Comm1().ClosePort();
-            view_.SetEnabled(Control::MainWindow, true);
-            view_.SetEnabled(Control::DownloadButton, true);
-            throw;
-        }
+        switchOn();
+        return result;
+    }
+    view_.SetEnabled(Control::DownloadButton, false);
+    view_.SetEnabled(Control::MainWindow, false);
+    view_.SetWindowShown(BusyWindow::DownloadNotice, true);
+    bool transferred = false;
+    try {
+        link_.Comm1().OpenPort();
+        link_.RxCount = 0;
+        link_.SendCommand(1, 0, Hello);
+        link_.WaitFull(1000);
+        Exchange(45, s_.ChipDataAddr2, LoadChipData2, 5000);
+        Exchange(1, 0, StartDownload, 5000);
+        link_.RxCount = 0;
+        transferred = DownloadImage();
+        link_.WaitReply(2000); // ends at once while the last block's reply is still counted
+        Exchange(1, 0, Hello, 1000);
+        link_.RxCount = 0;
+        link_.SendCommand(1, 0, FinishDownload);
+        link_.RxCode = 0;
+        link_.WaitReply(3000, 6);
+        link_.ParseReply();
+    } catch (...) {
         view_.SetWindowShown(BusyWindow::DownloadNotice, false);
         link_.Comm1().ClosePort();
-
-        result = ReplyResult();
-        result.transferFailed = !transferred;
-        if (link_.RxCode == Failure) {
-            ReportFailure(Reporter::Download);
-        } else if (link_.RxCode == Downloaded && link_.RxPayloadLength() >= kDownloadedPayload) {
-            const auto& d = link_.RxData;
-            const std::size_t fileOption = static_cast<std::size_t>(TransferChoicesFor(s_).fileOptionAddr);
-            std::string fileOptions, flashOptions;
-            for (std::size_t i = 0; i < 4; ++i) {
-                fileOptions += Hex(s_.RomImage[fileOption + i], 2);
-                flashOptions += Hex(d[2 + i], 2);
-            }
-            view_.Messages().Show(
-                MessageKind::Information,
-                "程序下载完毕,请检查File Check_sum与Flash Check_sum是否相同！\n\nFile Check_sum=" +
-                    Hex(s_.FileChecksum, 4) + "\nFlash Check_sum=" + Hex(d[0] * 256 + d[1], 4) +
-                    "\nFile Option=" + fileOptions + "\nFlash Option =" + flashOptions);
-        }
-        result.succeeded = transferred && result.replyCode == Downloaded &&
-                           link_.RxPayloadLength() >= kDownloadedPayload;
+        switchOn();
+        throw;
     }
-    view_.SetEnabled(Control::MainWindow, true);
-    view_.SetEnabled(Control::DownloadButton, true);
+    view_.SetWindowShown(BusyWindow::DownloadNotice, false);
     link_.Comm1().ClosePort();
+
+    NoteReply(result);
+    result.transferFailed = !transferred;
+    const bool downloaded =
+        link_.RxCode == Downloaded && link_.RxPayloadLength() >= kDownloadedPayload;
+    if (link_.RxCode == Failure)
+        ReportFailure(Reporter::Download);
+    else if (downloaded)
+        ShowDownloadReport();
+    result.succeeded = transferred && downloaded;
+    switchOn();
     return result;
+}
+
+void ChipOperations::ShowDownloadReport()
+{
+    // The Writer's checksum and option bytes beside the file's, for the operator to compare.
+    const auto& d = link_.RxData;
+    const auto fileOption = static_cast<std::size_t>(TransferChoicesFor(s_).fileOptionAddr);
+    std::string fileOptions, flashOptions;
+    for (std::size_t i = 0; i < 4; ++i) {
+        fileOptions += Hex(s_.RomImage[fileOption + i], 2);
+        flashOptions += Hex(d[2 + i], 2);
+    }
+    view_.Messages().Show(
+        MessageKind::Information,
+        "程序下载完毕,请检查File Check_sum与Flash Check_sum是否相同！\n\nFile Check_sum=" +
+            Hex(s_.FileChecksum, 4) + "\nFlash Check_sum=" + Hex(d[0] * 256 + d[1], 4) +
+            "\nFile Option=" + fileOptions + "\nFlash Option =" + flashOptions);
 }
 
 } // namespace orvane

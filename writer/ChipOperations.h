@@ -54,8 +54,10 @@ private:
     enum class Reporter { BlankCheck, Download, Programming };
 
     void Exchange(std::uint8_t L, std::int32_t address, std::uint8_t code, int waitMs);
-    OperationResult ReplyResult() const;
+    // The code of the reply just parsed, and its Failure kind, into result.
+    void NoteReply(OperationResult& result) const;
     void ReportFailure(Reporter reporter);
+    void ShowDownloadReport();
 
     AppState& s_;
     WriterLink& link_;

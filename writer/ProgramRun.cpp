@@ -29,7 +29,8 @@ void WriteDeviceID(AppState& s)
 
 std::string NextIDText(const AppState& s)
 {
-    const int digits = static_cast<int>(std::clamp<std::int64_t>(2 * std::int64_t{s.IDLen}, 0, kMaxIdDigits));
+    const auto digits =
+        static_cast<int>(std::clamp<std::int64_t>(2 * std::int64_t{s.IDLen}, 0, kMaxIdDigits));
     return Hex(static_cast<std::uint64_t>(s.NextID), digits);
 }
 
@@ -71,20 +72,20 @@ OperationResult ChipOperations::RunProgramming(ProgramRunOptions& options)
             Exchange(1, 0, Hello, 500);
             Exchange(1, 0, ProgramChip, 5000);
             link_.ParseReply();
-            const bool transferFailed = result.transferFailed;
-            result = ReplyResult();
-            result.transferFailed = transferFailed;
+            NoteReply(result);
             if (link_.RxCode == Failure)
                 ReportFailure(Reporter::Programming);
             if (link_.RxCode == Done) {
                 view_.SetStatusLine("编程完毕!");
                 view_.ResetProgress();
                 if (options.writeId && options.autoIncrement) {
-                    s_.NextID = static_cast<std::int64_t>(static_cast<std::uint64_t>(s_.NextID) + s_.IDStep);
+                    // 64-bit and unbounded: wraps instead of overflowing.
+                    s_.NextID = static_cast<std::int64_t>(
+                        static_cast<std::uint64_t>(s_.NextID) + s_.IDStep);
                     view_.ShowNextID(NextIDText(s_));
                 }
             }
-            result.succeeded = link_.RxCode == Done && !transferFailed;
+            result.succeeded = link_.RxCode == Done && !result.transferFailed;
             Exchange(1, 0, Hello, 500);
         }
         link_.Comm1().ClosePort();

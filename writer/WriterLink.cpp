@@ -32,8 +32,9 @@ std::string FirmwareVersionText(const std::array<std::uint8_t, 5>& version)
 WriterLink::WriterLink(AppState& state, CommPort& port, EventLoop& loop)
     : state_(state), port_(port), loop_(loop)
 {
-    port_.SetOnReceiveData(
-        [this](const std::uint8_t* buffer, std::uint16_t length) { Comm1ReceiveData(buffer, length); });
+    port_.SetOnReceiveData([this](const std::uint8_t* buffer, std::uint16_t length) {
+        Comm1ReceiveData(buffer, length);
+    });
 }
 
 void WriterLink::Comm1ReceiveData(const std::uint8_t* buffer, std::uint16_t length)
