@@ -1,115 +1,65 @@
 #include "app/Settings.h"
 
 #include "app/Errors.h"
-#include "app/IniFile.h"
 #include "catalogue/Catalogue.h"
-#include "options/OptionKeys.h"
 #include "tests/support/TempDir.h"
 
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 
 #include <csignal>
-#include <memory>
-#include <tuple>
 #include <sys/resource.h>
-#include <unistd.h>
 
 namespace orvane {
 namespace {
 
-using test::ReadText;
-using test::WriteText;
+struct SettingsTest : ::testing::Test {
+    SettingsTest() { test::CopyDataFiles(dir.path()); }
 
-class SettingsTest : public ::testing::Test {
-protected:
-    // The shipped model names, the ID fields set to tell "left alone" from "read".
-    std::unique_ptr<AppState> Fresh() const
+    // The shipped model names; the ID fields set to tell "left alone" from "read".
+    AppState Fresh() const
     {
-        auto s = std::make_unique<AppState>();
-        s->AppDir = test::DataDir();
-        LoadModelNames(*s);
-        s->AppDir = dir_.path();
-        s->IDLen = 7;
-        s->IDAddr = 0x100;
-        s->InitID = 5;
-        s->NextID = 9;
+        AppState s;
+        s.AppDir = dir.path();
+        LoadModelNames(s);
+        s.IDLen = s.IDAddr = 7;
+        s.InitID = s.NextID = 5;
         return s;
     }
 
-    // A fresh state loaded from a settings file of this text (nullptr: no file).
-    std::unique_ptr<AppState> Loaded(const char* text) const
-    {
-        ::unlink(File().c_str());
-        if (text)
-            WriteText(File(), text);
-        auto s = Fresh();
-        LoadSettings(*s);
-        return s;
-    }
-
-    std::string File() const { return dir_.file("Udate_VX.ini"); }
-
-    test::TempDir dir_;
+    test::TempDir dir;
+    std::string file = dir.file("Udate_VX.ini");
 };
 
-TEST_F(SettingsTest, MissingKeysReadAsReadErrorWithTheDefaults)
-{
-    for (const char* text : {static_cast<const char*>(nullptr), "", "[CHIP]\r\n[ID]\r\n"}) {
-        const auto s = Loaded(text);
-        EXPECT_EQ(s->ChipName, "QK106");
-        EXPECT_EQ(s->ChipPin, "20");
-        EXPECT_EQ(s->ComName, "COM1");
-        EXPECT_EQ(s->RcName, "READ ERROR");
-        for (const OptionKey& k : kOptionKeys) {
-            const char* expected = k.key == "Freq" ? "0" : k.key == "oFreq" ? "15" : "READ ERROR";
-            EXPECT_EQ(OptionText(*s, k), expected) << k.key;
-        }
-        EXPECT_EQ(s->IDLenText + s->IDAddrText + s->InitIDText, "READ ERRORREAD ERRORREAD ERROR");
-        EXPECT_EQ(std::make_tuple(s->IDLen, s->IDAddr, s->InitID, s->NextID),
-                  std::make_tuple(7, 0x100, 5, 5));
-    }
-}
-
+// The fae flag (last field) is false only for a "0" in section IRC.
 TEST_F(SettingsTest, LoadChecksEachKey)
 {
-    const struct { const char* text; std::string AppState::*field; const char* want; } cases[] = {
-        {"[CHIP]\nCHIP_NAME=QK101\n", &AppState::ChipName, "QK101"},
-        {"[CHIP]\nCHIP_NAME=QK115\n", &AppState::ChipName, "QK106"}, // slot 9 is not accepted
-        {"[CHIP]\nCHIP_NAME=qk134\n", &AppState::ChipName, "QK106"},
-        {"[chip]\r\n chip_name = QK134 \r\n", &AppState::ChipName, "QK134"},
-        {"[CHIP]\nCHIP_PIN=28\n", &AppState::ChipPin, "20"},
-        {"[OPTION]\nFreq=7\n", &AppState::OptFreq, "0"},
-        {"[OPTION]\noFreq=\n", &AppState::OptOFreq, "0"},
-        {"[OPTION]\nLVD=0\n", &AppState::OptLVD, "0"},
-        {"[COM]\nCOM_NAME=COM7\n", &AppState::ComName, "COM1"},
-        {"[COM]\nCOM_NAME=com2\n", &AppState::ComName, "COM1"},
+    const std::pair<const char*, const char*> cases[] = {
+        {nullptr, "QK106/20/COM1/0/15/READ ERROR/7/7/5/5/1"},
+        {"[CHIP]\nCHIP_NAME=QK115\nCHIP_PIN=28\n[OPTION]\nFreq=7\noFreq=\nLVR=ON\n[COM]\n" // slot 9
+         "COM_NAME=com2\n[ID]\nID_LENGTH=G\nID_ADDR_START=-1\nID_START=123456789\n[IRC]\nfae=00\n",
+         "QK106/20/COM1/0/0/ON/7/7/591751049/591751049/1"}, // 32 bits of ID_START are kept
+        {"[chip]\r\n chip_name = QK134 \r\n[OPTION]\r\nFreq=4\r\noFreq=3\r\n[com]\r\n"
+         "com_name=COM5\r\n[ID]\r\nID_LENGTH=3\r\nID_ADDR_START=7ff0\r\nID_START=FFFFFFFF\r\n"
+         "[irc]\r\n FAE = 0 \r\n",
+         "QK134/20/COM5/4/3/READ ERROR/3/32752/-1/-1/0"},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(Loaded(c.text).get()->*c.field, c.want) << c.text;
-}
-
-TEST_F(SettingsTest, LoadReadsHexIdKeysAndWidensTheSign)
-{
-    const struct { const char* text; std::int32_t idLen, idAddr; std::int64_t initId; } cases[] = {
-        {"ID_START=0001", 7, 0x100, 1},
-        {"ID_START=FFFFFFFF", 7, 0x100, -1},
-        {"ID_START=123456789", 7, 0x100, 0x23456789}, // 32 bits: higher digits fall off
-        {"ID_START=xyz", 7, 0x100, 5},
-        {"ID_START=", 7, 0x100, 0},
-        {"ID_LENGTH=3\nID_ADDR_START=7ff0", 3, 0x7FF0, 5},
-        {"ID_LENGTH=G\nID_ADDR_START=-1", 7, 0x100, 5},
-    };
-    for (const auto& c : cases) {
-        const auto s = Loaded((std::string("[ID]\n") + c.text + "\n").c_str());
-        EXPECT_EQ(std::make_tuple(s->IDLen, s->IDAddr, s->InitID, s->NextID),
-                  std::make_tuple(c.idLen, c.idAddr, c.initId, c.initId)) << c.text;
+    for (const auto& [text, want] : cases) {
+        if (text)
+            test::WriteText(file, text);
+        AppState s = Fresh();
+        LoadSettings(s);
+        const auto n = [](std::int64_t v) { return "/" + std::to_string(v); };
+        EXPECT_EQ(s.ChipName + "/" + s.ChipPin + "/" + s.ComName + "/" + s.OptFreq + "/" +
+                      s.OptOFreq + "/" + s.OptLVR + n(s.IDLen) + n(s.IDAddr) + n(s.InitID) +
+                      n(s.NextID) + n(ReadFaeFlag(s)),
+                  want);
     }
 }
 
-// Saved from scratch, a loaded file comes back byte for byte: every key, in order, CRLF.
-TEST_F(SettingsTest, SaveWritesEveryKeyInOrderAndLoadReadsThemBack)
+// Every key in order after the file's own lines, which are kept byte for byte.
+TEST_F(SettingsTest, SaveWritesEveryKeyInOrderAfterTheFilesOwnLines)
 {
-    const char* golden =
+    const std::string golden =
         "[CHIP]\r\nCHIP_NAME=QK128\r\nCHIP_PIN=20\r\n\r\n"
         "[OPTION]\r\nWDT=ON\r\nXT=RC1\r\nSEC=OFF\r\nPosLog=ON\r\nCW=06\r\nLVR=ON\r\n"
         "P12F=OFF\r\nFsys=00\r\nFs=011\r\nLCD=OFF\r\nlvrs=2.1V\r\nosc=110\r\nFreq=1\r\n"
@@ -119,88 +69,37 @@ TEST_F(SettingsTest, SaveWritesEveryKeyInOrderAndLoadReadsThemBack)
         "LOCK12=0\r\nLOCK13=0\r\nLOCK14=0\r\nLOCK15=0\r\n\r\n"
         "[COM]\r\nCOM_NAME=COM3\r\nRC_NAME=ON\r\n\r\n"
         "[ID]\r\nID_LENGTH=3\r\nID_ADDR_START=7F00\r\nID_START=00012A\r\n";
-    const auto s = Loaded(golden);
-    EXPECT_EQ(std::make_tuple(s->ChipName, s->OptLock[3], s->IDLen, s->IDAddr, s->NextID),
-              std::make_tuple("QK128", "1", 3, 0x7F00, 0x12A));
-    ::unlink(File().c_str());
-    SaveSettings(*s);
-    EXPECT_EQ(ReadText(File()), golden);
-}
+    test::WriteText(file, golden);
+    AppState s = Fresh();
+    LoadSettings(s);
+    test::WriteText(file, "; hand-set\r\n[irc]\r\n FAE = 0 \r\n");
+    SaveSettings(s);
+    EXPECT_EQ(test::ReadText(file), "; hand-set\r\n[irc]\r\n FAE = 0 \r\n\r\n" + golden);
 
-TEST_F(SettingsTest, SaveKeepsForeignLines)
-{
-    WriteText(File(), "; hand-set\n[PORTS]\nCOM3=/dev/serial/by-id/usb-writer\n\n"
-                      "[chip]\nchip_name=QK101\nnote=x\n\n[IRC]\nfae=0\n");
-    auto s = Fresh();
-    s->ChipName = "QK128";
-    SaveSettings(*s);
-    const std::string kept = "; hand-set\n[PORTS]\nCOM3=/dev/serial/by-id/usb-writer\n\n"
-                             "[chip]\nchip_name=QK128\nnote=x\nCHIP_PIN=\n\n"
-                             "[IRC]\nfae=0\n\n[OPTION]\nWDT=\n";
-    EXPECT_EQ(ReadText(File()).substr(0, kept.size()), kept);
-    EXPECT_FALSE(ReadFaeFlag(*s));
-}
-
-TEST_F(SettingsTest, IdStartHasTwoDigitsPerIdByteAndLoadsBack)
-{
-    const struct { std::int32_t idLen; std::int64_t nextId; const char* text; std::int64_t loaded; }
-        cases[] = {
-        {3, 0x12A, "00012A", 0x12A},
-        {2, 0x12345, "12345", 0x12345},
-        {0, 0, "0", 0},
-        {2, -1, "FFFFFFFF", -1},
-        {3, -0x80000000LL, "80000000", -0x80000000LL},
-        {0x7FFFFFFF, 1, "0000000000000001", 1}, // a hostile length does not blow up the file
-        {4, 0x100000005LL, "100000005", 5},      // only 32 bits load back
-    };
+    // ID_START has two digits per ID byte, a negative ID its low 32 bits.
+    const struct { std::int32_t idLen; std::int64_t nextId; const char* line; } cases[] = {
+        {2, 0x12345, "ID_START=12345\r\n"}, {2, -1, "ID_START=FFFFFFFF\r\n"},
+        {0x7FFFFFFF, 1, "ID_START=0000000000000001\r\n"}}; // a hostile length stays small
     for (const auto& c : cases) {
-        auto s = Fresh();
-        s->IDLen = c.idLen;
-        s->NextID = c.nextId;
-        SaveSettings(*s);
-        EXPECT_EQ(IniFile::Load(File()).Read("ID", "ID_START"), c.text);
-        auto loaded = Fresh();
-        LoadSettings(*loaded);
-        EXPECT_EQ(loaded->NextID, c.loaded) << c.text;
+        s.IDLen = c.idLen;
+        s.NextID = c.nextId;
+        SaveSettings(s);
+        EXPECT_THAT(test::ReadText(file), testing::EndsWith(c.line));
     }
 }
 
 TEST_F(SettingsTest, FailedSaveNamesTheFileAndKeepsTheOldOne)
 {
-    WriteText(dir_.file("plain"), "x");
-    for (const std::string& folder : {dir_.file("gone/"), dir_.file("plain/")}) {
-        auto s = Fresh();
-        s->AppDir = folder;
-        try {
-            SaveSettings(*s);
-            ADD_FAILURE() << folder;
-        } catch (const FileError& e) {
-            EXPECT_NE(std::string(e.what()).find(folder + "Udate_VX.ini"), std::string::npos);
-        }
-    }
-
-    // A file size limit makes the write fail half-way, also for root.
-    WriteText(File(), "[CHIP]\r\nCHIP_NAME=QK101\r\n");
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    test::WriteText(file, "[CHIP]\r\nCHIP_NAME=QK101\r\n");
+    std::signal(SIGXFSZ, SIG_IGN); // a file size limit makes the write fail half-way, also for root
     rlimit old{};
     ::getrlimit(RLIMIT_FSIZE, &old);
-    rlimit small = old;
-    small.rlim_cur = 64;
+    const rlimit small{64, old.rlim_max};
     ::setrlimit(RLIMIT_FSIZE, &small);
-    EXPECT_THROW(SaveSettings(*Fresh()), FileError);
+    const std::string message = "无法写入文件 " + file + "：write (File too large)";
+    EXPECT_THAT([&] { SaveSettings(Fresh()); }, testing::ThrowsMessage<FileError>(message));
     ::setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
-    EXPECT_EQ(ReadText(File()), "[CHIP]\r\nCHIP_NAME=QK101\r\n");
-}
-
-TEST_F(SettingsTest, FaeIsFalseOnlyForZero)
-{
-    const std::pair<const char*, bool> cases[] = {
-        {nullptr, true},           {"[IRC]\nfae=1\n", true},     {"[IRC]\nfae=\n", true},
-        {"[IRC]\nfae=00\n", true}, {"[OTHER]\nfae=0\n", true}, {"[irc]\n FAE = 0 \n", false},
-    };
-    for (const auto& [text, expected] : cases)
-        EXPECT_EQ(ReadFaeFlag(*Loaded(text)), expected) << (text ? text : "no file");
+    EXPECT_EQ(test::ReadText(file), "[CHIP]\r\nCHIP_NAME=QK101\r\n");
 }
 
 } // namespace
