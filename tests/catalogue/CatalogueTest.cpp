@@ -1,9 +1,9 @@
 #include "app/Errors.h"
 #include "catalogue/Catalogue.h"
 #include "image/RomImage.h"
-#include "tests/catalogue/ShippedState.h"
 #include "tests/support/TempDir.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -11,199 +11,167 @@
 namespace orvane {
 namespace {
 
-using test::ShippedState;
-
-struct SlotCase {
-    int slot;
-    const char* name; // line `slot` of the shipped "device.name"
-    std::int32_t optionBase;
-    std::int32_t chipDataBase;
-};
-constexpr SlotCase kSlots[] = {
-    {1, "QK101", 0x2100, 0x7D00},  {2, "QK106", 0x2100, 0x7D00},  {3, "QK105", 0x2100, 0x7D00},
-    {4, "QK104", 0x2100, 0x7D00},  {5, "QK116", 0x2100, 0x7D00},  {6, "QK103", 0x4100, 0x7D00},
-    {7, "QK111", 0x2100, 0x7D00},  {8, "QK122", 0x2100, 0x7D00},  {9, "QK115", 0x2100, 0x7D00},
-    {10, "QK113", 0x2100, 0x7D00}, {11, "QK109", 0x2100, 0x7D00}, {12, "QK126", 0x2100, 0x7D00},
-    {13, "QK117", 0x2100, 0x7D00}, {14, "QK124", 0x4100, 0x7D00}, {15, "QK120", 0x2100, 0x7D00},
-    {16, "QK118", 0x2100, 0x7D00}, {17, "QK114", 0x4100, 0x7D00}, {18, "QK125", 0x4100, 0x7D00},
-    {19, "QK127", 0x4100, 0x7D00}, {20, "QK128", 0x2100, 0x7D00}, {21, "QK110", 0x4100, 0x7D00},
-    {22, "QK131", 0x2100, 0x7D00}, {23, "QK135", 0x4100, 0x7D00}, {24, "QK138", 0x4100, 0x7D00},
-    {25, "QK132", 0x2100, 0x7D00}, {26, "QK130", 0x2100, 0x7D00}, {27, "QK133", 0x2100, 0x7D00},
-    {28, "QK137", 0x4100, 0x7D00}, {29, "QK129", 0x2100, 0x7D00}, {30, "QK139", 0x2100, 0x7D00},
-    {31, "QK134", 0x8100, 0x8D00},
-};
+AppState Shipped(const std::string& chip = "")
+{
+    AppState s;
+    s.AppDir = test::DataDir();
+    LoadModelNames(s);
+    s.ChipName = chip;
+    s.ChipPin = "20";
+    return s;
+}
 
 TEST(Catalogue, AddressMapOfEverySlot)
 {
-    AppState s = ShippedState();
-    for (const SlotCase& c : kSlots) {
-        SCOPED_TRACE(c.name);
-        ASSERT_EQ(s.ModelName[c.slot], c.name);
-        s.ChipName = c.name;
-        s.ChipPin = "20";
-        s.RomImage.fill(0x00);
-        test::SetRomBounds(s, c.chipDataBase, 0x0010, 0x0FFF);
+    // Slot n of the shipped device.name and its option base (2: 0x2100, 4: 0x4100, 8: 0x8100).
+    const std::string names = "101 106 105 104 116 103 111 122 115 113 109 126 117 124 120 118 114 "
+                              "125 127 128 110 131 135 138 132 130 133 137 129 139 134";
+    const std::string bases = "2222242222222422444242442224228";
+    AppState s = Shipped();
+    for (int slot = 1; slot <= kSlotCount; ++slot) {
+        s.ChipName = "QK" + names.substr(4 * slot - 4, 3);
+        SCOPED_TRACE(s.ChipName);
+        EXPECT_EQ(s.ModelName[slot], s.ChipName);
         UpdateAddressMap(s);
-        const std::int32_t o = c.optionBase, d = c.chipDataBase;
-        EXPECT_EQ((std::array{s.OptionAddr1, s.OptionAddr1Last, s.OptionAddr2, s.OptionAddr2Last}),
-                  (std::array{o, o + 0x10, o + 0x20, o + 0x30}));
-        EXPECT_EQ(
-            (std::array{s.ChipDataAddr1, s.ChipDataAddr1Last, s.ChipDataAddr2, s.ChipDataAddr2Last}),
-            (std::array{d, d + 0xB0, d + 0xC0, d + 0x2F0}));
-        EXPECT_EQ(s.RomStart, 0x0010);
-        EXPECT_EQ(s.RomEnd, 0x0FFF);
-        EXPECT_EQ(ChipDataBase(s), d);
-        EXPECT_EQ(ChipFileName(s), s.AppDir + c.name + "_20.S19");
-
-        const SlotInfo& info = SlotTable()[c.slot - 1];
-        EXPECT_EQ(info.slot, c.slot);
-        EXPECT_EQ(info.optionBase, o);
-        EXPECT_EQ(info.chipDataBase, d);
+        const std::int32_t o = (bases[slot - 1] - '0') << 12 | 0x100;
+        const std::int32_t d = slot == 31 ? 0x8D00 : 0x7D00;
+        EXPECT_EQ((std::array{s.OptionAddr1, s.OptionAddr1Last, s.OptionAddr2, s.OptionAddr2Last,
+                              s.ChipDataAddr1, s.ChipDataAddr1Last, s.ChipDataAddr2,
+                              s.ChipDataAddr2Last}),
+                  (std::array{o, o + 0x10, o + 0x20, o + 0x30, d, d + 0xB0, d + 0xC0, d + 0x2F0}));
+        EXPECT_EQ(ChipFileName(s), s.AppDir + s.ChipName + "_20.S19");
+        EXPECT_EQ(SlotTable()[slot - 1].optionBase, o);
     }
 }
 
-TEST(Catalogue, NamesOfNoSlotGetTheDefaultMap)
+TEST(Catalogue, FallbacksAndDuplicateSlotTexts)
 {
-    AppState s = ShippedState();
-    for (const char* name : {"", "qk134", "QK134 ", "QK999", "QK103\r"}) {
-        s.ChipName = name;
+    // Bounds come from the chip data; equal ones mean 0..0x7FF except for slot 31. Names of no slot
+    // get the default map.
+    AppState s = Shipped();
+    for (const auto& [chip, start, end, fields] :
+         {std::tuple{"QK103", 0x100, 0x100, std::array{0x4100, 0, 0x7FF}},
+          {"QK134", 0xFFFF, 0xFFFF, {0x8100, 0xFFFF, 0xFFFF}},
+          {"qk134", 0x100, 0x100, {0x2100, 0, 0x7FF}},
+          {"QK103\r", 0x200, 0x100, {0x2100, 0x200, 0x100}}}) {
+        s.ChipName = chip;
+        const std::uint8_t bounds[] = {std::uint8_t(start >> 8), std::uint8_t(start),
+                                       std::uint8_t(end >> 8), std::uint8_t(end)};
+        std::copy(bounds, bounds + 4, s.RomImage.begin() + ChipDataBase(s) + 4);
         UpdateAddressMap(s);
-        EXPECT_EQ(s.OptionAddr1, 0x2100) << name;
-        EXPECT_EQ(s.ChipDataAddr1, 0x7D00) << name;
-        EXPECT_EQ(FirstMatchingSlot(s, kConfigButtonOrder), 0) << name;
+        EXPECT_EQ((std::array{s.OptionAddr1, s.RomStart, s.RomEnd}), fields) << chip;
     }
-    s.ModelName[7].clear(); // an empty slot text matches an empty name only
-    s.ChipName = "";
-    EXPECT_EQ(FirstMatchingSlot(s, kConfigButtonOrder), 7);
-    EXPECT_FALSE(IsSlot(s, 0));
-    EXPECT_FALSE(IsSlot(s, 32));
-}
+    EXPECT_EQ(FirstMatchingSlot(s, kConfigButtonOrder), 0);
 
-TEST(Catalogue, EqualBoundsFallBackExceptForSlot31)
-{
-    struct Case {
-        const char* chip;
-        std::uint16_t start, end;
-        std::int32_t romStart, romEnd;
-    };
-    const Case cases[] = {
-        {"QK128", 0x0100, 0x0100, 0x0000, 0x07FF}, {"QK128", 0xFFFF, 0xFFFF, 0x0000, 0x07FF},
-        {"QK128", 0x0200, 0x0100, 0x0200, 0x0100}, {"QK134", 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF},
-        {"QK134", 0x0000, 0x7FFF, 0x0000, 0x7FFF},
-    };
-    AppState s = ShippedState();
-    for (const Case& c : cases) {
-        s.ChipName = c.chip;
-        ClearImage(s);
-        test::SetRomBounds(s, ChipDataBase(s), c.start, c.end);
-        UpdateAddressMap(s);
-        EXPECT_EQ(s.RomStart, c.romStart) << c.chip << " " << c.start;
-        EXPECT_EQ(s.RomEnd, c.romEnd) << c.chip << " " << c.start;
-    }
-}
-
-TEST(Catalogue, DuplicateSlotTextsFollowEachCallersOrder)
-{
-    AppState s = ShippedState();
-    s.ModelName[9] = s.ModelName[1];
-    s.ChipName = s.ModelName[1];
-    EXPECT_TRUE(IsSlot(s, 1));
-    EXPECT_TRUE(IsSlot(s, 9));
+    // Each caller takes its own order; the option base is decided before the chip-data base.
+    s.ModelName[9] = s.ChipName = s.ModelName[1];
     EXPECT_EQ(FirstMatchingSlot(s, kSelectionDialogOrder), 9);
     EXPECT_EQ(FirstMatchingSlot(s, kConfigButtonOrder), 1);
-    EXPECT_EQ(FirstMatchingSlot(s, kKnownSettingsSlots), 1);
-
-    // The option base is decided before the chip-data base: slot 6's 0x4100 wins over slot 31's
-    // 0x8100, while the chip data still moves to 0x8D00.
-    s.ModelName[31] = s.ModelName[6];
-    s.ChipName = s.ModelName[6];
+    s.ModelName[31] = s.ChipName = s.ModelName[6];
     UpdateAddressMap(s);
-    EXPECT_EQ(s.OptionAddr1, 0x4100);
-    EXPECT_EQ(s.ChipDataAddr1, 0x8D00);
+    EXPECT_EQ((std::array{s.OptionAddr1, s.ChipDataAddr1}), (std::array{0x4100, 0x8D00}));
 }
 
-TEST(Catalogue, SelectionTree)
+TEST(Catalogue, ModelNamesFile)
 {
-    // node -> slot in tree order; 0 for the category nodes.
-    constexpr std::array<int, kTreeNodeCount> kNodes = {
-        0, 3, 8, 15, 14, 22, 27, 24, 0, 5, 13, 9, 12, 16, 20, 29,
-        30, 0, 7, 11, 10, 17, 26, 23, 28, 31, 0, 18, 25, 0, 19};
-    for (int node = 0; node < kTreeNodeCount; ++node)
-        EXPECT_EQ(SlotOfTreeNode(node), kNodes[node]) << node;
-    EXPECT_EQ(SlotOfTreeNode(-1), 0);
-    EXPECT_EQ(SlotOfTreeNode(31), 0);
-    for (const TreeCategory& category : kTreeCategories)
-        EXPECT_EQ(kNodes[category.node], 0) << category.caption;
-    for (const SlotInfo& info : SlotTable())
-        EXPECT_EQ(info.treeNode < 0, info.picture == nullptr) << info.slot;
-}
-
-TEST(ModelNames, LineEndsAndShortFiles)
-{
-    struct Case {
-        const char* what;
-        std::string content;
-        std::array<const char*, 4> expected; // slots 1, 2, 3, 31
+    const std::pair<std::string, std::array<std::string, 4>> cases[] = { // slots 1, 2, 3, 31
+        {"A\r\nB\nC", {"A", "B", "C", ""}},
+        {"\n\r\nC\n", {"", "", "C", ""}},
+        {"A\r\r\n\xC6\xF7 \n", {"A\r", "\xC6\xF7 ", "", ""}}, // only the last CR ends a line
+        {std::string(30, '\n') + "M31\r\nM32\r\n", {"", "", "", "M31"}},
     };
-    std::string thirtyTwo;
-    for (int i = 1; i <= 32; ++i)
-        thirtyTwo += "M" + std::to_string(i) + "\r\n";
-    const Case cases[] = {
-        {"LF", "A\nB\nC\n", {"A", "B", "C", ""}},
-        {"CRLF", "A\r\nB\r\nC\r\n", {"A", "B", "C", ""}},
-        {"no final line end", "A\r\nB\nC", {"A", "B", "C", ""}},
-        {"blank lines are empty slots", "\n\r\nC\n", {"", "", "C", ""}},
-        {"only the last CR is a line end", "A\r\r\nB \n", {"A\r", "B ", "", ""}},
-        {"bytes kept as they are", "\xC6\xF7\xBC\xFE\n", {"\xC6\xF7\xBC\xFE", "", "", ""}},
-        {"empty file", "", {"", "", "", ""}},
-        {"lines past 31 are ignored", thirtyTwo, {"M1", "M2", "M3", "M31"}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        test::TempDir dir;
-        test::WriteText(dir.file("device.name"), c.content);
-        AppState s;
-        s.AppDir = dir.path();
-        s.ModelName.fill("stale");
-        LoadModelNames(s);
-        EXPECT_EQ(s.ModelName[1], c.expected[0]);
-        EXPECT_EQ(s.ModelName[2], c.expected[1]);
-        EXPECT_EQ(s.ModelName[3], c.expected[2]);
-        EXPECT_EQ(s.ModelName[31], c.expected[3]);
-    }
-}
-
-TEST(ModelNames, UnreadableFileNamesTheFileAndKeepsTheSlots)
-{
     test::TempDir dir;
     AppState s;
     s.AppDir = dir.path();
-    s.ModelName[1] = "kept";
-    try {
+    for (const auto& [content, names] : cases) {
+        test::WriteText(dir.file("device.name"), content);
+        s.ModelName.fill("stale");
         LoadModelNames(s);
-        FAIL() << "no error";
-    } catch (const FileError& e) {
-        EXPECT_EQ(std::string(e.what()), "无法打开文件：" + dir.path() + "device.name");
+        EXPECT_EQ((std::array{s.ModelName[1], s.ModelName[2], s.ModelName[3], s.ModelName[31]}),
+                  names);
     }
+    std::filesystem::remove(dir.file("device.name"));
+    EXPECT_THAT([&] { LoadModelNames(s); },
+                testing::ThrowsMessage<FileError>("无法打开文件：" + dir.path() + "device.name"));
     std::filesystem::create_directory(dir.file("device.name"));
     EXPECT_THROW(LoadModelNames(s), FileError);
-    EXPECT_EQ(s.ModelName[1], "kept");
+    EXPECT_EQ(s.ModelName[31], "M31");
 }
 
-TEST(ChipFile, MissingOrEscapingNamesAreFileErrors)
+TEST(Catalogue, ChipFileNamesThatLeadElsewhereAreRefused)
 {
-    AppState s = ShippedState();
-    s.ChipName = "QK128";
-    s.ChipPin = "28"; // no such package
-    UpdateAddressMap(s);
-    EXPECT_THROW(LoadChipFile(s), FileError);
-
-    s.ChipPin = "20";
-    for (const std::string& name :
-         {std::string("../data/files/QK128"), std::string("sub/QK128"), std::string("QK128\0x", 7)}) {
-        s.ChipName = name;
+    const std::string names[] = {"../files/QK128", std::string("QK128_20.S19\0", 13)};
+    for (const std::string& name : names) {
+        AppState s = Shipped(name);
         EXPECT_THROW(LoadChipFile(s), FileError) << name;
     }
+}
+
+TEST(Catalogue, SizeRulesWriteTheChipDataOfTheirModelsOnly)
+{
+    const std::string m4 = "5A5A5A5A", m6 = "5A5A5A5A5A5A";
+    const std::string low = "04ED04D704E2", high = "08F808CE08E3", trim5 = "08F908CA08E3";
+    // chip, option byte 6 and 0 (QK134: 0 and 9), chip data from offset 6 to 0x13
+    const std::tuple<const char*, int, int, std::string> cases[] = {
+        {"QK139", 0xF0, 0x00, "03FF8001" + m4 + low},
+        {"QK139", 0xF1, 0x50, "03FF8005" + m4 + high},
+        {"QK139", 0xFF, 0xF0, "07FF800D" + m4 + m6},
+        {"QK139", 0x70, 0xD0, m4 + m4 + high}, // the size rule compares all bits
+        {"QK129", 0xF0, 0x5F, m4 + m4 + high},
+        {"QK134", 0xB7, 0x05, "7FFF5A02" + m4 + trim5},
+        {"QK134", 0xE1, 0x07, "1FFF5A08" + m4 + "09CC09BC09C4"},
+        {"QK134", 0xC0, 0x05, m4 + m4 + trim5}, // no size row: the trim words are still written
+        {"QK128", 0xF0, 0x50, m4 + m4 + m6},
+    };
+    for (const auto& [chip, first, second, expected] : cases) {
+        AppState s = Shipped(chip);
+        s.RomImage.fill(0x5A);
+        const bool qk134 = std::string(chip) == "QK134";
+        s.RomImage[qk134 ? 0x8100 : 0x2106] = std::uint8_t(first);
+        s.RomImage[qk134 ? 0x8109 : 0x2100] = std::uint8_t(second);
+        const auto before = s.RomImage;
+        ApplySizeRules(s);
+        const std::int32_t d = ChipDataBase(s);
+        std::string bytes;
+        for (std::int32_t a = d + 6; a <= d + 0x13; ++a)
+            bytes += Hex(s.RomImage[a], 2);
+        EXPECT_EQ(bytes, expected) << chip << " " << std::hex << first << " " << second;
+        std::copy(before.begin() + d + 6, before.begin() + d + 0x14, s.RomImage.begin() + d + 6);
+        EXPECT_TRUE(s.RomImage == before) << "wrote outside its chip data";
+    }
+}
+
+TEST(ShippedData, ChipFilesHoldTheirChipDataAreaAndAboutHasFourLines)
+{
+    AppState s = Shipped();
+    for (int slot = 1; slot <= kSlotCount; ++slot) {
+        s.ChipName = s.ModelName[slot];
+        SCOPED_TRACE(s.ChipName);
+        ClearImage(s);
+        UpdateAddressMap(s);
+        LoadChipFile(s);
+        // CRLF lines of 32-byte records over the whole area with right checksums, then S9.
+        const std::int32_t d = s.ChipDataAddr1;
+        std::string records;
+        for (std::int32_t a = d; a < d + 0x300; a += 32) {
+            int sum = 0x23 + (a >> 8) + (a & 0xFF);
+            records += "S123" + Hex(a, 4);
+            for (std::int32_t k = a; k < a + 32; ++k)
+                records += Hex(s.RomImage[k], 2), sum += s.RomImage[k];
+            records += Hex(~sum & 0xFF, 2) + "\r\n";
+        }
+        EXPECT_EQ(test::ReadText(ChipFileName(s)), records + "S9030000FC\r\n");
+        // The rolling code is off.
+        EXPECT_EQ(std::count(&s.RomImage[d + 0xC0], &s.RomImage[d + 0x100], 0xFF), 0x40);
+        ComputeChecksum(s);
+        EXPECT_LT(s.RomStart, s.RomEnd);
+        EXPECT_TRUE(s.RomEnd < s.OptionAddr1 || s.RomStart > s.OptionAddr1 + 0x3F);
+        EXPECT_LT(s.RomEnd, d);
+    }
+    const std::string about = test::ReadText(test::DataDir() + "About.txt");
+    EXPECT_TRUE(std::count(about.begin(), about.end(), '\n') == 4 && about.back() == '\n');
+    const std::size_t version = about.find("\nVer ");
+    EXPECT_TRUE(about.find("烧写器") < version && version < about.find("\nhttps://")) << about;
 }
 
 } // namespace
