@@ -38,6 +38,13 @@ int WaitExit(pid_t pid)
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+void Stop(pid_t pid, int out)
+{
+    kill(pid, SIGTERM);
+    WaitExit(pid);
+    close(out);
+}
+
 } // namespace
 
 ProcessResult RunProcess(const std::string& path, const std::vector<std::string>& args)
@@ -76,23 +83,27 @@ SimulatorProcess::SimulatorProcess(const std::string& simPath, const std::string
     close(out[1]);
     out_ = out[0]; // kept open: the simulator may print more
 
-    // Serving starts once the first line (the terminal's path) is out.
-    pollfd p{out_, POLLIN, 0};
-    char c = 0;
-    bool ready = false;
-    while (!ready && poll(&p, 1, 5000) > 0 && read(out_, &c, 1) == 1)
-        ready = c == '\n';
-    if (!ready) {
-        this->~SimulatorProcess();
+    if (NextLine(5000).empty()) { // serving starts once the terminal's path is out
+        Stop(pid_, out_); // not the destructor: the members are destroyed by the throw
         throw std::runtime_error("the simulator did not start");
     }
 }
 
+std::string SimulatorProcess::NextLine(int timeoutMs)
+{
+    std::string line;
+    pollfd p{out_, POLLIN, 0};
+    for (char c = 0; poll(&p, 1, timeoutMs) > 0 && read(out_, &c, 1) == 1;) {
+        if (c == '\n')
+            return line;
+        line += c;
+    }
+    return "";
+}
+
 SimulatorProcess::~SimulatorProcess()
 {
-    kill(pid_, SIGTERM);
-    WaitExit(pid_);
-    close(out_);
+    Stop(pid_, out_);
 }
 
 } // namespace orvane::test

@@ -27,6 +27,8 @@ public:
     SimulatorProcess& operator=(const SimulatorProcess&) = delete;
 
     const std::string& Link() const { return link_; } // the path a port name can use
+    // The next line the simulator prints (a terminal's path), "" when none comes within timeoutMs.
+    std::string NextLine(int timeoutMs = 2000);
 
 private:
     pid_t pid_ = -1;
