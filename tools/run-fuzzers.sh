@@ -2,7 +2,7 @@
 # Runs every fuzzer found in BINDIR for SECONDS each: run-fuzzers.sh BINDIR SECONDS.
 # Each fuzzer grows its corpus under BINDIR/../fuzz-corpus/<name>, seeded from the committed
 # fuzz/corpus/<name>/ when there is one; a failing input is kept under BINDIR/../fuzz-crashes/<name>/
-# and ends the run with the fuzzer's exit status.
+# and ends the run with the fuzzer's exit status; each run's output goes to BINDIR/../fuzz-<name>.log.
 set -euo pipefail
 usage="usage: $0 BINDIR SECONDS"
 bindir=${1:?$usage}
@@ -26,8 +26,13 @@ for fuzzer in "${fuzzers[@]}"; do
     if [ -d "$src/fuzz/corpus/$name" ]; then
         seeds=("$src/fuzz/corpus/$name")
     fi
-    echo "== $name: ${seconds}s"
-    "$fuzzer" -max_total_time="$seconds" -timeout=10 -print_final_stats=1 \
-        -artifact_prefix="$crashes/" "$corpus" "${seeds[@]}"
+    log="$build/fuzz-$name.log"
+    echo "== $name: ${seconds}s (log: $log)"
+    if ! "$fuzzer" -max_total_time="$seconds" -timeout=10 -print_final_stats=1 \
+        -artifact_prefix="$crashes/" "$corpus" "${seeds[@]}" >"$log" 2>&1; then
+        tail -n 60 "$log"
+        exit 1
+    fi
+    grep -E '^stat::number_of_executed_units' "$log" || true
 done
 echo "all ${#fuzzers[@]} fuzzers ran ${seconds}s each without a failure"

@@ -193,7 +193,7 @@ TEST_F(SRecordTest, InteroperatesWithSrecordAndObjcopy)
     WriteS19File(*s, 0, 0x7FF, s19);
     WriteWrtFile(*s, 0, 0x7FF, wrt);
     const std::string objcopy = "objcopy -I srec -O srec --change-addresses 0x100 " + s19 + out;
-    for (const std::string command : {"srec_cat " + s19 + " -offset 0x100 -o" + out,
+    for (const std::string& command : {"srec_cat " + s19 + " -offset 0x100 -o" + out,
                                       "tail -n +3 " + wrt + " | srec_cat - -offset 0x100 -o" + out,
                                       objcopy, objcopy + " --srec-len 40"}) {
         ASSERT_EQ(std::system((command + " 2>/dev/null").c_str()), 0) << command;
