@@ -5,11 +5,17 @@
 set -euo pipefail
 bin=$(cd "${1:-build/bin}" && pwd)
 cli="$bin/orvane-cli"
+sample=$(cd "$(dirname "$0")/.." && pwd)/tests/cli/golden/program.S19 # a small QK128 program
+work=$(mktemp -d)
+sim_pid=
+cleanup() {
+    [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
 
 port_args=()
 if ! compgen -G "/dev/ttyUSB*" >/dev/null && ! compgen -G "/dev/ttyACM*" >/dev/null; then
-    work=$(mktemp -d)
-    trap 'kill "$sim_pid" 2>/dev/null; wait "$sim_pid" 2>/dev/null; rm -rf "$work"' EXIT
     "$bin/orvane-writer-sim" --link "$work/com1" --pace >"$work/sim.log" 2>&1 &
     sim_pid=$!
     for _ in $(seq 50); do [ -e "$work/com1" ] && break; sleep 0.1; done
@@ -17,7 +23,10 @@ if ! compgen -G "/dev/ttyUSB*" >/dev/null && ! compgen -G "/dev/ttyACM*" >/dev/n
     port_args=(--port "$work/com1")
 fi
 
+# Blank check, download and program the sample, read the chip back.
 set -x
 "$cli" version "${port_args[@]}"
-"$cli" blank-check "${port_args[@]}"
-"$cli" info "$bin/QK128_20.S19" --model QK128
+"$cli" blank-check --model QK128 "${port_args[@]}"
+"$cli" program "$sample" --model QK128 --yes "${port_args[@]}"
+"$cli" read "$work/read.S19" --model QK128 "${port_args[@]}"
+cat "$work/read.S19"
