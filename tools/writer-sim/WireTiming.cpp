@@ -20,15 +20,18 @@ std::vector<TimedBytes> ScheduleReply(const WriterReply& reply, SimClock::time_p
     const auto& bytes = reply.bytes;
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         const bool afterSplit = reply.splitAfter > 0 && i >= reply.splitAfter;
-        const bool newPiece = pace || i == 0 || (afterSplit && i == reply.splitAfter);
-        if (newPiece) {
-            auto due =
-                start + (pace ? WireTime(static_cast<std::int64_t>(i)) : SimClock::duration{});
-            if (afterSplit)
-                due += reply.splitPause;
-            pieces.push_back({due, {}});
-        }
+        if (i == 0 || (afterSplit && i == reply.splitAfter))
+            pieces.push_back({afterSplit ? start + reply.splitPause : start, {}});
         pieces.back().bytes.push_back(bytes[i]);
+    }
+    // Paced, a piece goes out once its last byte has left the wire. Written in one go, it cannot
+    // be torn by the simulator being scheduled late, which no UART would do inside a frame.
+    if (pace) {
+        std::int64_t sent = 0;
+        for (TimedBytes& piece : pieces) {
+            sent += static_cast<std::int64_t>(piece.bytes.size());
+            piece.due += WireTime(sent);
+        }
     }
     return pieces;
 }

@@ -34,8 +34,8 @@ struct TimedBytes {
     std::vector<std::uint8_t> bytes;
 };
 
-// The pieces of `reply` with their deadlines, the first due at `start`. Paced: one byte per piece
-// on absolute deadlines one byte time apart; otherwise one piece. A split adds its pause.
+// The pieces of `reply` with their deadlines: one piece, or two around a split's pause. Unpaced the
+// first is due at `start`; paced, each is due when its last byte has left the wire.
 std::vector<TimedBytes> ScheduleReply(const WriterReply& reply, SimClock::time_point start,
                                       bool pace);
 

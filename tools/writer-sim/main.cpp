@@ -247,7 +247,7 @@ private:
                  "TX" + Hex(reply.bytes) + note, false});
         for (std::size_t i = 1; i < pieces.size(); ++i)
             Enqueue({pieces[i].due, std::move(pieces[i].bytes), std::nullopt, false});
-        lineFreeAt_ = pieces.back().due + (options_.pace ? WireTime(1) : SimClock::duration{});
+        lineFreeAt_ = pieces.back().due; // paced, the last byte has left the wire by then
         if (reply.hangUp)
             Enqueue({lineFreeAt_ + kHangUpDelay, {}, std::nullopt, true});
     }
