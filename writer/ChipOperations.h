@@ -37,7 +37,8 @@ public:
     OperationResult DoBlankCheck();    // "查空"
     OperationResult ReadChip();        // "读取"
     OperationResult DownloadProgram(); // "下载程序"
-    // The dialog's "编程": optional ID write and download, ProgramChip, report, ID step.
+    // The dialog's "编程": optional ID write and download, ProgramChip, report, ID step. After a
+    // failed download no chip is programmed (the Writer would burn its older image).
     OperationResult RunProgramming(ProgramRunOptions& options);
 
     // With the port open. Greets the Writer without waiting, then sends program area, option

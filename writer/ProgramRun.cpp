@@ -66,7 +66,9 @@ OperationResult ChipOperations::RunProgramming(ProgramRunOptions& options)
             result.declined = !proceed;
         }
 
-        if (proceed) {
+        // After a failed download the Writer still holds an older image, with an older device
+        // ID: burning it would make a wrong chip and a duplicate ID, so the chip is left alone.
+        if (proceed && !result.transferFailed) {
             link_.WaitReply(1000); // ends at once while the last block's reply is still counted
             view_.SetStatusLine("下载完毕!");
             Exchange(1, 0, Hello, 500);
@@ -85,9 +87,10 @@ OperationResult ChipOperations::RunProgramming(ProgramRunOptions& options)
                     view_.ShowNextID(NextIDText(s_));
                 }
             }
-            result.succeeded = link_.RxCode == Done && !result.transferFailed;
-            Exchange(1, 0, Hello, 500);
+            result.succeeded = link_.RxCode == Done;
         }
+        if (proceed)
+            Exchange(1, 0, Hello, 500);
         link_.Comm1().ClosePort();
     } catch (...) {
         link_.Comm1().ClosePort();

@@ -184,11 +184,13 @@ TEST_F(OperationsTest, ProgrammingRun)
     EXPECT_TRUE(Program({true, false, true}).succeeded);
     EXPECT_EQ(s.NextID, 6) << "no step without ID自动加";
 
-    port.byNumber[5] = Reply(Failure, {1}); // a failed download still programs: no success
+    port.byNumber[5] = Reply(Failure, {1}); // the Writer keeps its older image: no chip burnt
     Clear();
     EXPECT_FALSE(Program({true, true, true}).succeeded);
     EXPECT_EQ(view.Reports(), Lines{kTransferError});
-    EXPECT_EQ(Commands(ProgramChip).size(), 1u);
+    EXPECT_TRUE(Commands(ProgramChip).empty());
+    EXPECT_EQ(Commands().back(), "E1");
+    EXPECT_EQ(s.NextID, 6) << "the ID steps only with a burnt chip";
 
     view.answer = false; // without download it asks first
     port.byNumber.clear();
@@ -201,7 +203,7 @@ TEST_F(OperationsTest, ProgrammingRun)
     Clear();
     EXPECT_TRUE(Program({false, true, false}).succeeded);
     EXPECT_EQ(Commands(), (Lines{"E1", "E1", "01", "E1"}));
-    EXPECT_EQ(s.NextID, 7) << "no step without 烧录器件ID";
+    EXPECT_EQ(s.NextID, 6) << "no step without 烧录器件ID";
 }
 
 } // namespace
