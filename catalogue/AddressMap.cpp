@@ -38,11 +38,6 @@ std::int32_t OptionBase(const AppState& s)
     return kDefaultOptionBase;
 }
 
-std::int32_t WordAt(const AppState& s, std::int32_t addr)
-{
-    return s.RomImage[static_cast<std::size_t>(addr)] * 256 +
-           s.RomImage[static_cast<std::size_t>(addr) + 1];
-}
 
 } // namespace
 
@@ -72,8 +67,8 @@ void UpdateAddressMap(AppState& s)
 
     // Bounds as the image holds them now: before a new model's chip file is loaded they are the
     // previous model's.
-    s.RomStart = WordAt(s, s.ChipDataAddr1 + 4);
-    s.RomEnd = WordAt(s, s.ChipDataAddr1 + 6);
+    s.RomStart = ImageWord(s, s.ChipDataAddr1 + 4);
+    s.RomEnd = ImageWord(s, s.ChipDataAddr1 + 6);
     if (!IsSlot(s, 31) && s.RomStart == s.RomEnd) {
         s.RomStart = kFallbackRomStart;
         s.RomEnd = kFallbackRomEnd;

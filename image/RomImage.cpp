@@ -18,11 +18,6 @@ std::uint8_t ByteAt(const AppState& s, std::int32_t addr)
     return addr >= 0 && addr <= kLastAddress ? s.RomImage[static_cast<std::size_t>(addr)] : kBlank;
 }
 
-std::int32_t WordAt(const AppState& s, std::int32_t addr)
-{
-    return ByteAt(s, addr) * 256 + ByteAt(s, addr + 1);
-}
-
 // Copies editor positions from..to (inclusive) to the same image addresses, clipped to the image
 // and to the editor's current length (insert mode can make it shorter or longer than the image).
 void CopyFromEditor(AppState& s, std::span<const std::uint8_t> editor, std::int32_t from,
@@ -68,6 +63,11 @@ void ConfirmTypedInput(AppState& s, std::span<const std::uint8_t> editorBytes)
     ComputeChecksum(s);
 }
 
+std::int32_t ImageWord(const AppState& s, std::int32_t addr)
+{
+    return ByteAt(s, addr) * 256 + ByteAt(s, addr + 1);
+}
+
 std::int32_t ChipDataBase(const AppState& s)
 {
     return IsSlot(s, 31) ? 0x8D00 : 0x7D00;
@@ -76,8 +76,8 @@ std::int32_t ChipDataBase(const AppState& s)
 void ComputeChecksum(AppState& s)
 {
     const std::int32_t base = ChipDataBase(s);
-    s.RomStart = WordAt(s, base + 4);
-    s.RomEnd = WordAt(s, base + 6);
+    s.RomStart = ImageWord(s, base + 4);
+    s.RomEnd = ImageWord(s, base + 6);
 
     std::uint32_t sum = 0;
     for (std::int32_t a = s.RomStart; a <= s.RomEnd; ++a)

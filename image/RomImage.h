@@ -26,6 +26,9 @@ void FillImage(AppState& s, std::uint8_t value);
 // OptionAddr2 and 0x7D00..0x7D03, then ReadOptionTexts and ComputeChecksum.
 void ConfirmTypedInput(AppState& s, std::span<const std::uint8_t> editorBytes);
 
+// The big-endian word at addr; bytes outside the image read as blank.
+std::int32_t ImageWord(const AppState& s, std::int32_t addr);
+
 // Chip-data base of the selected model: 0x8D00 for the model of slot 31, else 0x7D00.
 std::int32_t ChipDataBase(const AppState& s);
 

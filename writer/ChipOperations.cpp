@@ -12,7 +12,6 @@ namespace orvane {
 namespace {
 
 // Addresses from here up are the chip-data area: a Failure there means the pins, not the content.
-constexpr int kPinFailureFrom = 0x7D00;
 // The read blanks everything below the chip-data area before it starts.
 constexpr std::size_t kReadBlankEnd = 0x7D00;
 
@@ -22,11 +21,6 @@ constexpr int kDownloadedPayload = 6;
 constexpr const char* kCommandError = "Command error!";
 constexpr const char* kChecksumError = "Check_sum error!";
 constexpr const char* kNotBlankPrefix = "Chip not blank!\nChip Addr:";
-
-int FailureAddress(const WriterLink& link)
-{
-    return link.RxData[1] * 256 + link.RxData[2];
-}
 
 std::string BlankCheckAddressText(const WriterLink& link, const AppState&, int address)
 {
@@ -93,11 +87,11 @@ void ChipOperations::ReportFailure(Reporter reporter)
         messages.Show(MessageKind::Plain, kCommandError);
         break;
     case 3: {
-        const int address = FailureAddress(link_);
-        if (address >= kPinFailureFrom)
+        if (link_.IsPinFailure())
             messages.Show(texts.pinKind, texts.pinText);
         else
-            messages.Show(MessageKind::Information, texts.addressText(link_, s_, address));
+            messages.Show(MessageKind::Information,
+                          texts.addressText(link_, s_, link_.FailureAddress()));
         break;
     }
     case 5:

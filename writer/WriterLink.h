@@ -73,6 +73,10 @@ public:
     // chunk does not start with one.
     bool SkipHelloAck();
 
+    // The address of a 0xF2 kind-3 reply; from 0x7D00 on it reports a pin (contact) failure.
+    int FailureAddress() const { return RxData[1] * 256 + RxData[2]; }
+    bool IsPinFailure() const { return FailureAddress() >= 0x7D00; }
+
     // Number of payload bytes of the last parsed reply (L - 1, or 0).
     int RxPayloadLength() const { return RxLen > 1 ? RxLen - 1 : 0; }
 

@@ -86,7 +86,7 @@ int ExitCodeOf(const OperationResult& r, const WriterLink& link)
     if (r.replyCode == Failure) {
         switch (r.failureKind) {
         case 1: return kRejected;
-        case 3: return link.RxData[1] * 256 + link.RxData[2] >= 0x7D00 ? kPinFailure : kChipError;
+        case 3: return link.IsPinFailure() ? kPinFailure : kChipError;
         case 5: return kChecksum;
         default: return kUnexpectedAnswer;
         }
