@@ -2,8 +2,8 @@
 // chosen by the operator (file dialog filter, --format), never by the file's extension.
 #pragma once
 
-#include "app/AppState.h"
-#include "app/OperatorMessages.h"
+#include "foundation/AppState.h"
+#include "foundation/OperatorMessages.h"
 
 #include <string>
 

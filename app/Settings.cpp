@@ -1,6 +1,6 @@
 #include "app/Settings.h"
 
-#include "app/IniFile.h"
+#include "foundation/IniFile.h"
 #include "catalogue/Catalogue.h"
 #include "image/RomImage.h"
 #include "options/OptionKeys.h"

@@ -1,7 +1,7 @@
 // The settings file AppDir + "Udate_VX.ini": model, option texts, port name and production ID.
 #pragma once
 
-#include "app/AppState.h"
+#include "foundation/AppState.h"
 
 #include <string>
 

@@ -2,7 +2,7 @@
 // chip file of the model, address map, option bytes and checksums.
 #pragma once
 
-#include "app/AppState.h"
+#include "foundation/AppState.h"
 
 #include <optional>
 #include <string>

@@ -3,7 +3,7 @@
 // orders are data here so that every caller reads the same table.
 #pragma once
 
-#include "app/AppState.h"
+#include "foundation/AppState.h"
 
 #include <array>
 #include <cstdint>

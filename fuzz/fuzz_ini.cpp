@@ -3,7 +3,7 @@
 //
 // Input: byte 0 = number of writes (low 3 bits); then 3 bytes per write (section, key, value
 // length); then the values; whatever is left is the file text.
-#include "app/IniFile.h"
+#include "foundation/IniFile.h"
 
 #include <array>
 #include <cstdint>

@@ -2,7 +2,7 @@
 // FileError; the address sanitizer catches any access outside the image or the text. Whatever
 // the S19 reader stored must survive a write and a read back, with checksums the WRT reader
 // accepts.
-#include "app/Errors.h"
+#include "foundation/Errors.h"
 #include "image/SRecordText.h"
 
 #include <cstdint>

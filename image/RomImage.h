@@ -2,7 +2,7 @@
 // hexadecimal helpers shared by the image code. Every range is clipped to 0x0000..0xFFFF.
 #pragma once
 
-#include "app/AppState.h"
+#include "foundation/AppState.h"
 
 #include <array>
 #include <cstdint>

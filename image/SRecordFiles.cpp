@@ -1,7 +1,7 @@
 #include "image/SRecordFiles.h"
 
-#include "app/AtomicFile.h"
-#include "app/Errors.h"
+#include "foundation/AtomicFile.h"
+#include "foundation/Errors.h"
 #include "catalogue/Catalogue.h"
 #include "image/SRecordText.h"
 

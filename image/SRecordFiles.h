@@ -3,8 +3,8 @@
 // through WriteFileAtomically, so a failed save never leaves a truncated file.
 #pragma once
 
-#include "app/AppState.h"
-#include "app/OperatorMessages.h"
+#include "foundation/AppState.h"
+#include "foundation/OperatorMessages.h"
 
 #include <cstdint>
 #include <string>

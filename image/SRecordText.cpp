@@ -1,6 +1,6 @@
 #include "image/SRecordText.h"
 
-#include "app/Errors.h"
+#include "foundation/Errors.h"
 
 #include <algorithm>
 #include <utility>

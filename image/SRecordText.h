@@ -3,8 +3,8 @@
 // records the writers produce.
 #pragma once
 
-#include "app/AppState.h"
-#include "app/OperatorMessages.h"
+#include "foundation/AppState.h"
+#include "foundation/OperatorMessages.h"
 
 #include <array>
 #include <cstddef>

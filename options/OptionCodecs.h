@@ -2,7 +2,7 @@
 // byte of the second copy back to texts.
 #pragma once
 
-#include "app/AppState.h"
+#include "foundation/AppState.h"
 
 #include <cstdint>
 

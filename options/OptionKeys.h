@@ -2,7 +2,7 @@
 // settings file writes them. The option dialogs and the command line look texts up here too.
 #pragma once
 
-#include "app/AppState.h"
+#include "foundation/AppState.h"
 
 #include <array>
 #include <string>

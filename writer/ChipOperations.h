@@ -5,7 +5,7 @@
 // after everything it switched off is switched on again and its busy window is closed.
 #pragma once
 
-#include "app/AppState.h"
+#include "foundation/AppState.h"
 #include "writer/OperationView.h"
 #include "writer/WriterLink.h"
 

@@ -3,7 +3,7 @@
 // order the operator would see the effects.
 #pragma once
 
-#include "app/OperatorMessages.h"
+#include "foundation/OperatorMessages.h"
 
 #include <array>
 #include <optional>

@@ -1,7 +1,7 @@
 #include "writer/PortNames.h"
 
-#include "app/Errors.h"
-#include "app/IniFile.h"
+#include "foundation/Errors.h"
+#include "foundation/IniFile.h"
 
 #include <algorithm>
 #include <cctype>

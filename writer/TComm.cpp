@@ -1,6 +1,6 @@
 #include "writer/TComm.h"
 
-#include "app/Errors.h"
+#include "foundation/Errors.h"
 #include "writer/GapReader.h"
 #include "writer/TransmitQueue.h"
 

@@ -1,7 +1,7 @@
 // The model-dependent addresses of the read and the download, one row per model slot.
 #pragma once
 
-#include "app/AppState.h"
+#include "foundation/AppState.h"
 
 #include <cstdint>
 

@@ -1,6 +1,6 @@
 #include "writer/WriterLink.h"
 
-#include "app/Errors.h"
+#include "foundation/Errors.h"
 #include "writer/Frame.h"
 #include "writer/OperationView.h"
 

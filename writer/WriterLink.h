@@ -4,7 +4,7 @@
 // events of the loop, so the waits run those events while they sleep for the next one.
 #pragma once
 
-#include "app/AppState.h"
+#include "foundation/AppState.h"
 #include "writer/CommPort.h"
 #include "writer/EventLoop.h"
 

@@ -1,6 +1,6 @@
 #include "app/Settings.h"
 
-#include "app/Errors.h"
+#include "foundation/Errors.h"
 #include "catalogue/Catalogue.h"
 #include "tests/support/TempDir.h"
 

@@ -1,4 +1,4 @@
-#include "app/Errors.h"
+#include "foundation/Errors.h"
 #include "catalogue/Catalogue.h"
 #include "image/RomImage.h"
 #include "tests/support/TempDir.h"

@@ -1,4 +1,4 @@
-#include "app/Errors.h"
+#include "foundation/Errors.h"
 #include "image/RomImage.h"
 #include "image/SRecordFiles.h"
 #include "tests/support/MessageRecorder.h"

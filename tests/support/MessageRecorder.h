@@ -1,7 +1,7 @@
 // Records what the core shows the operator and answers its questions from a script.
 #pragma once
 
-#include "app/OperatorMessages.h"
+#include "foundation/OperatorMessages.h"
 
 #include <deque>
 #include <string>

@@ -3,7 +3,7 @@
 // 10 ms after each command, a view that logs every effect, and a fixture with a selected model.
 #pragma once
 
-#include "app/Errors.h"
+#include "foundation/Errors.h"
 #include "image/RomImage.h"
 #include "tools/writer-sim/WriterModel.h"
 #include "writer/ChipOperations.h"

@@ -1,7 +1,7 @@
 // TComm on a pseudo-terminal: the test holds the master side and plays the Writer.
 #include "writer/TComm.h"
 
-#include "app/Errors.h"
+#include "foundation/Errors.h"
 #include "writer/Comm1Settings.h"
 
 #include <gmock/gmock.h>

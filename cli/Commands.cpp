@@ -1,9 +1,9 @@
-#include "app/cli/Commands.h"
+#include "cli/Commands.h"
 
 #include "app/ProgramFiles.h"
 #include "app/Settings.h"
 #include "app/Startup.h"
-#include "app/cli/ProgressPort.h"
+#include "cli/ProgressPort.h"
 #include "catalogue/Catalogue.h"
 #include "image/RomImage.h"
 #include "options/OptionKeys.h"

@@ -1,6 +1,6 @@
-#include "app/AtomicFile.h"
+#include "foundation/AtomicFile.h"
 
-#include "app/Errors.h"
+#include "foundation/Errors.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,8 +1,8 @@
 // orvane-cli: the Writer operations and file conversions for scripts and production lines.
-#include "app/Errors.h"
-#include "app/cli/Arguments.h"
-#include "app/cli/Commands.h"
-#include "app/cli/ConsoleView.h"
+#include "foundation/Errors.h"
+#include "cli/Arguments.h"
+#include "cli/Commands.h"
+#include "cli/ConsoleView.h"
 
 #include <iostream>
 #include <unistd.h>

@@ -2,7 +2,7 @@
 // kind (or a JSON line on stdout with --json); questions are answered by --yes or at the terminal.
 #pragma once
 
-#include "app/OperatorMessages.h"
+#include "foundation/OperatorMessages.h"
 #include "writer/OperationView.h"
 
 #include <cstdio>

@@ -1,6 +1,6 @@
-#include "app/cli/ConsoleView.h"
+#include "cli/ConsoleView.h"
 
-#include "app/cli/Json.h"
+#include "cli/Json.h"
 
 #include <iostream>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "app/cli/ProgressPort.h"
+#include "cli/ProgressPort.h"
 
 #include "writer/Frame.h"
 

@@ -1,4 +1,4 @@
-#include "app/cli/Json.h"
+#include "cli/Json.h"
 
 #include <cstdio>
 

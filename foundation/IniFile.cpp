@@ -1,7 +1,7 @@
-#include "app/IniFile.h"
+#include "foundation/IniFile.h"
 
-#include "app/AtomicFile.h"
-#include "app/Errors.h"
+#include "foundation/AtomicFile.h"
+#include "foundation/Errors.h"
 
 #include <cerrno>
 #include <cstring>

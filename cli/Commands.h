@@ -1,8 +1,8 @@
 // The commands of orvane-cli, run on the same core and operations as the GUI.
 #pragma once
 
-#include "app/cli/Arguments.h"
-#include "app/cli/ConsoleView.h"
+#include "cli/Arguments.h"
+#include "cli/ConsoleView.h"
 
 #include <string>
 

@@ -1,4 +1,4 @@
-#include "app/AppState.h"
+#include "foundation/AppState.h"
 
 namespace orvane {
 
