@@ -7,7 +7,8 @@ FUZZ_SECONDS ?= 60
 TEST_FUZZ_SECONDS ?= 15
 
 PACKAGES := build-essential cmake ninja-build pkg-config libgtest-dev libgmock-dev \
-            libbenchmark-dev clang libclang-rt-14-dev srecord binutils
+            libbenchmark-dev clang libclang-rt-14-dev srecord binutils \
+            qt6-base-dev fonts-wqy-microhei
 
 .PHONY: all deps configure build test run fuzz tsan bench clean
 

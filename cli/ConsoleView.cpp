@@ -14,7 +14,8 @@ const char* KindName(MessageKind kind)
     case MessageKind::Information: return "info";
     case MessageKind::Error: return "error";
     case MessageKind::Plain: return "message";
-    case MessageKind::Question: return "question";
+    case MessageKind::Question:
+    case MessageKind::InformationQuestion: return "question";
     }
     return "message";
 }
@@ -50,7 +51,7 @@ bool ConsoleView::Show(MessageKind kind, const std::string& text)
 {
     EndProgressLine();
     bool answer = true;
-    if (kind == MessageKind::Question) {
+    if (Asks(kind)) {
         const bool ask = !yes_ && ::isatty(STDIN_FILENO) == 1;
         if (ask) {
             PrintPrefixed(KindName(kind), text);
@@ -70,7 +71,7 @@ bool ConsoleView::Show(MessageKind kind, const std::string& text)
     if (json_) {
         std::cout << R"({"type":"message","kind":")" << KindName(kind)
                   << R"(","text":)" << JsonString(text);
-        if (kind == MessageKind::Question)
+        if (Asks(kind))
             std::cout << R"(,"answer":)" << (answer ? "true" : "false");
         std::cout << "}\n" << std::flush;
     }

@@ -28,6 +28,7 @@ public:
     void SetFirmwarePanel(const std::string& text) override;
     void ShowNextID(const std::string& text) override;
     void AdvanceProgress() override {}
+    void ReportTransferProgress(std::int64_t, std::int64_t) override {}
     void ResetProgress() override {}
     void AppendMemoLine(const std::string& line) override;
     void ShowChipInfo(const std::array<std::string, 4>&) override {}

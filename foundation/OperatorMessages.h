@@ -11,7 +11,14 @@ enum class MessageKind {
     Error,       // error box with a single Yes button
     Plain,       // plain message box with an OK button
     Question,    // confirmation with Yes and No
+    InformationQuestion, // information box with Yes and No
 };
+
+// True for the kinds that ask the operator rather than report.
+constexpr bool Asks(MessageKind kind)
+{
+    return kind == MessageKind::Question || kind == MessageKind::InformationQuestion;
+}
 
 class OperatorMessages {
 public:

@@ -4,6 +4,7 @@
 #include "writer/Frame.h"
 #include "writer/TransferChoices.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace orvane {
@@ -44,6 +45,10 @@ bool ChipOperations::DownloadImage()
         {s_.ChipDataAddr1, s_.ChipDataAddr1Last},
         {s_.ChipDataAddr2, s_.ChipDataAddr2Last},
     };
+    std::int64_t blocksTotal = 0;
+    for (const auto& [first, last] : areas)
+        blocksTotal += std::max<std::int64_t>(0, BlockCount(first, last, kWriteBlockSize));
+    std::int64_t blocksDone = 0;
     // An area without blocks keeps the result before it: an empty program area fails.
     bool good = false;
     bool helloPending = true;
@@ -61,6 +66,7 @@ bool ChipOperations::DownloadImage()
                 link_.WaitBlockReply(kWriteBlockWaitMs);
             if (s_.ProgramDialogOpen)
                 view_.AdvanceProgress();
+            view_.ReportTransferProgress(++blocksDone, blocksTotal);
             if (link_.RxCount == 0) {
                 good = false;
                 break;
@@ -94,10 +100,14 @@ bool ChipOperations::ReadImage()
     };
 
     bool failed = false;
-    const std::int64_t blocks = BlockCount(s_.RomStart, s_.RomEnd, kReadBlockSize);
+    const std::int64_t blocks = std::max<std::int64_t>(
+        0, BlockCount(s_.RomStart, s_.RomEnd, kReadBlockSize));
+    const std::int64_t blocksTotal = blocks + 1; // and the option row
     for (std::int64_t n = 0; n < blocks; ++n) {
         const std::int64_t address = s_.RomStart + n * kReadBlockSize;
-        if (!readBlock(static_cast<std::int32_t>(address), address)) {
+        const bool good = readBlock(static_cast<std::int32_t>(address), address);
+        view_.ReportTransferProgress(n + 1, blocksTotal);
+        if (!good) {
             failed = true;
             if (link_.RxCount == 0)
                 break; // no answer: the rest of the program area is not asked for
@@ -107,6 +117,7 @@ bool ChipOperations::ReadImage()
     const TransferChoices& choices = TransferChoicesFor(s_);
     if (!readBlock(choices.optionRowAddr, choices.optionCopyAddr))
         failed = true;
+    view_.ReportTransferProgress(blocksTotal, blocksTotal);
     const auto copy1 = static_cast<std::size_t>(choices.optionCopyAddr);
     s_.RomImage[copy1 + kOptionCopyDistance] = s_.RomImage[copy1];
 

@@ -6,6 +6,7 @@
 #include "foundation/OperatorMessages.h"
 
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -45,6 +46,8 @@ public:
 
     virtual void AdvanceProgress() = 0; // the programming dialog's bar, by 10
     virtual void ResetProgress() = 0;
+    // Every block of a read or download, answered or not: blocksDone of blocksTotal.
+    virtual void ReportTransferProgress(std::int64_t blocksDone, std::int64_t blocksTotal) = 0;
 
     virtual void AppendMemoLine(const std::string& line) = 0;
     virtual void ShowChipInfo(const std::array<std::string, 4>& lines) = 0; // replaces the memo

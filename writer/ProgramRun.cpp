@@ -62,7 +62,7 @@ OperationResult ChipOperations::RunProgramming(ProgramRunOptions& options)
             view_.ResetProgress();
             proceed = true;
         } else {
-            proceed = view_.Messages().Show(MessageKind::Question, "烧写程序将为上次下载内容!");
+            proceed = view_.Messages().Show(MessageKind::InformationQuestion, "烧写程序将为上次下载内容!");
             result.declined = !proceed;
         }
 

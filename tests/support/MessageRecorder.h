@@ -15,7 +15,7 @@ public:
     bool Show(MessageKind kind, const std::string& text) override
     {
         shown.emplace_back(kind, text);
-        if (kind != MessageKind::Question)
+        if (!Asks(kind))
             return true;
         if (answers.empty())
             return false;
@@ -25,7 +25,7 @@ public:
     }
 
     std::vector<std::pair<MessageKind, std::string>> shown;
-    std::deque<bool> answers; // replies to Question boxes, in order; No when exhausted
+    std::deque<bool> answers; // replies to the asking boxes, in order; No when exhausted
 };
 
 } // namespace orvane::test

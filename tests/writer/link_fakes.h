@@ -102,9 +102,10 @@ public:
     OperatorMessages& Messages() override { return *this; }
     bool Show(MessageKind kind, const std::string& text) override
     {
-        static const char* const kinds[] = {"info ", "error ", "plain ", "question "};
+        static const char* const kinds[] = {"info ", "error ", "plain ", "question ",
+                                            "info-question "};
         log.push_back("box " + (kinds[static_cast<int>(kind)] + text));
-        return kind != MessageKind::Question || answer;
+        return !Asks(kind) || answer;
     }
     void SetEnabled(Control control, bool on) override
     {
@@ -121,6 +122,7 @@ public:
     void SetFirmwarePanel(const std::string& text) override { log.push_back("panel " + text); }
     void ShowNextID(const std::string& text) override { log.push_back("next " + text); }
     void AdvanceProgress() override {}
+    void ReportTransferProgress(std::int64_t, std::int64_t) override {}
     void ResetProgress() override {}
     void AppendMemoLine(const std::string& line) override { log.push_back("memo " + line); }
     void ShowChipInfo(const std::array<std::string, 4>&) override {}

@@ -198,7 +198,7 @@ TEST_F(OperationsTest, ProgrammingRun)
     EXPECT_TRUE(Program({false, true, false}).declined);
     EXPECT_EQ(Commands(), Lines{"E1"});
     EXPECT_EQ(view.log, (Lines{"off dialog", "clear on",
-                               "box question 烧写程序将为上次下载内容!", "on dialog"}));
+                               "box info-question 烧写程序将为上次下载内容!", "on dialog"}));
     view.answer = true;
     Clear();
     EXPECT_TRUE(Program({false, true, false}).succeeded);
