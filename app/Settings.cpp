@@ -105,4 +105,15 @@ bool ReadFaeFlag(const AppState& s)
     return IniFile::Load(SettingsFileName(s)).Read("IRC", "fae") != "0";
 }
 
+bool SaveSettingsOrReport(const AppState& s, OperatorMessages& messages)
+{
+    try {
+        SaveSettings(s);
+        return true;
+    } catch (const FileError& e) {
+        messages.Show(MessageKind::Error, e.what());
+        return false;
+    }
+}
+
 } // namespace orvane

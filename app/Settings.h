@@ -2,6 +2,7 @@
 #pragma once
 
 #include "foundation/AppState.h"
+#include "foundation/OperatorMessages.h"
 
 #include <string>
 
@@ -15,6 +16,10 @@ void LoadSettings(AppState& s);
 // Writes every key, in order, keeping unknown sections, keys and comments. Throws FileError
 // naming the file; the stored file is then unchanged.
 void SaveSettings(const AppState& s);
+
+// SaveSettings for the windows' handlers, which finish their other steps when the save fails:
+// the error is shown as an error box; false when the file was not written.
+bool SaveSettingsOrReport(const AppState& s, OperatorMessages& messages);
 
 // The hand-set key fae of section IRC: false only for "0".
 bool ReadFaeFlag(const AppState& s);
