@@ -1,5 +1,6 @@
 #include "app/Settings.h"
 
+#include "foundation/Errors.h"
 #include "foundation/IniFile.h"
 #include "catalogue/Catalogue.h"
 #include "image/RomImage.h"
