@@ -5,12 +5,16 @@
 #include "options/OptionCodecs.h"
 
 #include <stdexcept>
+#include <utility>
 
 namespace orvane {
 
-void OpenProgramFile(AppState& s, const std::string& fileName, FileFormat format,
+void OpenProgramFile(AppState& state, const std::string& fileName, FileFormat format,
                      OperatorMessages& messages)
 {
+    // Read into a copy: a file that fails half-way must not leave a half-blanked image, another
+    // model or other option texts behind the checksum and memo the operator still sees.
+    AppState s = state;
     switch (format) {
     case FileFormat::S19:
         BlankRange(s, 0, s.RomEnd + 15);
@@ -26,6 +30,7 @@ void OpenProgramFile(AppState& s, const std::string& fileName, FileFormat format
     }
     s.ProgramInfo = fileName;
     ComputeChecksum(s);
+    state = std::move(s);
 }
 
 void SaveProgramFile(const AppState& s, const std::string& fileName, FileFormat format)

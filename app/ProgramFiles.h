@@ -13,7 +13,8 @@ enum class FileFormat { S19, Wrt, Bin };
 
 // Open: blanks the range the format fills, reads the file (a WRT file selects its model and
 // brings its option bytes, which become option texts again), names it in ProgramInfo and
-// recomputes the checksums. A FileError leaves ProgramInfo and the checksums as they were.
+// recomputes the checksums. An error (FileError, a WRT header that is not one) leaves the whole
+// state as it was.
 void OpenProgramFile(AppState& s, const std::string& fileName, FileFormat format,
                      OperatorMessages& messages);
 

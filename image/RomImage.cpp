@@ -47,7 +47,12 @@ void BlankRange(AppState& s, std::int32_t from, std::int32_t to)
 
 void FillImage(AppState& s, std::uint8_t value)
 {
-    s.RomImage.fill(value);
+    // The chip-data area keeps the model's descriptor: filled over, it would give the next Open
+    // program bounds made of the fill value and send the Writer a garbage descriptor.
+    const auto keepFrom = std::clamp(s.ChipDataAddr1, 0, kImageSize);
+    const auto keepTo = std::clamp(s.ChipDataAddr2Last + 16, keepFrom, kImageSize);
+    std::fill(s.RomImage.begin(), s.RomImage.begin() + keepFrom, value);
+    std::fill(s.RomImage.begin() + keepTo, s.RomImage.end(), value);
     ReadOptionTexts(s, ByteAt(s, s.OptionAddr2));
     ComputeChecksum(s);
 }

@@ -18,7 +18,7 @@ void ClearImage(AppState& s);
 // Image bytes from..to (inclusive, clipped) := 0xFF. Used by Open before reading a file.
 void BlankRange(AppState& s, std::int32_t from, std::int32_t to);
 
-// Every image byte := value, then ReadOptionTexts on the byte at OptionAddr2 and ComputeChecksum.
+// Every image byte outside the chip-data area := value, then ReadOptionTexts on the byte at OptionAddr2 and ComputeChecksum.
 // The caller refreshes the hex view and the chip information.
 void FillImage(AppState& s, std::uint8_t value);
 

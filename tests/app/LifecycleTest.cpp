@@ -1,0 +1,126 @@
+// The window's start-up sequence and shutdown, on the in-process Writer: what runs in which order,
+// where a file error stops it, and when the settings file may be written at exit.
+#include "app/Lifecycle.h"
+
+#include "tests/support/TempDir.h"
+#include "tests/support/MessageRecorder.h"
+#include "tests/writer/link_fakes.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <sys/stat.h>
+
+namespace orvane::test {
+namespace {
+
+const std::string kSettings = "; hand-kept\r\n[CHIP]\r\nCHIP_NAME=QK128\r\n[COM]\r\nCOM_NAME=COM3\r\n";
+const std::string kNotFound = "box question 未找到Writer，是否继续打开！";
+
+class LifecycleTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        CopyDataFiles(dir.path());
+        WriteText(dir.file("Udate_VX.ini"), kSettings);
+    }
+    StartupOutcome Start() { return RunStartup(s, link, view, dir.path()); }
+    void Stop(const StartupOutcome& outcome) { RunShutdown(s, port, outcome, messages); }
+    std::string Settings() const { return ReadText(dir.file("Udate_VX.ini")); }
+
+    TempDir dir;
+    AppState s;
+    VirtualLoop loop;
+    FakePort port{loop};
+    WriterLink link{s, port, loop};
+    RecordingView view;
+    MessageRecorder messages;
+};
+
+TEST_F(LifecycleTest, NoWriterAnsweredNoEndsAndLeavesTheSettingsFileAlone)
+{
+    view.answer = false;
+    const StartupOutcome outcome = Start();
+    EXPECT_EQ(outcome.end, StartupEnd::Declined);
+    EXPECT_FALSE(outcome.settingsLoaded);
+    EXPECT_EQ(view.log, (Lines{"off main", "panel 固件版本：读取失败！", kNotFound}));
+    EXPECT_TRUE(s.ChipName.empty());
+    Stop(outcome);
+    EXPECT_EQ(Settings(), kSettings);
+}
+
+TEST_F(LifecycleTest, NoWriterAnsweredYesSetsUpTheModelAndTheExitSavesIt)
+{
+    const StartupOutcome outcome = Start();
+    EXPECT_EQ(outcome.end, StartupEnd::Completed);
+    EXPECT_EQ(s.AppDir, dir.path());
+    EXPECT_EQ(s.ChipName, "QK128");
+    EXPECT_EQ(s.ProgramInfo, "尚未打开程序");
+    // Cursor into the first option copy, top row two rows above the program area.
+    const Lines tail(view.log.end() - 2, view.log.end());
+    EXPECT_EQ(tail, (Lines{std::to_string((0x2100 + 0xA0) / 16), "on main"}));
+    EXPECT_EQ(view.log[2], kNotFound);
+    Stop(outcome);
+    const std::string saved = Settings();
+    EXPECT_TRUE(saved.starts_with("; hand-kept\r\n[CHIP]\r\nCHIP_NAME=QK128\r\n"));
+    EXPECT_NE(saved.find("COM_NAME=COM3"), std::string::npos);
+    EXPECT_NE(saved.find("[OPTION]"), std::string::npos);
+}
+
+TEST_F(LifecycleTest, AWriterOnAPortAsksNothingAndShowsItsFirmware)
+{
+    port.existing = {"COM2"};
+    const StartupOutcome outcome = Start();
+    EXPECT_EQ(outcome.end, StartupEnd::Completed);
+    EXPECT_TRUE(s.WriterFound);
+    EXPECT_EQ(std::count(view.log.begin(), view.log.end(), kNotFound), 0);
+    EXPECT_TRUE(view.log[1].starts_with("panel 固件版本:"));
+    EXPECT_FALSE(port.isOpen);
+}
+
+TEST_F(LifecycleTest, FileErrorsStopAtTheirStepAndTheWindowComesBackOn)
+{
+    struct Case {
+        const char* removed;
+        bool settingsLoaded;
+        const char* named; // in the error box
+    };
+    for (const Case& c : {Case{"device.name", false, "device.name"},
+                          Case{"QK128_20.S19", true, "QK128_20.S19"}}) {
+        SCOPED_TRACE(c.removed);
+        TempDir local;
+        CopyDataFiles(local.path());
+        WriteText(local.file("Udate_VX.ini"), kSettings);
+        std::remove(local.file(c.removed).c_str());
+        AppState state;
+        RecordingView v;
+        WriterLink l{state, port, loop};
+        const StartupOutcome outcome = RunStartup(state, l, v, local.path());
+        EXPECT_EQ(outcome.end, StartupEnd::FileError);
+        EXPECT_EQ(outcome.settingsLoaded, c.settingsLoaded);
+        ASSERT_GE(v.log.size(), 2u);
+        EXPECT_TRUE(v.log[v.log.size() - 2].starts_with("box error "));
+        EXPECT_NE(v.log[v.log.size() - 2].find(c.named), std::string::npos);
+        EXPECT_EQ(v.log.back(), "on main");
+        RunShutdown(state, port, outcome, messages);
+        const std::string after = ReadText(local.file("Udate_VX.ini"));
+        // Only a start-up that read the settings writes them back.
+        EXPECT_EQ(after == kSettings, !c.settingsLoaded);
+    }
+}
+
+TEST_F(LifecycleTest, AFailedSaveAtExitIsShown)
+{
+    const StartupOutcome outcome = Start();
+    ::chmod(dir.path().c_str(), 0500);
+    s.AppDir = dir.file("missing/");
+    Stop(outcome);
+    ::chmod(dir.path().c_str(), 0700);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].first, MessageKind::Error);
+    EXPECT_NE(messages.shown[0].second.find("Udate_VX.ini"), std::string::npos);
+}
+
+} // namespace
+} // namespace orvane::test
