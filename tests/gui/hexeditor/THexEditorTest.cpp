@@ -194,5 +194,191 @@ TEST_F(HexEditorTest, DeletionsOutsideInsertMode)
                                                   .toStdString() + "0C");
 }
 
+TEST_F(HexEditorTest, RowColumnAndTopRowSettersStayInTheGrid)
+{
+    const int maxTop = 4096 - editor_.VisibleRowCount();
+    // row, col, top row set; caret address, column and top row that result
+    const int cases[][6] = {
+        {0x123, 10, 0x123 - 10, 0x1234, 10, 0x123 - 10}, // Goto 1234
+        {5, 10, 0, 0x54, 10, 0},                          // Goto 0050: row 5, top row 0
+        {0xFFF, 33, 2064, 0xFFFF, 33, 2064},              // the high rows
+        {(0xFFFF + 160) / 16, 2, 4095, 0xFFF0, 2, maxTop}, // a program area at 0xFFFF
+        {(0x10 - 32) / 16 - 1, 0, -3, 0x0000, 2, 0},       // below 0x20: no negative rows
+        {7, 34, 9999, 0x0070, 35, maxTop},                 // the spacer leads to the characters
+        {7, 99, 0, 0x007F, 50, 0},
+    };
+    for (const auto& [row, col, top, address, caretCol, shownTop] : cases) {
+        editor_.SetRow(row);
+        editor_.SetCol(col);
+        editor_.SetTopRow(top);
+        EXPECT_EQ(editor_.CaretPosition(), address) << row;
+        EXPECT_EQ(editor_.Row(), address / 16) << row;
+        EXPECT_EQ(editor_.Col(), caretCol) << row;
+        EXPECT_EQ(editor_.TopRow(), shownTop) << row;
+    }
+    editor_.SetRow(0x300); // a row out of view is scrolled into it
+    EXPECT_GE(0x300, editor_.TopRow());
+    EXPECT_LT(0x300, editor_.TopRow() + editor_.VisibleRowCount());
+}
+
+TEST_F(HexEditorTest, CaretKeysAndMouseScrollTheCaretIntoView)
+{
+    const int rows = editor_.VisibleRowCount();
+    GoTo(0x25, 13); // low nibble of 0x25
+    const struct {
+        Qt::Key key;
+        Qt::KeyboardModifiers mods;
+        int caret, col;
+    } steps[] = {
+        {Qt::Key_Right, Qt::NoModifier, 0x26, 14}, {Qt::Key_Left, Qt::NoModifier, 0x25, 13},
+        {Qt::Key_Up, Qt::NoModifier, 0x15, 13},    {Qt::Key_Up, Qt::NoModifier, 0x05, 13},
+        {Qt::Key_Up, Qt::NoModifier, 0x05, 13},    {Qt::Key_Home, Qt::NoModifier, 0x00, 2},
+        {Qt::Key_Left, Qt::NoModifier, 0x00, 2},   {Qt::Key_End, Qt::NoModifier, 0x0F, 32},
+        {Qt::Key_PageDown, Qt::NoModifier, 0x0F + 16 * rows, 32},
+        {Qt::Key_PageUp, Qt::NoModifier, 0x0F, 32},
+        {Qt::Key_End, Qt::ControlModifier, 0xFFFF, 32},
+        {Qt::Key_Down, Qt::NoModifier, 0xFFFF, 32},  {Qt::Key_Right, Qt::NoModifier, 0xFFFF, 33},
+        {Qt::Key_Right, Qt::NoModifier, 0xFFFF, 33}, {Qt::Key_Home, Qt::ControlModifier, 0, 2},
+    };
+    for (const auto& s : steps) {
+        Keys({s.key}, s.mods);
+        EXPECT_EQ(editor_.CaretPosition(), s.caret) << s.key;
+        EXPECT_EQ(editor_.Col(), s.col) << s.key;
+        EXPECT_LE(editor_.TopRow(), editor_.Row()) << s.key;
+        EXPECT_LT(editor_.Row(), editor_.TopRow() + rows) << s.key;
+    }
+
+    const HexLayout layout(editor_.fontMetrics().horizontalAdvance('0'));
+    const int rowHeight = editor_.viewport()->height() / rows;
+    // The low nibble's gap and the characters are places to click too.
+    QTest::mousePress(editor_.viewport(), Qt::LeftButton, {},
+                      {layout.ColumnX(11) + layout.CharWidth() + 2, 3 * rowHeight + 2});
+    EXPECT_EQ(editor_.CaretPosition(), 0x34);
+    EXPECT_TRUE(editor_.CaretOnLowNibble());
+    QTest::mousePress(editor_.viewport(), Qt::LeftButton, Qt::ShiftModifier,
+                      {layout.ColumnX(HexLayout::CharCol(15)) + 1, 4 * rowHeight + 1});
+    EXPECT_EQ(editor_.CaretPosition(), 0x4F);
+    EXPECT_TRUE(editor_.CaretInCharacters());
+    EXPECT_EQ(editor_.Selection(), std::make_pair(0x34, 0x4F));
+}
+
+TEST_F(HexEditorTest, HexTextAndWriteBuffer)
+{
+    editor_.SetAsHex("0a Bc-d\n1f\xE2\x80\xA2" "e7"); // non-digits skipped, the odd 7 dropped
+    EXPECT_EQ(editor_.AsHex(), "0ABCD1FE");
+    EXPECT_EQ(editor_.DataSize(), 4);
+    editor_.SetAsHex("");
+    EXPECT_EQ(editor_.AsHex(), "");
+    EXPECT_EQ(editor_.RowCount(), 1);
+    Type("12"); // nothing to type over in an empty grid
+    EXPECT_FALSE(editor_.Modified());
+
+    RefreshHexView(editor_, *state_);
+    const std::uint8_t three[] = {1, 2, 3};
+    editor_.WriteBuffer(three, 0xFFFE); // clipped: only two bytes fit
+    editor_.WriteBuffer(three, 0x10000);
+    editor_.WriteBuffer(three, -1);
+    ExpectImageWith({{0xFFFE, 1}, {0xFFFF, 2}});
+    EXPECT_TRUE(editor_.IsChanged(0xFFFF));
+    EXPECT_TRUE(editor_.Modified());
+    EXPECT_EQ(editor_.AsHex().substr(2 * 0xFFFE), "0102");
+    editor_.Undo(); // one step for the whole write
+    ExpectImageWith({});
+    EXPECT_FALSE(editor_.CanUndo());
+}
+
+TEST_F(HexEditorTest, RefreshDropsTypedChangesAndKeepsTheView)
+{
+    GoTo(0x7D0 * 16, 2);
+    editor_.SetTopRow(0x7C0);
+    Keys({Qt::Key_Insert});
+    Type("123");
+    Keys({Qt::Key_Delete}, Qt::ControlModifier);
+    ASSERT_NE(editor_.DataSize(), kImageSize);
+    QSignalSpy modified(&editor_, &THexEditor::ModifiedChanged);
+    state_->RomImage[0x7D00] = 0x42;
+    RefreshHexView(editor_, *state_);
+    ExpectImageWith({});
+    EXPECT_FALSE(editor_.Modified());
+    EXPECT_FALSE(editor_.IsChanged(0x7D00));
+    EXPECT_FALSE(editor_.CanUndo());
+    EXPECT_EQ(modified.count(), 1);
+    EXPECT_EQ(editor_.TopRow(), 0x7C0);
+    EXPECT_EQ(editor_.Row(), 0x7D0);
+}
+
+TEST_F(HexEditorTest, RawSaveWritesTheWholeContentAndKeepsTheMarks)
+{
+    test::TempDir dir;
+    GoTo(0x10, 2);
+    Keys({Qt::Key_Insert});
+    Type("5a");
+    editor_.SaveToFile(dir.file("image.hex"));
+    const std::string saved = test::ReadText(dir.file("image.hex"));
+    ASSERT_EQ(saved.size(), std::size_t{kImageSize} + 1);
+    EXPECT_EQ(std::string_view(saved).substr(0x0F, 3),
+              std::string({char(Pattern(0x0F)), char(0x5A), char(Pattern(0x10))}));
+    EXPECT_EQ(saved.back(), char(Pattern(0xFFFF)));
+    // The typed bytes are still not in the image: "确认键入" stays possible.
+    EXPECT_TRUE(editor_.Modified());
+    EXPECT_TRUE(editor_.IsChanged(0x10));
+
+    const std::string missing = dir.file("no/such/folder/image.hex");
+    try {
+        editor_.SaveToFile(missing);
+        ADD_FAILURE() << "no error";
+    } catch (const FileError& e) {
+        EXPECT_NE(std::string(e.what()).find(missing), std::string::npos) << e.what();
+    }
+    EXPECT_TRUE(editor_.Modified());
+}
+
+TEST_F(HexEditorTest, PaintShowsMarksCaretAndSelection)
+{
+    GoTo(0x10, 2);
+    Type("a5");
+    GoTo(0x22, 7); // low nibble of 0x22
+    Keys({Qt::Key_Right, Qt::Key_Right}, Qt::ShiftModifier); // to the low nibble of 0x23
+    const QImage shot = editor_.viewport()->grab().toImage();
+    const HexLayout layout(editor_.fontMetrics().horizontalAdvance('0'));
+    const int h = editor_.viewport()->height() / editor_.VisibleRowCount();
+    auto at = [&](int row, int col) {
+        return shot.pixelColor(layout.ColumnX(col) + 1, row * h + 1);
+    };
+    const TColors colors;
+    EXPECT_EQ(at(1, 2), colors.ChangedBackground);  // typed byte, both nibbles
+    EXPECT_EQ(at(1, 3), colors.ChangedBackground);
+    EXPECT_EQ(at(1, 35), colors.ChangedBackground); // and its character
+    EXPECT_EQ(at(1, 4), editor_.palette().color(QPalette::Base));
+    EXPECT_EQ(at(2, 9), colors.PositionBackground); // the caret's nibble
+    EXPECT_EQ(at(2, 8), editor_.palette().color(QPalette::Highlight)); // selection 0x22..0x23
+    EXPECT_EQ(at(2, 6), editor_.palette().color(QPalette::Highlight));
+    EXPECT_EQ(at(2, 10), editor_.palette().color(QPalette::Base));
+    EXPECT_EQ(shot.pixelColor(layout.ColumnX(HexLayout::CharCol(3)), 2 * h + 2),
+              colors.CursorFrame); // the character of the caret's byte is framed
+}
+
+TEST_F(HexEditorTest, AccessibleCaretAddressAndValue)
+{
+    GoTo(0x1234, 11);
+    QAccessibleInterface* access = QAccessible::queryAccessibleInterface(&editor_);
+    ASSERT_NE(access, nullptr);
+    const QString value = QString("%1").arg(Pattern(0x1234), 2, 16, QChar('0')).toUpper();
+    EXPECT_EQ(access->text(QAccessible::Name), "Address 1234");
+    EXPECT_EQ(access->text(QAccessible::Value), value);
+    EXPECT_EQ(access->text(QAccessible::Description), "Address 1234, byte " + value +
+                                                          ", low nibble");
+    QSignalSpy moved(&editor_, &THexEditor::CaretMoved); // each one tells assistive technology
+    Keys({Qt::Key_Insert, Qt::Key_Left});
+    Type("7");
+    EXPECT_EQ(access->text(QAccessible::Description),
+              "Address 1234, byte 70, low nibble, changed, insert mode");
+    Keys({Qt::Key_Tab, Qt::Key_Right});
+    EXPECT_EQ(access->text(QAccessible::Name), "Address 1235");
+    EXPECT_EQ(access->text(QAccessible::Description),
+              "Address 1235, byte " + value + ", character, insert mode");
+    EXPECT_EQ(moved.count(), 5);
+}
+
 } // namespace
 } // namespace orvane
