@@ -1,0 +1,132 @@
+// THexEditor: the main window's view of the program image, a custom-painted scroll area that
+// paints only the rows in view. The image stays the master: the editor holds a copy that the
+// operator types over, and the main window copies chosen bytes back ("确认键入").
+//
+// Public API, for the main window:
+//   Content   SetBytes(bytes) replaces everything (no undo step, marks and undo cleared);
+//             Bytes() is what the editor really holds (its size changes in insert mode);
+//             AsHex()/SetAsHex(text) read and write it as hexadecimal text;
+//             WriteBuffer(bytes, pos) overwrites from pos as one undoable change (clipped).
+//   State     Modified()/SetModified(false) (clears undo stack and change marks) and the
+//             signal ModifiedChanged(bool), which the EDIT menu follows; Undo(), CanUndo(),
+//             UndoDescription() ("No Undo" when empty); IsChanged(pos); InsertMode().
+//   Caret     Row()/SetRow(), Col()/SetCol(), TopRow()/SetTopRow(), all clamped to the grid;
+//             CaretPosition(), the signal CaretMoved(pos); setFocus() as for any widget.
+//   Files     SaveToFile(path) writes the whole content as raw bytes, throws FileError.
+//   Looks     SetColors(TColors); the default colours are the main window's.
+// RefreshHexView (RefreshHexView.h) loads the image and clears the typed changes.
+#pragma once
+
+#include "gui/hexeditor/HexBuffer.h"
+#include "gui/hexeditor/HexGlyphs.h"
+#include "gui/hexeditor/HexLayout.h"
+
+#include <QAbstractScrollArea>
+#include <QColor>
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace orvane {
+
+// Invalid colours stand for the palette's: the window (base) colour, the text colour.
+struct TColors {
+    QColor Background;
+    QColor PositionBackground{0x80, 0x00, 0x00}; // maroon: the caret cell
+    QColor PositionText{Qt::white};
+    QColor ChangedBackground{Qt::yellow};
+    QColor ChangedText{0x80, 0x00, 0x00};
+    QColor CursorFrame{0x00, 0xFF, 0x00}; // lime: the caret's counterpart cell
+    QColor Offset;
+    QColor OddColumn{0x80, 0x00, 0x80}; // purple
+    QColor EvenColumn{0x80, 0x00, 0x80};
+};
+
+class THexEditor : public QAbstractScrollArea {
+    Q_OBJECT
+public:
+    explicit THexEditor(QWidget* parent = nullptr);
+
+    void SetBytes(std::span<const std::uint8_t> bytes);
+    std::span<const std::uint8_t> Bytes() const { return buffer_.Bytes(); }
+    int DataSize() const { return buffer_.Size(); }
+    std::string AsHex() const;
+    // Two digits per byte, high nibble first, either case; other characters are skipped and an
+    // odd last digit is dropped.
+    void SetAsHex(std::string_view text);
+    void WriteBuffer(std::span<const std::uint8_t> bytes, int pos);
+
+    bool Modified() const { return modified_; }
+    void SetModified(bool modified);
+    bool IsChanged(int pos) const;
+    bool CanUndo() const { return buffer_.CanUndo(); }
+    std::string UndoDescription() const { return buffer_.UndoDescription(); }
+    void Undo();
+    bool InsertMode() const { return insertMode_; }
+
+    int Row() const;
+    void SetRow(int row);
+    int Col() const;
+    void SetCol(int col);
+    int TopRow() const;
+    void SetTopRow(int row);
+    int RowCount() const { return HexLayout::RowCount(DataSize()); }
+    int VisibleRowCount() const;
+    int CaretPosition() const { return pos_; }
+    bool CaretInCharacters() const { return inChars_; }
+    bool CaretOnLowNibble() const { return lowNibble_; }
+    // First and last byte of the selection, or {-1, -1} when none is made.
+    std::pair<int, int> Selection() const;
+
+    void SaveToFile(const std::string& path) const;
+
+    const TColors& Colors() const { return colors_; }
+    void SetColors(const TColors& colors);
+
+signals:
+    void ModifiedChanged(bool modified);
+    void CaretMoved(int position);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
+
+private:
+    bool MoveKey(QKeyEvent* event);
+    bool EditKey(QKeyEvent* event);
+    void StepLeft(bool extendSelection);
+    void TypeNibble(int value);
+    void TypeCharacter(std::uint8_t byte);
+    void DeleteSelection();
+    void DeleteAt(int pos);
+    void MoveCaret(int pos, bool lowNibble, bool extendSelection);
+    void SetCaretFromPoint(const QPoint& point, bool extendSelection);
+    void Edited();
+    void SetModifiedFlag(bool modified);
+    void UpdateMetrics();
+    void UpdateScrollBars();
+    void EnsureCaretVisible();
+    void CaretChanged();
+    int RowAtY(int y) const;
+    int LastPosition() const { return DataSize() > 0 ? DataSize() - 1 : 0; }
+
+    HexBuffer buffer_;
+    TColors colors_;
+    HexGlyphs glyphs_;
+    HexLayout layout_{8};
+    bool modified_ = false;
+    bool insertMode_ = false;
+    int pos_ = 0;          // byte under the caret
+    bool lowNibble_ = false;
+    bool inChars_ = false; // caret in the character columns
+    int anchor_ = -1;      // other end of the selection, -1 when none
+};
+
+} // namespace orvane

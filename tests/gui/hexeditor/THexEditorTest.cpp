@@ -1,0 +1,384 @@
+#include "foundation/Errors.h"
+#include "gui/hexeditor/RefreshHexView.h"
+#include "gui/hexeditor/THexEditor.h"
+#include "tests/support/TempDir.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+namespace orvane {
+namespace {
+
+QApplication& App()
+{
+    static int argc = 1;
+    static char name[] = "hex_editor_test";
+    static char* argv[] = {name, nullptr};
+    static QApplication app(argc, argv);
+    return app;
+}
+
+std::uint8_t Pattern(int a)
+{
+    return static_cast<std::uint8_t>(a * 7 + (a >> 8));
+}
+
+class HexEditorTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        state_ = std::make_unique<AppState>();
+        for (int a = 0; a < kImageSize; ++a)
+            state_->RomImage[a] = Pattern(a);
+        editor_.resize(640, 16 * 25 + 2 * editor_.frameWidth());
+        editor_.show();
+        RefreshHexView(editor_, *state_);
+    }
+
+    void GoTo(int address, int col)
+    {
+        editor_.SetRow(address / 16);
+        editor_.SetCol(col);
+    }
+
+    // Typed text, one key event per character (Latin-1 included).
+    void Type(const QString& text)
+    {
+        for (const QChar c : text) {
+            QKeyEvent key(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(&editor_, &key);
+        }
+    }
+
+    void Keys(std::initializer_list<Qt::Key> keys, Qt::KeyboardModifiers mods = Qt::NoModifier)
+    {
+        for (const Qt::Key key : keys)
+            QTest::keyClick(&editor_, key, mods);
+    }
+
+    // The editor's bytes equal the image with `edits` made: {address, byte}.
+    void ExpectImageWith(std::vector<std::pair<int, int>> edits)
+    {
+        std::vector<std::uint8_t> expected(state_->RomImage.begin(), state_->RomImage.end());
+        for (const auto& [a, byte] : edits)
+            expected[a] = static_cast<std::uint8_t>(byte);
+        ASSERT_EQ(editor_.DataSize(), kImageSize);
+        EXPECT_TRUE(std::equal(expected.begin(), expected.end(), editor_.Bytes().begin()));
+    }
+
+    QApplication& app_ = App(); // before any widget
+    std::unique_ptr<AppState> state_;
+    THexEditor editor_;
+};
+
+TEST_F(HexEditorTest, TypingOverNibblesAndCharacters)
+{
+    const struct {
+        int address, col;
+        const char* typed;
+        std::vector<std::pair<int, int>> edits;
+        int caret, caretCol;
+    } cases[] = {
+        {0x0010, 2, "a5", {{0x10, 0xA5}}, 0x11, 4},              // the spec's own example
+        {0x1234, 10, "Fg0", {{0x1234, 0xF0}}, 0x1235, 12},        // 'g' is no digit
+        {0x0020, 3, "7", {{0x20, (Pattern(0x20) & 0xF0) | 7}}, 0x21, 4},
+        {0xFFFF, 32, "123", {{0xFFFF, 0x13}}, 0xFFFF, 33},        // stays on the last nibble
+        {0x0030, 35, "Z~ ", {{0x30, 'Z'}, {0x31, '~'}, {0x32, ' '}}, 0x33, 38},
+        {0xFFFE, 49, "\u00E9xy", {{0xFFFE, 0xE9}, {0xFFFF, 'y'}}, 0xFFFF, 50},
+    };
+    for (const auto& c : cases) {
+        RefreshHexView(editor_, *state_);
+        GoTo(c.address, c.col);
+        Type(QString::fromUtf8(c.typed));
+        ExpectImageWith(c.edits);
+        for (const auto& [a, byte] : c.edits)
+            EXPECT_TRUE(editor_.IsChanged(a)) << c.typed;
+        EXPECT_FALSE(editor_.IsChanged(c.address - 1)) << c.typed;
+        EXPECT_EQ(editor_.CaretPosition(), c.caret) << c.typed;
+        EXPECT_EQ(editor_.Col(), c.caretCol) << c.typed;
+        EXPECT_TRUE(editor_.Modified());
+    }
+}
+
+TEST_F(HexEditorTest, UndoAndModifiedSignal)
+{
+    QSignalSpy modified(&editor_, &THexEditor::ModifiedChanged);
+    GoTo(0x40, 2);
+    Type("a5");
+    EXPECT_EQ(editor_.UndoDescription(), "Undo change");
+    ASSERT_EQ(modified.count(), 1);
+    EXPECT_TRUE(modified.at(0).at(0).toBool());
+
+    QTest::keyClick(&editor_, Qt::Key_Z, Qt::ControlModifier);
+    ExpectImageWith({{0x40, (0xA0 | (Pattern(0x40) & 0x0F))}});
+    EXPECT_TRUE(editor_.Modified());
+    editor_.Undo();
+    ExpectImageWith({});
+    EXPECT_FALSE(editor_.IsChanged(0x40));
+    EXPECT_EQ(editor_.UndoDescription(), "No Undo");
+    EXPECT_FALSE(editor_.Modified());
+    EXPECT_EQ(editor_.CaretPosition(), 0x40);
+
+    Type("1");
+    editor_.SetModified(false);
+    EXPECT_EQ(editor_.UndoDescription(), "No Undo");
+    EXPECT_FALSE(editor_.IsChanged(0x40));
+    EXPECT_EQ(editor_.Bytes()[0x40], 0x10 | (Pattern(0x40) & 0x0F)); // the bytes stay
+    EXPECT_EQ(modified.count(), 4); // true, false (undone), true, false
+}
+
+TEST_F(HexEditorTest, InsertModeShiftsTheBytesAfterTheCaret)
+{
+    GoTo(0x10, 2);
+    Keys({Qt::Key_Insert});
+    ASSERT_TRUE(editor_.InsertMode());
+    Type("A5b");
+    ASSERT_EQ(editor_.DataSize(), kImageSize + 2);
+    EXPECT_EQ(editor_.Bytes()[0x10], 0xA5);
+    EXPECT_EQ(editor_.Bytes()[0x11], 0xB0);
+    EXPECT_EQ(editor_.Bytes()[0x12], Pattern(0x10));
+    EXPECT_EQ(editor_.Bytes()[kImageSize + 1], Pattern(0xFFFF));
+    EXPECT_TRUE(editor_.IsChanged(0x11));
+    EXPECT_FALSE(editor_.IsChanged(0x12));
+
+    Keys({Qt::Key_Right, Qt::Key_Backspace}); // deletes the byte before the caret: B0
+    EXPECT_EQ(editor_.Bytes()[0x11], Pattern(0x10));
+    Keys({Qt::Key_Delete}); // the byte at the caret
+    EXPECT_EQ(editor_.Bytes()[0x11], Pattern(0x11));
+    Keys({Qt::Key_Right, Qt::Key_Right}, Qt::ShiftModifier); // 0x11 to 0x12 selected
+    Keys({Qt::Key_Delete});
+    ASSERT_EQ(editor_.DataSize(), kImageSize - 2);
+    EXPECT_EQ(editor_.Bytes()[0x11], Pattern(0x13));
+
+    Keys({Qt::Key_Tab}); // to the characters
+    Type("Q");
+    EXPECT_EQ(editor_.Bytes()[0x11], 'Q');
+    EXPECT_EQ(editor_.Bytes()[0x12], Pattern(0x13));
+
+    Keys({Qt::Key_Insert}); // leaving insert mode clears the marks, not the undo steps
+    EXPECT_FALSE(editor_.IsChanged(0x10));
+    while (editor_.CanUndo())
+        editor_.Undo();
+    ExpectImageWith({});
+}
+
+TEST_F(HexEditorTest, DeletionsOutsideInsertMode)
+{
+    GoTo(0x100, 2);
+    Keys({Qt::Key_Delete, Qt::Key_Backspace});
+    EXPECT_EQ(editor_.DataSize(), kImageSize);
+    EXPECT_EQ(editor_.CaretPosition(), 0xFF); // Backspace moves left
+    EXPECT_TRUE(editor_.CaretOnLowNibble());
+    Keys({Qt::Key_Delete}, Qt::ControlModifier); // no selection: nothing
+    EXPECT_FALSE(editor_.Modified());
+
+    Keys({Qt::Key_End}, Qt::ShiftModifier | Qt::ControlModifier); // select to the very end
+    Keys({Qt::Key_Delete}, Qt::ControlModifier);
+    ASSERT_EQ(editor_.DataSize(), 0xFF);
+    EXPECT_EQ(editor_.CaretPosition(), 0xFE);
+    EXPECT_EQ(editor_.RowCount(), 16);
+    editor_.SetRow(4095); // rows past the shorter content are clamped
+    EXPECT_EQ(editor_.Row(), 15);
+    Type("0c"); // the last byte is overwritten, nothing is appended
+    ASSERT_EQ(editor_.DataSize(), 0xFF);
+    EXPECT_EQ(editor_.AsHex().size(), 0x1FEu);
+    EXPECT_EQ(editor_.AsHex().substr(0x1FA), QByteArray::number(Pattern(0xFD), 16)
+                                                  .rightJustified(2, '0').toUpper()
+                                                  .toStdString() + "0C");
+}
+
+TEST_F(HexEditorTest, RowColumnAndTopRowSettersStayInTheGrid)
+{
+    const int maxTop = 4096 - editor_.VisibleRowCount();
+    // row, col, top row set; caret address, column and top row that result
+    const int cases[][6] = {
+        {0x123, 10, 0x123 - 10, 0x1234, 10, 0x123 - 10}, // Goto 1234
+        {5, 10, 0, 0x54, 10, 0},                          // Goto 0050: row 5, top row 0
+        {0xFFF, 33, 2064, 0xFFFF, 33, 2064},              // the high rows
+        {(0xFFFF + 160) / 16, 2, 4095, 0xFFF0, 2, maxTop}, // a program area at 0xFFFF
+        {(0x10 - 32) / 16 - 1, 0, -3, 0x0000, 2, 0},       // below 0x20: no negative rows
+        {7, 34, 9999, 0x0070, 35, maxTop},                 // the spacer leads to the characters
+        {7, 99, 0, 0x007F, 50, 0},
+    };
+    for (const auto& [row, col, top, address, caretCol, shownTop] : cases) {
+        editor_.SetRow(row);
+        editor_.SetCol(col);
+        editor_.SetTopRow(top);
+        EXPECT_EQ(editor_.CaretPosition(), address) << row;
+        EXPECT_EQ(editor_.Row(), address / 16) << row;
+        EXPECT_EQ(editor_.Col(), caretCol) << row;
+        EXPECT_EQ(editor_.TopRow(), shownTop) << row;
+    }
+    editor_.SetRow(0x300); // a row out of view is scrolled into it
+    EXPECT_GE(0x300, editor_.TopRow());
+    EXPECT_LT(0x300, editor_.TopRow() + editor_.VisibleRowCount());
+}
+
+TEST_F(HexEditorTest, CaretKeysAndMouseScrollTheCaretIntoView)
+{
+    const int rows = editor_.VisibleRowCount();
+    GoTo(0x25, 13); // low nibble of 0x25
+    const struct {
+        Qt::Key key;
+        Qt::KeyboardModifiers mods;
+        int caret, col;
+    } steps[] = {
+        {Qt::Key_Right, Qt::NoModifier, 0x26, 14}, {Qt::Key_Left, Qt::NoModifier, 0x25, 13},
+        {Qt::Key_Up, Qt::NoModifier, 0x15, 13},    {Qt::Key_Up, Qt::NoModifier, 0x05, 13},
+        {Qt::Key_Up, Qt::NoModifier, 0x05, 13},    {Qt::Key_Home, Qt::NoModifier, 0x00, 2},
+        {Qt::Key_Left, Qt::NoModifier, 0x00, 2},   {Qt::Key_End, Qt::NoModifier, 0x0F, 32},
+        {Qt::Key_PageDown, Qt::NoModifier, 0x0F + 16 * rows, 32},
+        {Qt::Key_PageUp, Qt::NoModifier, 0x0F, 32},
+        {Qt::Key_End, Qt::ControlModifier, 0xFFFF, 32},
+        {Qt::Key_Down, Qt::NoModifier, 0xFFFF, 32},  {Qt::Key_Right, Qt::NoModifier, 0xFFFF, 33},
+        {Qt::Key_Right, Qt::NoModifier, 0xFFFF, 33}, {Qt::Key_Home, Qt::ControlModifier, 0, 2},
+    };
+    for (const auto& s : steps) {
+        Keys({s.key}, s.mods);
+        EXPECT_EQ(editor_.CaretPosition(), s.caret) << s.key;
+        EXPECT_EQ(editor_.Col(), s.col) << s.key;
+        EXPECT_LE(editor_.TopRow(), editor_.Row()) << s.key;
+        EXPECT_LT(editor_.Row(), editor_.TopRow() + rows) << s.key;
+    }
+
+    const HexLayout layout(editor_.fontMetrics().horizontalAdvance('0'));
+    const int rowHeight = editor_.viewport()->height() / rows;
+    // The low nibble's gap and the characters are places to click too.
+    QTest::mousePress(editor_.viewport(), Qt::LeftButton, {},
+                      {layout.ColumnX(11) + layout.CharWidth() + 2, 3 * rowHeight + 2});
+    EXPECT_EQ(editor_.CaretPosition(), 0x34);
+    EXPECT_TRUE(editor_.CaretOnLowNibble());
+    QTest::mousePress(editor_.viewport(), Qt::LeftButton, Qt::ShiftModifier,
+                      {layout.ColumnX(HexLayout::CharCol(15)) + 1, 4 * rowHeight + 1});
+    EXPECT_EQ(editor_.CaretPosition(), 0x4F);
+    EXPECT_TRUE(editor_.CaretInCharacters());
+    EXPECT_EQ(editor_.Selection(), std::make_pair(0x34, 0x4F));
+}
+
+TEST_F(HexEditorTest, HexTextAndWriteBuffer)
+{
+    editor_.SetAsHex("0a Bc-d\n1f\xE2\x80\xA2" "e7"); // non-digits skipped, the odd 7 dropped
+    EXPECT_EQ(editor_.AsHex(), "0ABCD1FE");
+    EXPECT_EQ(editor_.DataSize(), 4);
+    editor_.SetAsHex("");
+    EXPECT_EQ(editor_.AsHex(), "");
+    EXPECT_EQ(editor_.RowCount(), 1);
+    Type("12"); // nothing to type over in an empty grid
+    EXPECT_FALSE(editor_.Modified());
+
+    RefreshHexView(editor_, *state_);
+    const std::uint8_t three[] = {1, 2, 3};
+    editor_.WriteBuffer(three, 0xFFFE); // clipped: only two bytes fit
+    editor_.WriteBuffer(three, 0x10000);
+    editor_.WriteBuffer(three, -1);
+    ExpectImageWith({{0xFFFE, 1}, {0xFFFF, 2}});
+    EXPECT_TRUE(editor_.IsChanged(0xFFFF));
+    EXPECT_TRUE(editor_.Modified());
+    EXPECT_EQ(editor_.AsHex().substr(2 * 0xFFFE), "0102");
+    editor_.Undo(); // one step for the whole write
+    ExpectImageWith({});
+    EXPECT_FALSE(editor_.CanUndo());
+}
+
+TEST_F(HexEditorTest, RefreshDropsTypedChangesAndKeepsTheView)
+{
+    GoTo(0x7D0 * 16, 2);
+    editor_.SetTopRow(0x7C0);
+    Keys({Qt::Key_Insert});
+    Type("123");
+    Keys({Qt::Key_Delete}, Qt::ControlModifier);
+    ASSERT_NE(editor_.DataSize(), kImageSize);
+    QSignalSpy modified(&editor_, &THexEditor::ModifiedChanged);
+    state_->RomImage[0x7D00] = 0x42;
+    RefreshHexView(editor_, *state_);
+    ExpectImageWith({});
+    EXPECT_FALSE(editor_.Modified());
+    EXPECT_FALSE(editor_.IsChanged(0x7D00));
+    EXPECT_FALSE(editor_.CanUndo());
+    EXPECT_EQ(modified.count(), 1);
+    EXPECT_EQ(editor_.TopRow(), 0x7C0);
+    EXPECT_EQ(editor_.Row(), 0x7D0);
+}
+
+TEST_F(HexEditorTest, RawSaveWritesTheWholeContentAndKeepsTheMarks)
+{
+    test::TempDir dir;
+    GoTo(0x10, 2);
+    Keys({Qt::Key_Insert});
+    Type("5a");
+    editor_.SaveToFile(dir.file("image.hex"));
+    const std::string saved = test::ReadText(dir.file("image.hex"));
+    ASSERT_EQ(saved.size(), std::size_t{kImageSize} + 1);
+    EXPECT_EQ(std::string_view(saved).substr(0x0F, 3),
+              std::string({char(Pattern(0x0F)), char(0x5A), char(Pattern(0x10))}));
+    EXPECT_EQ(saved.back(), char(Pattern(0xFFFF)));
+    // The typed bytes are still not in the image: "确认键入" stays possible.
+    EXPECT_TRUE(editor_.Modified());
+    EXPECT_TRUE(editor_.IsChanged(0x10));
+
+    const std::string missing = dir.file("no/such/folder/image.hex");
+    try {
+        editor_.SaveToFile(missing);
+        ADD_FAILURE() << "no error";
+    } catch (const FileError& e) {
+        EXPECT_NE(std::string(e.what()).find(missing), std::string::npos) << e.what();
+    }
+    EXPECT_TRUE(editor_.Modified());
+}
+
+TEST_F(HexEditorTest, PaintShowsMarksCaretAndSelection)
+{
+    GoTo(0x10, 2);
+    Type("a5");
+    GoTo(0x22, 7); // low nibble of 0x22
+    Keys({Qt::Key_Right, Qt::Key_Right}, Qt::ShiftModifier); // to the low nibble of 0x23
+    const QImage shot = editor_.viewport()->grab().toImage();
+    const HexLayout layout(editor_.fontMetrics().horizontalAdvance('0'));
+    const int h = editor_.viewport()->height() / editor_.VisibleRowCount();
+    auto at = [&](int row, int col) {
+        return shot.pixelColor(layout.ColumnX(col) + 1, row * h + 1);
+    };
+    const TColors colors;
+    EXPECT_EQ(at(1, 2), colors.ChangedBackground);  // typed byte, both nibbles
+    EXPECT_EQ(at(1, 3), colors.ChangedBackground);
+    EXPECT_EQ(at(1, 35), colors.ChangedBackground); // and its character
+    EXPECT_EQ(at(1, 4), editor_.palette().color(QPalette::Base));
+    EXPECT_EQ(at(2, 9), colors.PositionBackground); // the caret's nibble
+    EXPECT_EQ(at(2, 8), editor_.palette().color(QPalette::Highlight)); // selection 0x22..0x23
+    EXPECT_EQ(at(2, 6), editor_.palette().color(QPalette::Highlight));
+    EXPECT_EQ(at(2, 10), editor_.palette().color(QPalette::Base));
+    EXPECT_EQ(shot.pixelColor(layout.ColumnX(HexLayout::CharCol(3)), 2 * h + 2),
+              colors.CursorFrame); // the character of the caret's byte is framed
+}
+
+TEST_F(HexEditorTest, AccessibleCaretAddressAndValue)
+{
+    GoTo(0x1234, 11);
+    QAccessibleInterface* access = QAccessible::queryAccessibleInterface(&editor_);
+    ASSERT_NE(access, nullptr);
+    const QString value = QString("%1").arg(Pattern(0x1234), 2, 16, QChar('0')).toUpper();
+    EXPECT_EQ(access->text(QAccessible::Name), "Address 1234");
+    EXPECT_EQ(access->text(QAccessible::Value), value);
+    EXPECT_EQ(access->text(QAccessible::Description), "Address 1234, byte " + value +
+                                                          ", low nibble");
+    QSignalSpy moved(&editor_, &THexEditor::CaretMoved); // each one tells assistive technology
+    Keys({Qt::Key_Insert, Qt::Key_Left});
+    Type("7");
+    EXPECT_EQ(access->text(QAccessible::Description),
+              "Address 1234, byte 70, low nibble, changed, insert mode");
+    Keys({Qt::Key_Tab, Qt::Key_Right});
+    EXPECT_EQ(access->text(QAccessible::Name), "Address 1235");
+    EXPECT_EQ(access->text(QAccessible::Description),
+              "Address 1235, byte " + value + ", character, insert mode");
+    EXPECT_EQ(moved.count(), 5);
+}
+
+} // namespace
+} // namespace orvane
