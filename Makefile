@@ -41,7 +41,7 @@ test: build tsan
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) --timeout 300
 
 run: build
-	tools/run-with-simulator.sh $(BUILD)/bin
+	tools/run-window.sh $(BUILD)
 
 bench: build
 	@for b in $(BUILD)/bin/bench_*; do echo "== $$b"; $$b --benchmark_repetitions=5 --benchmark_report_aggregates_only=true; done

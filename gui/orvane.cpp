@@ -1,12 +1,17 @@
+// Orvane's window. The data files and the settings file sit beside the executable.
+#include "foundation/AppState.h"
+#include "gui/main/TfrmMain.h"
+
 #include <QApplication>
-#include <QMainWindow>
+#include <QFile>
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Orvane");
-    QMainWindow window;
-    window.setWindowTitle("Orvane");
+    QApplication::setApplicationDisplayName("Orvane");
+    const std::string appDir = QFile::encodeName(QApplication::applicationDirPath()).toStdString() + '/';
+    orvane::TfrmMain window(orvane::TheAppState(), appDir);
     window.show();
     return QApplication::exec();
 }

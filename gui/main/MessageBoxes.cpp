@@ -1,0 +1,35 @@
+#include "gui/main/MessageBoxes.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace orvane {
+
+namespace {
+
+struct BoxStyle {
+    QMessageBox::Icon icon;
+    QMessageBox::StandardButtons buttons;
+};
+
+// Index: MessageKind.
+constexpr BoxStyle kStyles[] = {
+    {QMessageBox::Information, QMessageBox::Yes},              // Information
+    {QMessageBox::Critical, QMessageBox::Yes},                 // Error
+    {QMessageBox::NoIcon, QMessageBox::Ok},                    // Plain
+    {QMessageBox::Question, QMessageBox::Yes | QMessageBox::No}, // Question
+    {QMessageBox::Information, QMessageBox::Yes | QMessageBox::No}, // InformationQuestion
+};
+
+} // namespace
+
+bool MessageBoxes::Show(MessageKind kind, const std::string& text)
+{
+    const BoxStyle& style = kStyles[static_cast<int>(kind)];
+    QMessageBox box(style.icon, QApplication::applicationDisplayName(),
+                    QString::fromStdString(text), style.buttons, parent_);
+    const int answer = box.exec();
+    return !Asks(kind) || answer == QMessageBox::Yes;
+}
+
+} // namespace orvane

@@ -1,0 +1,604 @@
+#include "gui/main/TfrmMain.h"
+
+#include "app/ProgramFiles.h"
+#include "gui/dialogs/SecondaryWindows.h"
+#include "gui/hexeditor/THexEditor.h"
+#include "gui/main/TransferWindow.h"
+#include "gui/main/HexKeyFilter.h"
+#include "gui/main/MessageBoxes.h"
+#include "gui/options/OptionDispatch.h"
+#include "image/RomImage.h"
+#include "writer/Comm1Settings.h"
+#include "writer/PortNames.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QFile>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include <stdexcept>
+
+namespace orvane {
+
+namespace {
+
+const QString kOpenFilters = "S19文件 (*.S19);;WRT文件 (*.WRT)";
+const FileFormat kOpenFormats[] = {FileFormat::S19, FileFormat::Wrt};
+const QString kSaveFilters = "WRT文件 (*.WRT);;S19文件 (*.S19);;hex文件 (*.hex)";
+const FileFormat kSaveFormats[] = {FileFormat::Wrt, FileFormat::S19, FileFormat::Bin};
+
+constexpr int kComItems = 5;
+constexpr int kGotoContextRows = 10; // a Goto target row sits this far below the top of the view
+
+QString Q(const std::string& text)
+{
+    return QString::fromStdString(text);
+}
+
+PortNaming NamingFor(const std::string& appDir)
+{
+    PortNaming naming;
+    naming.settingsPath = appDir + "Udate_VX.ini";
+    return naming;
+}
+
+QPushButton* NamedButton(const char* name, const QString& caption, QWidget* parent)
+{
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    return button;
+}
+
+} // namespace
+
+TfrmMain::TfrmMain(AppState& state, std::string appDir, OperatorMessages* messages,
+                   FileChooser* files)
+    : s_(state),
+      appDir_(std::move(appDir)),
+      ownMessages_(messages ? nullptr : std::make_unique<MessageBoxes>(this)),
+      messages_(messages ? messages : ownMessages_.get()),
+      ownFiles_(files ? nullptr : std::make_unique<DialogFileChooser>()),
+      files_(files ? files : ownFiles_.get()),
+      comm1_(loop_, MakePortResolver(NamingFor(appDir_))),
+      link_(s_, comm1_, loop_),
+      operations_(s_, link_, *this)
+{
+    ConfigureComm1(comm1_);
+    setObjectName("frmMain");
+    setWindowTitle(QApplication::applicationDisplayName());
+    setMinimumSize(800, 612);
+    resize(800, 620);
+
+    BuildMenus();
+    BuildToolBar();
+    auto* centre = new QWidget(this);
+    auto* layout = new QHBoxLayout(centre);
+    layout->addWidget(BuildQuickTools());
+    layout->addWidget(BuildCentre(), 1);
+    setCentralWidget(centre);
+    BuildStatusBar();
+
+    frmRead_ = new TfrmRead(this);
+    frmDownload_ = new TfrmDownload(this);
+    RefreshRollingCodeCaption();
+}
+
+TfrmMain::~TfrmMain() = default;
+
+void TfrmMain::BuildMenus()
+{
+    QMenu* file = menuBar()->addMenu(" FILE ");
+    file->setObjectName("F1");
+    QAction* open1 = file->addAction("Open ", this, [this] { Open1Click(); });
+    open1->setObjectName("Open1");
+    saveAs1_ = file->addAction("Save As..", this, [this] { SaveAs1Click(); });
+    saveAs1_->setObjectName("SaveAs1");
+    file->addAction("Exit", this, [this] { Exit1Click(); })->setObjectName("Exit1");
+    connect(file, &QMenu::aboutToShow, this, [this] { saveAs1_->setEnabled(true); });
+
+    QMenu* edit = menuBar()->addMenu(" EDIT ");
+    edit->setObjectName("EDIT1");
+    mnuUndo_ = edit->addAction("Undo", this, [this] { mnuUndoClick(); });
+    mnuUndo_->setObjectName("mnuUndo");
+    mnuCheck_ = edit->addAction("确认键入", this, [this] { mnuCheckClick(); });
+    mnuCheck_->setObjectName("mnuCheck");
+    connect(edit, &QMenu::aboutToShow, this, [this] { EDIT1Click(); });
+
+    QMenu* com = menuBar()->addMenu("选择COM");
+    com->setObjectName("COM1");
+    comGroup_ = new QActionGroup(this);
+    comGroup_->setExclusive(true);
+    static const char* const names[kComItems] = {"COM01", "com11", "COM21", "com31", "COM41"};
+    for (int n = 1; n <= kComItems; ++n) {
+        QAction* item = com->addAction(QString("COM%1").arg(n), this, [this, n] { ComClick(n); });
+        item->setObjectName(names[n - 1]);
+        item->setCheckable(true);
+        comGroup_->addAction(item);
+        comItems_.push_back(item);
+    }
+
+    QMenu* help = menuBar()->addMenu(" HELP ");
+    help->setObjectName("HELP1");
+    help->addAction("About Writer", this, [this] { AboutTovik1Click(); })
+        ->setObjectName("AboutTovik1");
+    // The shell opens the documents; a missing one gives no message of ours.
+    const auto openDocument = [this](const char* name) {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(s_.AppDir + name))));
+    };
+    help->addAction("Help PDF", this, [openDocument] { openDocument("Tovik_Usermenu.pdf"); })
+        ->setObjectName("Help2");
+    help->addAction("Help Html", this, [openDocument] { openDocument("Help.chm"); })
+        ->setObjectName("Help3");
+}
+
+void TfrmMain::BuildToolBar()
+{
+    QToolBar* bar = addToolBar("ToolBar1");
+    bar->setObjectName("ToolBar1");
+    bar->setMovable(false);
+    bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    bar->addAction("打开 ", this, [this] { Open1Click(); })->setObjectName("tbOpen");
+    bar->addAction("保存", this, [this] { SaveAs1Click(); })->setObjectName("tbSave");
+    bar->addAction("查空", this, [this] { btnBlkChkClick(); })->setObjectName("tbBlankCheck");
+    // Works also while btnProgram is off.
+    bar->addAction("编程", this, [this] { btnProgramClick(); })->setObjectName("tbProgram");
+}
+
+QWidget* TfrmMain::BuildQuickTools()
+{
+    auto* group = new QGroupBox("快捷工具栏", this);
+    group->setObjectName("GroupBox1");
+    group->setFixedWidth(185);
+    auto* layout = new QVBoxLayout(group);
+    const auto add = [&](const char* name, const QString& caption, void (TfrmMain::*handler)()) {
+        QPushButton* button = NamedButton(name, caption, group);
+        connect(button, &QPushButton::clicked, this, [this, handler] { (this->*handler)(); });
+        layout->addWidget(button);
+        return button;
+    };
+    add("btnDevSel", "选择芯片", &TfrmMain::btnDevSelClick);
+    add("btnConfig", "配置芯片", &TfrmMain::btnConfigClick);
+    btnBlkChk_ = add("btnBlkChk", "查空", &TfrmMain::btnBlkChkClick);
+    btnBlkChk_->setEnabled(false);
+    btnProgram_ = add("btnProgram", "下载+编程", &TfrmMain::btnProgramClick);
+    btnProgram_->setEnabled(false);
+    btnVerify_ = add("btnVerify", "", &TfrmMain::btnVerifyClick);
+    btnMakeMC_ = add("btnMakeMC", "下载程序", &TfrmMain::btnMakeMCClick);
+    btnRead_ = add("btnRead", "读取", &TfrmMain::btnReadClick);
+
+    lblStatus_ = new QLabel(group);
+    lblStatus_->setObjectName("lblStatus");
+    lblStatus_->setAccessibleName("lblStatus");
+    layout->addWidget(lblStatus_);
+
+    auto* gotoRow = new QHBoxLayout;
+    edtGoto_ = new QLineEdit(group);
+    edtGoto_->setObjectName("edtGoto");
+    edtGoto_->setAccessibleName("Goto");
+    edtGoto_->setMaxLength(4);
+    auto* btnGoto = NamedButton("btnGoto", "Goto", group);
+    connect(btnGoto, &QPushButton::clicked, this, [this] { HexGoto(); });
+    gotoRow->addWidget(edtGoto_);
+    gotoRow->addWidget(btnGoto);
+    layout->addLayout(gotoRow);
+    layout->addStretch(1);
+
+    auto* fillRow = new QHBoxLayout;
+    edit2_ = new QLineEdit("FF", group);
+    edit2_->setObjectName("Edit2");
+    edit2_->setAccessibleName("填充值");
+    edit2_->setMaxLength(2);
+    auto* button1 = NamedButton("Button1", "填充", group);
+    connect(button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+    fillRow->addWidget(edit2_);
+    fillRow->addWidget(button1);
+    layout->addLayout(fillRow);
+
+    for (QLineEdit* box : {edtGoto_, edit2_})
+        InstallHexKeyFilter(box, [this] { HexGoto(); });
+    return group;
+}
+
+QWidget* TfrmMain::BuildCentre()
+{
+    auto* splitter = new QSplitter(Qt::Vertical, this);
+    splitter->setObjectName("Splitter1");
+
+    auto* rom = new QGroupBox("Rom Memory", splitter);
+    rom->setObjectName("GroupBox2");
+    auto* romLayout = new QVBoxLayout(rom);
+    hexEditor_ = new THexEditor(rom);
+    hexEditor_->setObjectName("HexEditor1");
+    romLayout->addWidget(hexEditor_);
+
+    auto* info = new QGroupBox("芯片信息", splitter);
+    info->setObjectName("GroupBox3");
+    auto* infoLayout = new QVBoxLayout(info);
+    memo1_ = new QPlainTextEdit(info);
+    memo1_->setObjectName("Memo1");
+    memo1_->setAccessibleName("芯片信息");
+    memo1_->setReadOnly(true);
+    memo1_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    infoLayout->addWidget(memo1_);
+
+    splitter->addWidget(rom);
+    splitter->addWidget(info);
+    splitter->setStretchFactor(0, 3);
+    splitter->setStretchFactor(1, 1);
+    return splitter;
+}
+
+void TfrmMain::BuildStatusBar()
+{
+    QStatusBar* bar = statusBar();
+    bar->setObjectName("StatusBar1");
+    bar->setSizeGripEnabled(false);
+    for (const int width : {200, 200, 200, 50}) {
+        auto* panel = new QLabel(bar);
+        panel->setObjectName(QString("Panel%1").arg(panels_.size()));
+        panel->setFixedWidth(width);
+        panel->setFrameShape(QFrame::StyledPanel);
+        bar->addWidget(panel);
+        panels_.push_back(panel);
+    }
+    panels_[0]->setText("Firmware Version:");
+    panels_[0]->setAccessibleName("Firmware Version:");
+}
+
+// ---- start-up and shutdown
+
+void TfrmMain::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (!startupStarted_) // after the first paint, so the window is there while the search runs
+        QTimer::singleShot(0, this, [this] { FormShow(); });
+}
+
+void TfrmMain::FormShow()
+{
+    if (std::exchange(startupStarted_, true))
+        return;
+    startup_ = RunStartup(s_, link_, *this, appDir_);
+    startupDone_ = true;
+    if (startup_.end == StartupEnd::Declined) {
+        close();
+        return;
+    }
+    for (int n = 1; n <= kComItems; ++n)
+        comItems_[n - 1]->setChecked(s_.ComName == "COM" + std::to_string(n));
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event)
+{
+    if (!mainEnabled_ && startup_.end != StartupEnd::Declined) {
+        event->ignore(); // a Writer operation or a secondary window is running
+        return;
+    }
+    RunShutdown(s_, comm1_, startup_, *messages_);
+    event->accept();
+}
+
+void TfrmMain::Exit1Click()
+{
+    close();
+}
+
+// ---- switching on and off
+
+void TfrmMain::SetMainEnabled(bool on)
+{
+    mainEnabled_ = on;
+    menuBar()->setEnabled(on);
+    centralWidget()->setEnabled(on);
+    for (QToolBar* bar : findChildren<QToolBar*>())
+        bar->setEnabled(on);
+}
+
+void TfrmMain::SetEnabled(Control control, bool on)
+{
+    switch (control) {
+    case Control::MainWindow: {
+        SetMainEnabled(on);
+        // The other windows go off with the main window too: an OK in an option dialog would
+        // change the image in the middle of a transfer.
+        if (!on) {
+            auto* dialog = dynamic_cast<QWidget*>(programDialog_);
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                if (w != this && w != dialog && w->isVisible() && w->isEnabled() &&
+                    !qobject_cast<TransferWindow*>(w)) {
+                    w->setEnabled(false);
+                    windowsOff_.emplace_back(w);
+                }
+            }
+        } else {
+            for (const QPointer<QWidget>& w : windowsOff_) {
+                if (w)
+                    w->setEnabled(true);
+            }
+            windowsOff_.clear();
+            if (on)
+                activateWindow();
+        }
+        break;
+    }
+    case Control::BlankCheckButton: btnBlkChk_->setEnabled(on); break;
+    case Control::ReadButton: btnRead_->setEnabled(on); break;
+    case Control::DownloadButton: btnMakeMC_->setEnabled(on); break;
+    case Control::DialogButtons:
+        if (programDialog_)
+            programDialog_->SetDialogButtonsEnabled(on);
+        break;
+    }
+}
+
+// ---- OperationView
+
+void TfrmMain::SetWindowShown(BusyWindow window, bool shown)
+{
+    TransferWindow* w = window == BusyWindow::Wait ? static_cast<TransferWindow*>(frmRead_)
+                                                       : frmDownload_;
+    if (shown)
+        w->Open();
+    else
+        w->Close();
+}
+
+void TfrmMain::SetDownloadBox(bool ticked, bool enabled)
+{
+    if (programDialog_)
+        programDialog_->SetDownloadBox(ticked, enabled);
+}
+
+void TfrmMain::SetStatusLabel(const std::string& text)
+{
+    lblStatus_->setText(Q(text));
+    lblStatus_->repaint();
+}
+
+void TfrmMain::SetStatusLine(const std::string& text)
+{
+    if (programDialog_)
+        programDialog_->SetStatusLine(text);
+}
+
+void TfrmMain::SetFirmwarePanel(const std::string& text)
+{
+    panels_[0]->setText(Q(text));
+    panels_[0]->setAccessibleName(Q(text));
+}
+
+void TfrmMain::ShowNextID(const std::string& text)
+{
+    if (programDialog_)
+        programDialog_->ShowNextID(text);
+}
+
+void TfrmMain::AdvanceProgress()
+{
+    if (programDialog_)
+        programDialog_->AdvanceProgress();
+}
+
+void TfrmMain::ResetProgress()
+{
+    if (programDialog_)
+        programDialog_->ResetProgress();
+}
+
+void TfrmMain::ReportTransferProgress(std::int64_t blocksDone, std::int64_t blocksTotal)
+{
+    for (TransferWindow* w : {static_cast<TransferWindow*>(frmRead_),
+                                  static_cast<TransferWindow*>(frmDownload_)}) {
+        if (w->isVisible())
+            w->ShowProgress(blocksDone, blocksTotal);
+    }
+}
+
+void TfrmMain::AppendMemoLine(const std::string& line)
+{
+    memo1_->appendPlainText(Q(line));
+}
+
+void TfrmMain::ShowChipInfo(const std::array<std::string, 4>& lines)
+{
+    memo1_->clear();
+    for (const std::string& line : lines)
+        memo1_->appendPlainText(Q(line));
+}
+
+void TfrmMain::RefreshHexView()
+{
+    hexEditor_->SetBytes(s_.RomImage);
+    hexEditor_->SetModified(false);
+    RefreshRollingCodeCaption();
+}
+
+void TfrmMain::ScrollHexView(int currentRow, std::optional<int> topRow)
+{
+    hexEditor_->SetRow(currentRow);
+    if (topRow)
+        hexEditor_->SetTopRow(*topRow);
+}
+
+void TfrmMain::RefreshRollingCodeCaption()
+{
+    // What the next download sends: the state byte of the block in the image.
+    const auto at = static_cast<std::size_t>(s_.ChipDataAddr2);
+    const bool on = at < s_.RomImage.size() && s_.RomImage[at] == 0x0A;
+    btnVerify_->setText(on ? "滚动码设置 已On" : "滚动码设置 已Off");
+}
+
+void TfrmMain::ShowImageInfo()
+{
+    ShowChipInfo(ChecksumInfoLines(s_));
+}
+
+// ---- commands
+
+template <typename Handler> void TfrmMain::Guarded(Handler&& handler)
+{
+    try {
+        handler();
+    } catch (const std::runtime_error& e) { // file, conversion and port errors
+        messages_->Show(MessageKind::Error, e.what());
+    }
+}
+
+void TfrmMain::Open1Click()
+{
+    const auto chosen = files_->AskOpen(this, kOpenFilters);
+    if (!chosen)
+        return;
+    Guarded([&] {
+        OpenProgramFile(s_, chosen->name, kOpenFormats[chosen->filter == 1 ? 1 : 0], *messages_);
+        RefreshHexView();
+        ScrollHexView((s_.RomStart + 0x60) / 16, s_.RomStart / 16);
+        ShowImageInfo();
+    });
+}
+
+void TfrmMain::SaveAs1Click()
+{
+    const auto chosen = files_->AskSave(this, kSaveFilters);
+    if (!chosen)
+        return;
+    const FileFormat format = kSaveFormats[std::clamp(chosen->filter, 0, 2)];
+    const std::string name = WithExtension(chosen->name, format);
+    Guarded([&] {
+        if (format != FileFormat::Bin) {
+            SaveProgramFile(s_, name, format);
+            return;
+        }
+        // The editor's own content, typed changes included; they still do not reach RomImage.
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        try {
+            hexEditor_->SaveToFile(name);
+        } catch (...) {
+            QApplication::restoreOverrideCursor();
+            throw; // reported; the typed changes stay marked as not yet saved
+        }
+        QApplication::restoreOverrideCursor();
+        hexEditor_->SetModified(false);
+    });
+}
+
+void TfrmMain::btnDevSelClick()
+{
+    ShowDeviceSelection(*this);
+    s_.ProgramInfo = "尚未打开程序";
+}
+
+void TfrmMain::btnConfigClick()
+{
+    ConfigButtonDispatch(*this);
+}
+
+void TfrmMain::btnBlkChkClick()
+{
+    Guarded([this] { operations_.DoBlankCheck(); });
+}
+
+void TfrmMain::btnProgramClick()
+{
+    ShowProgramDialog(*this);
+}
+
+void TfrmMain::btnMakeMCClick()
+{
+    Guarded([this] { operations_.DownloadProgram(); });
+}
+
+void TfrmMain::btnReadClick()
+{
+    Guarded([this] { operations_.ReadChip(); });
+}
+
+void TfrmMain::btnVerifyClick()
+{
+    ShowRollingCode(*this);
+}
+
+void TfrmMain::AboutTovik1Click()
+{
+    ShowAbout(*this);
+}
+
+void TfrmMain::mnuUndoClick()
+{
+    hexEditor_->Undo();
+}
+
+void TfrmMain::mnuCheckClick()
+{
+    SetStatusLabel("Waitting...");
+    SetMainEnabled(false);
+    ConfirmTypedInput(s_, hexEditor_->Bytes());
+    // Typed bytes outside the confirmed addresses would stay on screen while a different byte is
+    // downloaded: the view shows the image again, where it was.
+    const int row = hexEditor_->Row();
+    const int top = hexEditor_->TopRow();
+    RefreshHexView();
+    hexEditor_->SetTopRow(top);
+    hexEditor_->SetRow(row);
+    ShowImageInfo();
+    SetStatusLabel("");
+    SetMainEnabled(true);
+}
+
+void TfrmMain::EDIT1Click()
+{
+    const bool modified = hexEditor_->Modified();
+    mnuUndo_->setEnabled(modified);
+    mnuCheck_->setEnabled(modified);
+}
+
+void TfrmMain::ComClick(int n)
+{
+    comItems_[n - 1]->setChecked(true);
+    s_.ComName = "COM" + std::to_string(n);
+    comm1_.SetCommName(s_.ComName);
+}
+
+void TfrmMain::HexGoto()
+{
+    if (edtGoto_->text().isEmpty() || HexToInt(edtGoto_->text().toStdString()) == 0)
+        edtGoto_->setText("0001");
+    const std::uint32_t a = HexToInt(edtGoto_->text().toStdString());
+    RefreshHexView();
+    const int row = static_cast<int>(a / 16);
+    hexEditor_->SetRow(row);
+    hexEditor_->SetCol(static_cast<int>(a % 16 + 1) * 2);
+    // Every target row sits ten rows below the top, as far as the grid allows.
+    hexEditor_->SetTopRow(row < kGotoContextRows ? 0 : row - kGotoContextRows);
+    hexEditor_->setFocus();
+}
+
+void TfrmMain::Button1Click()
+{
+    if (edit2_->text().isEmpty())
+        edit2_->setText("FF");
+    FillImage(s_, static_cast<std::uint8_t>(HexToInt(edit2_->text().toStdString()) & 0xFF));
+    RefreshHexView();
+    ShowImageInfo();
+    hexEditor_->SetTopRow(250);
+    hexEditor_->SetRow(256);
+    hexEditor_->setFocus();
+}
+
+} // namespace orvane

@@ -1,0 +1,149 @@
+// The main window: tool bar, quick tools, the hex view of RomImage, the chip-information memo,
+// the status bar and the menus. Its handlers are thin: each runs a use case of the core or an
+// operation on the Writer, and the window shows what they report through OperationView.
+#pragma once
+
+#include "app/Lifecycle.h"
+#include "gui/WindowHost.h"
+#include "gui/main/FileChooser.h"
+#include "gui/main/QtEventLoop.h"
+#include "writer/TComm.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include <memory>
+#include <vector>
+
+class QAction;
+class QActionGroup;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace orvane {
+
+class THexEditor;
+class TfrmRead;
+class TfrmDownload;
+
+class TfrmMain final : public QMainWindow, public OperationView, public WindowHost {
+    Q_OBJECT
+public:
+    // appDir (with a trailing '/') holds the data files and the settings file. messages and files
+    // are the window's message boxes and file dialogs; tests pass their own.
+    TfrmMain(AppState& state, std::string appDir, OperatorMessages* messages = nullptr,
+             FileChooser* files = nullptr);
+    ~TfrmMain() override;
+
+    // The start-up sequence; runs once, on the first show, or when a test calls it.
+    void FormShow();
+    bool StartupDone() const { return startupDone_; }
+    const StartupOutcome& Startup() const { return startup_; }
+
+    // Command handlers, named after their controls.
+    void Open1Click();
+    void SaveAs1Click();
+    void Exit1Click();
+    void btnDevSelClick();
+    void btnConfigClick();
+    void btnBlkChkClick();
+    void btnProgramClick();
+    void btnMakeMCClick();
+    void btnReadClick();
+    void btnVerifyClick();
+    void AboutTovik1Click();
+    void mnuUndoClick();
+    void mnuCheckClick();
+    void ComClick(int n); // COM1..COM5
+    void HexGoto();
+    void Button1Click(); // Fill
+    void EDIT1Click();   // the EDIT menu opens: its items follow the editor's modified state
+
+    THexEditor& HexEditor1() { return *hexEditor_; }
+
+    // OperationView
+    OperatorMessages& Messages() override { return *messages_; }
+    void SetEnabled(Control control, bool on) override;
+    void SetWindowShown(BusyWindow window, bool shown) override;
+    void SetDownloadBox(bool ticked, bool enabled) override;
+    void SetStatusLabel(const std::string& text) override;
+    void SetStatusLine(const std::string& text) override;
+    void SetFirmwarePanel(const std::string& text) override;
+    void ShowNextID(const std::string& text) override;
+    void AdvanceProgress() override;
+    void ResetProgress() override;
+    void ReportTransferProgress(std::int64_t blocksDone, std::int64_t blocksTotal) override;
+    void AppendMemoLine(const std::string& line) override;
+    void ShowChipInfo(const std::array<std::string, 4>& lines) override;
+    void RefreshHexView() override;
+    void ScrollHexView(int currentRow, std::optional<int> topRow) override;
+
+    // WindowHost
+    AppState& State() override { return s_; }
+    OperationView& View() override { return *this; }
+    WriterLink& Link() override { return link_; }
+    ChipOperations& Operations() override { return operations_; }
+    QWidget* MainWidget() override { return this; }
+    void SetProgramDialog(ProgramDialogView* dialog) override { programDialog_ = dialog; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildMenus();
+    void BuildToolBar();
+    QWidget* BuildQuickTools();
+    QWidget* BuildCentre();
+    void BuildStatusBar();
+    // The main window's controls on or off; off, the close box does nothing.
+    void SetMainEnabled(bool on);
+    // Runs a handler; an error it throws (file, conversion, port) is shown as an error box and
+    // ends the command there.
+    template <typename Handler> void Guarded(Handler&& handler);
+    void ShowImageInfo(); // ComputeChecksum was done: the memo from the state
+    void RefreshRollingCodeCaption();
+
+    AppState& s_;
+    std::string appDir_;
+    std::unique_ptr<OperatorMessages> ownMessages_;
+    OperatorMessages* messages_;
+    std::unique_ptr<FileChooser> ownFiles_;
+    FileChooser* files_;
+
+    QtEventLoop loop_;
+    TComm comm1_;
+    WriterLink link_;
+    ChipOperations operations_;
+    StartupOutcome startup_;
+    bool startupStarted_ = false;
+    bool startupDone_ = false;
+    bool mainEnabled_ = true;
+    std::vector<QPointer<QWidget>> windowsOff_; // switched off with the main window by an operation
+    ProgramDialogView* programDialog_ = nullptr;
+
+    THexEditor* hexEditor_ = nullptr;
+    QPlainTextEdit* memo1_ = nullptr;
+    QLabel* lblStatus_ = nullptr;
+    QLineEdit* edtGoto_ = nullptr;
+    QLineEdit* edit2_ = nullptr;
+    std::vector<QLabel*> panels_;
+    QPushButton* btnBlkChk_ = nullptr;
+    QPushButton* btnProgram_ = nullptr;
+    QPushButton* btnVerify_ = nullptr;
+    QPushButton* btnMakeMC_ = nullptr;
+    QPushButton* btnRead_ = nullptr;
+    QAction* saveAs1_ = nullptr;
+    QAction* mnuUndo_ = nullptr;
+    QAction* mnuCheck_ = nullptr;
+    QActionGroup* comGroup_ = nullptr;
+    std::vector<QAction*> comItems_;
+    TfrmRead* frmRead_ = nullptr;
+    TfrmDownload* frmDownload_ = nullptr;
+
+};
+
+} // namespace orvane

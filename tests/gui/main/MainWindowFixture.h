@@ -1,0 +1,71 @@
+// The main window on the offscreen platform, in a folder of its own with the shipped data files,
+// its boxes answered by a recorder and its file dialogs by a script.
+#pragma once
+
+#include "gui/hexeditor/THexEditor.h"
+#include "gui/main/TfrmMain.h"
+#include "tests/support/MessageRecorder.h"
+#include "tests/support/Process.h"
+#include "tests/support/TempDir.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <memory>
+
+namespace orvane::test {
+
+// The one QApplication of a test program.
+QApplication& TestApp();
+
+class ScriptedFiles final : public FileChooser {
+public:
+    std::optional<ChosenFile> AskOpen(QWidget*, const QString&) override { return Next(); }
+    std::optional<ChosenFile> AskSave(QWidget*, const QString&) override { return Next(); }
+    std::deque<std::optional<ChosenFile>> answers; // nullopt: the dialog was cancelled
+
+private:
+    std::optional<ChosenFile> Next()
+    {
+        if (answers.empty())
+            return std::nullopt;
+        auto next = answers.front();
+        answers.pop_front();
+        return next;
+    }
+};
+
+class MainWindowFixture : public ::testing::Test {
+protected:
+    // settings: the body of Udate_VX.ini; withSimulator: COM1 is the simulated Writer, otherwise no
+    // port answers.
+    void Open(const std::string& settings, bool withSimulator,
+              std::vector<std::string> simArgs = {});
+    void Start(); // FormShow, as the first show does
+
+    std::string Settings() const { return ReadText(dir.file("Udate_VX.ini")); }
+    template <typename T> T* Child(const char* name) const
+    {
+        return window->findChild<T*>(name);
+    }
+    QString Memo() const { return Child<QPlainTextEdit>("Memo1")->toPlainText(); }
+    QString Panel0() const { return Child<QLabel>("Panel0")->text(); }
+    THexEditor& Hex() const { return window->HexEditor1(); }
+    bool MainOn() const { return window->centralWidget()->isEnabled(); }
+
+    TempDir dir;
+    std::unique_ptr<SimulatorProcess> sim;
+    AppState s;
+    MessageRecorder messages;
+    ScriptedFiles files;
+    std::unique_ptr<TfrmMain> window;
+};
+
+} // namespace orvane::test

@@ -1,0 +1,285 @@
+// The main window driven through its widgets: start-up and exit, the hex view's commands, Open and
+// Save As, the COM menu, and blank check, download and read against the simulated Writer.
+#include "tests/gui/main/MainWindowFixture.h"
+
+#include "image/RomImage.h"
+
+#include <QMenu>
+#include <QTest>
+
+#include <filesystem>
+
+namespace orvane::test {
+namespace {
+
+const std::string kQK128 = "[CHIP]\nCHIP_NAME=QK128\n";
+const std::string kNotFound = "未找到Writer，是否继续打开！";
+
+std::string Golden(const std::string& name)
+{
+    return ReadText(std::string(GOLDEN_DIR) + name);
+}
+
+using Shown = std::vector<std::pair<MessageKind, std::string>>;
+
+class MainWindowTest : public MainWindowFixture {
+protected:
+    std::string Program() // the golden QK128 program in the window's folder
+    {
+        const std::string path = dir.file("program.S19");
+        WriteText(path, Golden("program.S19"));
+        return path;
+    }
+};
+
+TEST_F(MainWindowTest, WithoutAWriterNoEndsTheProgramAndLeavesTheSettingsFile)
+{
+    Open(kQK128, false);
+    const std::string before = Settings();
+    window->show();
+    messages.answers = {false};
+    Start();
+    EXPECT_EQ(messages.shown, (Shown{{MessageKind::Question, kNotFound}}));
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(Settings(), before);
+}
+
+TEST_F(MainWindowTest, WithoutAWriterYesGivesAUsableWindowAndTheExitSaves)
+{
+    Open(kQK128, false);
+    messages.answers = {true};
+    Start();
+    EXPECT_TRUE(MainOn());
+    EXPECT_EQ(Panel0(), "固件版本：读取失败！");
+    EXPECT_EQ(Memo().toStdString(), "芯片信息：QK128\n程序信息：尚未打开程序\n"
+                      // 0x2000 blank bytes and four blank option bytes
+                      "check sum=E000H (不包含配置项), E4FCH (包含配置项)\n"
+                      "老版本软件：check sum=E000H(不包含配置项)，E100H (包含配置项)");
+    EXPECT_EQ(Hex().Row(), (0x2100 + 0xA0) / 16);
+    EXPECT_EQ(Hex().TopRow(), 0);
+    EXPECT_EQ(Child<QPushButton>("btnVerify")->text(), "滚动码设置 已Off");
+    window->close();
+    EXPECT_NE(Settings().find("[OPTION]"), std::string::npos);
+}
+
+TEST_F(MainWindowTest, AMissingModelListLeavesAUsableWindowAndTheSettingsFileAlone)
+{
+    Open(kQK128, false);
+    std::filesystem::remove(dir.file("device.name"));
+    const std::string before = Settings();
+    messages.answers = {true};
+    Start();
+    ASSERT_EQ(messages.shown.size(), 2u);
+    EXPECT_EQ(messages.shown[1].first, MessageKind::Error);
+    EXPECT_NE(messages.shown[1].second.find("device.name"), std::string::npos);
+    EXPECT_TRUE(MainOn());
+    window->close();
+    EXPECT_EQ(Settings(), before);
+}
+
+TEST_F(MainWindowTest, TheSimulatedWriterIsFoundAndAnswersBlankCheckDownloadAndRead)
+{
+    Open(kQK128, true);
+    Start();
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(Panel0(), "固件版本:  V1.2---2011.5.17");
+
+    Child<QPushButton>("btnBlkChk")->setEnabled(true);
+    window->findChild<QAction*>("tbBlankCheck")->trigger();
+    EXPECT_EQ(messages.shown, (Shown{{MessageKind::Information, "芯片为空!"}}));
+
+    files.answers = {ChosenFile{Program(), 0}};
+    window->Open1Click();
+    messages.shown.clear();
+    messages.answers = {true};
+    Child<QPushButton>("btnMakeMC")->click();
+    ASSERT_EQ(messages.shown.size(), 2u);
+    EXPECT_EQ(messages.shown[0].second, "请确认电源，USB线已经连接好!");
+    EXPECT_TRUE(messages.shown[1].second.starts_with(
+        "程序下载完毕,请检查File Check_sum与Flash Check_sum是否相同！\n\nFile Check_sum=9020\n"
+        "Flash Check_sum=9020\n"));
+    EXPECT_TRUE(MainOn());
+    EXPECT_TRUE(Child<QPushButton>("btnMakeMC")->isEnabled());
+}
+
+TEST_F(MainWindowTest, TypedBytesReachTheImageOnlyThroughConfirm)
+{
+    Open(kQK128, false);
+    messages.answers = {true};
+    Start();
+    QMenu* edit = window->findChild<QMenu*>("EDIT1");
+    window->EDIT1Click();
+    EXPECT_FALSE(window->findChild<QAction*>("mnuCheck")->isEnabled());
+
+    Hex().SetTopRow(0);
+    Hex().SetRow(0);
+    Hex().SetCol(2); // high nibble of byte 0
+    QTest::keyClicks(&Hex(), "12");
+    emit edit->aboutToShow();
+    EXPECT_TRUE(window->findChild<QAction*>("mnuCheck")->isEnabled());
+    EXPECT_TRUE(window->findChild<QAction*>("mnuUndo")->isEnabled());
+    EXPECT_EQ(s.RomImage[0], 0xFF);
+
+    window->mnuCheckClick();
+    EXPECT_EQ(s.RomImage[0], 0x12);
+    EXPECT_EQ(Hex().Bytes()[0], 0x12);
+
+    // Outside the confirmed addresses a typed byte vanishes from the view at once.
+    Hex().SetRow(0x7D10 / 16);
+    Hex().SetCol(2);
+    QTest::keyClicks(&Hex(), "00");
+    window->mnuCheckClick();
+    EXPECT_EQ(Hex().Bytes()[0x7D10], s.RomImage[0x7D10]);
+    EXPECT_FALSE(Hex().Modified());
+}
+
+TEST_F(MainWindowTest, GotoAndItsKeyFilter)
+{
+    Open(kQK128, false);
+    messages.answers = {true};
+    window->show();
+    Start();
+    auto* box = Child<QLineEdit>("edtGoto");
+    struct Case {
+        const char* typed;
+        const char* shown;
+        int row, col, top;
+    };
+    for (const Case& c : {Case{"0050", "0050", 5, 2, 0}, Case{"12x3g4", "1234", 0x123, 10, 0x123 - 10},
+                          Case{"0", "0001", 0, 4, 0}, Case{"", "0001", 0, 4, 0},
+                          Case{"fff5", "FFF5", 0xFFF, 12, -1}}) {
+        SCOPED_TRACE(c.typed);
+        box->clear();
+        QTest::keyClicks(box, c.typed);
+        QTest::keyClick(box, Qt::Key_Return);
+        EXPECT_EQ(box->text(), c.shown);
+        EXPECT_EQ(Hex().Row(), c.row);
+        EXPECT_EQ(Hex().Col(), c.col);
+        if (c.top >= 0)
+            EXPECT_EQ(Hex().TopRow(), c.top);
+        // The target row is in view, even on the last rows of the grid.
+        EXPECT_LE(Hex().TopRow(), c.row);
+        EXPECT_LT(c.row, Hex().TopRow() + std::max(1, Hex().VisibleRowCount()));
+    }
+}
+
+TEST_F(MainWindowTest, FillSparesTheChipDataArea)
+{
+    Open(kQK128, false);
+    messages.answers = {true};
+    Start();
+    const auto chipData = std::vector<std::uint8_t>(s.RomImage.begin() + 0x7D00,
+                                                    s.RomImage.begin() + 0x8000);
+    auto* value = Child<QLineEdit>("Edit2");
+    value->clear();
+    Child<QPushButton>("Button1")->click();
+    EXPECT_EQ(value->text(), "FF");
+    QTest::keyClicks(value, "a5");
+    value->setText("A5");
+    Child<QPushButton>("Button1")->click();
+    EXPECT_EQ(s.RomImage[0x0000], 0xA5);
+    EXPECT_EQ(s.RomImage[0x7CFF], 0xA5);
+    EXPECT_EQ(s.RomImage[0x8000], 0xA5);
+    EXPECT_EQ(std::vector<std::uint8_t>(s.RomImage.begin() + 0x7D00, s.RomImage.begin() + 0x8000),
+              chipData);
+    EXPECT_EQ(Hex().Bytes()[0], 0xA5);
+    EXPECT_EQ(Hex().Row(), 256);
+}
+
+TEST_F(MainWindowTest, OpenBySFilterAndAFailedOpenChangesNothing)
+{
+    Open(kQK128, false);
+    messages.answers = {true};
+    Start();
+    files.answers = {ChosenFile{Program(), 0}};
+    window->Open1Click();
+    EXPECT_TRUE(Memo().contains("check sum=9020H"));
+    EXPECT_TRUE(Memo().contains(QString::fromStdString("程序信息：" + dir.file("program.S19"))));
+    const AppState before = s;
+
+    // A missing file, an S19 read through the WRT filter, and a record that is not one.
+    WriteText(dir.file("broken.S19"), "S00600004844521B\nS1230000ZZ\n");
+    for (const ChosenFile& bad : {ChosenFile{dir.file("missing.S19"), 0},
+                                  ChosenFile{dir.file("program.S19"), 1},
+                                  ChosenFile{dir.file("broken.S19"), 0}}) {
+        SCOPED_TRACE(bad.name);
+        messages.shown.clear();
+        files.answers = {bad};
+        window->Open1Click();
+        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_EQ(messages.shown[0].first, MessageKind::Error);
+        EXPECT_EQ(s.RomImage, before.RomImage);
+        EXPECT_EQ(s.ChipName, before.ChipName);
+        EXPECT_EQ(s.ProgramInfo, before.ProgramInfo);
+        EXPECT_EQ(s.OptWDT, before.OptWDT);
+        EXPECT_EQ(s.RomEnd, before.RomEnd);
+        EXPECT_TRUE(Memo().contains("check sum=9020H"));
+    }
+}
+
+TEST_F(MainWindowTest, SaveAsAppliesTheExtensionRuleAndReportsARawSaveThatFails)
+{
+    Open(kQK128, false);
+    messages.answers = {true};
+    Start();
+    files.answers = {ChosenFile{Program(), 0}};
+    window->Open1Click();
+    files.answers = {ChosenFile{dir.file("a.WRT"), 0}, ChosenFile{dir.file("b.s19"), 1},
+                     ChosenFile{dir.file("c"), 2}};
+    for (int i = 0; i < 3; ++i)
+        window->SaveAs1Click();
+    EXPECT_EQ(ReadText(dir.file("a.WRT")), Golden("program_QK128.WRT"));
+    EXPECT_TRUE(std::filesystem::exists(dir.file("b.s19.S19")));
+    EXPECT_EQ(std::filesystem::file_size(dir.file("c.hex")), 0x10000u);
+
+    // A raw save that fails keeps the typed bytes marked as not saved.
+    Hex().SetRow(0);
+    Hex().SetCol(2);
+    QTest::keyClicks(&Hex(), "5");
+    messages.shown.clear();
+    files.answers = {ChosenFile{dir.file("no/such/folder/d"), 2}};
+    window->SaveAs1Click();
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].first, MessageKind::Error);
+    EXPECT_TRUE(Hex().Modified());
+}
+
+TEST_F(MainWindowTest, TheComMenuTicksOneItemAndNamesThePort)
+{
+    Open(kQK128 + "[COM]\nCOM_NAME=COM2\n", false);
+    messages.answers = {true};
+    Start();
+    const auto ticked = [this] {
+        std::string out;
+        for (const char* name : {"COM01", "com11", "COM21", "com31", "COM41"})
+            out += window->findChild<QAction*>(name)->isChecked() ? '1' : '0';
+        return out;
+    };
+    EXPECT_EQ(ticked(), "01000");
+    window->findChild<QAction*>("com31")->trigger();
+    EXPECT_EQ(ticked(), "00010");
+    EXPECT_EQ(s.ComName, "COM4");
+    window->close();
+    EXPECT_NE(Settings().find("COM_NAME=COM4"), std::string::npos);
+}
+
+TEST_F(MainWindowTest, AnOperationSwitchesEveryOtherWindowOffAndBackOn)
+{
+    Open(kQK128, false);
+    messages.answers = {true};
+    Start();
+    QWidget dialog; // an option dialog left open
+    dialog.show();
+    QWidget closed;
+    window->SetEnabled(Control::MainWindow, false);
+    EXPECT_FALSE(MainOn());
+    EXPECT_FALSE(dialog.isEnabled());
+    EXPECT_TRUE(closed.isEnabled());
+    EXPECT_FALSE(window->close()); // the close box does nothing while an operation runs
+    window->SetEnabled(Control::MainWindow, true);
+    EXPECT_TRUE(MainOn());
+    EXPECT_TRUE(dialog.isEnabled());
+}
+
+} // namespace
+} // namespace orvane::test
