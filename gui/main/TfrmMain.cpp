@@ -83,7 +83,7 @@ TfrmMain::TfrmMain(AppState& state, std::string appDir, OperatorMessages* messag
     setObjectName("frmMain");
     setWindowTitle(QApplication::applicationDisplayName());
     setMinimumSize(800, 612);
-    resize(800, 620);
+    resize(1000, 720); // room for the hex view's character column
 
     BuildMenus();
     BuildToolBar();
@@ -93,6 +93,9 @@ TfrmMain::TfrmMain(AppState& state, std::string appDir, OperatorMessages* messag
     layout->addWidget(BuildCentre(), 1);
     setCentralWidget(centre);
     BuildStatusBar();
+
+    if (const QScreen* screen = QApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
 
     frmRead_ = new TfrmRead(this);
     frmDownload_ = new TfrmDownload(this);
