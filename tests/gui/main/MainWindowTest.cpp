@@ -133,6 +133,28 @@ TEST_F(MainWindowTest, TypedBytesReachTheImageOnlyThroughConfirm)
     EXPECT_FALSE(Hex().Modified());
 }
 
+TEST_F(MainWindowTest, InsertModeShiftsTheBytesThatConfirmTakes)
+{
+    Open(kQK128, false);
+    messages.answers = {true};
+    Start();
+    files.answers = {ChosenFile{Program(), 0}};
+    window->Open1Click();
+    ASSERT_EQ(s.RomImage[0], 0x00);
+    ASSERT_EQ(s.RomImage[1], 0x07);
+    Hex().SetTopRow(0);
+    Hex().SetRow(0);
+    Hex().SetCol(2);
+    QTest::keyClick(&Hex(), Qt::Key_Insert);
+    QTest::keyClicks(&Hex(), "AB");
+    window->mnuCheckClick();
+    // Position k of the editor goes to address k: the inserted byte pushes the program up.
+    EXPECT_EQ(s.RomImage[0], 0xAB);
+    EXPECT_EQ(s.RomImage[1], 0x00);
+    EXPECT_EQ(s.RomImage[2], 0x07);
+    EXPECT_EQ(Hex().DataSize(), 0x10000);
+}
+
 TEST_F(MainWindowTest, GotoAndItsKeyFilter)
 {
     Open(kQK128, false);
@@ -195,6 +217,11 @@ TEST_F(MainWindowTest, OpenBySFilterAndAFailedOpenChangesNothing)
     window->Open1Click();
     EXPECT_TRUE(Memo().contains("check sum=9020H"));
     EXPECT_TRUE(Memo().contains(QString::fromStdString("程序信息：" + dir.file("program.S19"))));
+    files.answers = {ChosenFile{dir.file("program.WRT"), 1}};
+    WriteText(dir.file("program.WRT"), Golden("program_QK128.WRT"));
+    window->Open1Click();
+    EXPECT_TRUE(Memo().contains("check sum=9020H"));
+    EXPECT_EQ(s.ChipName, "QK128");
     const AppState before = s;
 
     // A missing file, an S19 read through the WRT filter, and a record that is not one.
