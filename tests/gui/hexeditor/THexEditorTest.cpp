@@ -16,13 +16,9 @@
 namespace orvane {
 namespace {
 
-QApplication& App()
+QApplication& App() // made by the window tests' main()
 {
-    static int argc = 1;
-    static char name[] = "hex_editor_test";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
+    return *qApp;
 }
 
 std::uint8_t Pattern(int a)

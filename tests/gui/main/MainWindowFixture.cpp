@@ -2,22 +2,9 @@
 
 namespace orvane::test {
 
-QApplication& TestApp()
-{
-    static int argc = 1;
-    static char name[] = "orvane-test";
-    static char* argv[] = {name, nullptr};
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication app(argc, argv);
-    QApplication::setApplicationDisplayName("Orvane");
-    return app;
-}
-
 void MainWindowFixture::Open(const std::string& settings, bool withSimulator,
                              std::vector<std::string> simArgs)
 {
-    TestApp();
     CopyDataFiles(dir.path());
     std::string ports = "[PORTS]\n";
     if (withSimulator)

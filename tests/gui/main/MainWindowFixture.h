@@ -22,9 +22,6 @@
 
 namespace orvane::test {
 
-// The one QApplication of a test program.
-QApplication& TestApp();
-
 class ScriptedFiles final : public FileChooser {
 public:
     std::optional<ChosenFile> AskOpen(QWidget*, const QString&) override { return Next(); }
