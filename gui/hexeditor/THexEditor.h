@@ -24,6 +24,7 @@
 #include <QAbstractScrollArea>
 #include <QColor>
 
+#include <algorithm>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -72,7 +73,8 @@ public:
     void SetCol(int col);
     int TopRow() const;
     void SetTopRow(int row);
-    int RowCount() const { return HexLayout::RowCount(DataSize()); }
+    // In insert mode the caret may also stand after the last byte, to append.
+    int RowCount() const { return HexLayout::RowCount(DataSize() + (insertMode_ ? 1 : 0)); }
     int VisibleRowCount() const;
     int CaretPosition() const { return pos_; }
     bool CaretInCharacters() const { return inChars_; }
@@ -99,6 +101,7 @@ protected:
     bool focusNextPrevChild(bool next) override;
 
 private:
+    static int DigitValue(char32_t c); // -1 for a character that is no hexadecimal digit
     bool MoveKey(QKeyEvent* event);
     bool EditKey(QKeyEvent* event);
     void StepLeft(bool extendSelection);
@@ -108,6 +111,7 @@ private:
     void DeleteAt(int pos);
     void MoveCaret(int pos, bool lowNibble, bool extendSelection);
     void SetCaretFromPoint(const QPoint& point, bool extendSelection);
+    void ToggleInsertMode();
     void Edited();
     void SetModifiedFlag(bool modified);
     void UpdateMetrics();
@@ -115,7 +119,7 @@ private:
     void EnsureCaretVisible();
     void CaretChanged();
     int RowAtY(int y) const;
-    int LastPosition() const { return DataSize() > 0 ? DataSize() - 1 : 0; }
+    int LastPosition() const { return insertMode_ ? DataSize() : std::max(DataSize() - 1, 0); }
 
     HexBuffer buffer_;
     TColors colors_;
