@@ -168,6 +168,15 @@ void THexEditor::SaveToFile(const std::string& path) const
     WriteFileAtomically(path, {reinterpret_cast<const char*>(bytes.data()), bytes.size()});
 }
 
+constexpr int kHintRows = 16;
+
+QSize THexEditor::sizeHint() const
+{
+    const int frame = 2 * frameWidth();
+    return {layout_.TotalWidth() + verticalScrollBar()->sizeHint().width() + frame,
+            glyphs_.height * kHintRows + frame};
+}
+
 void THexEditor::SetColors(const TColors& colors)
 {
     colors_ = colors;

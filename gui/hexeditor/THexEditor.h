@@ -84,6 +84,9 @@ public:
 
     void SaveToFile(const std::string& path) const;
 
+    // All 51 columns and 16 rows, beside the vertical scroll bar.
+    QSize sizeHint() const override;
+
     const TColors& Colors() const { return colors_; }
     void SetColors(const TColors& colors);
 
