@@ -101,14 +101,9 @@ void THexEditor::Undo()
     const int pos = buffer_.Undo();
     if (pos < 0)
         return;
-    pos_ = std::clamp(pos, 0, LastPosition());
-    lowNibble_ = false;
-    anchor_ = -1;
     SetModifiedFlag(buffer_.CanUndo());
     UpdateScrollBars();
-    EnsureCaretVisible();
-    viewport()->update();
-    CaretChanged();
+    MoveCaret(pos, false, false);
 }
 
 int THexEditor::Row() const
@@ -185,15 +180,9 @@ void THexEditor::SetColors(const TColors& colors)
 
 void THexEditor::Edited()
 {
-    anchor_ = -1;
-    pos_ = std::clamp(pos_, 0, LastPosition());
-    if (pos_ >= DataSize())
-        lowNibble_ = false;
     SetModifiedFlag(true);
     UpdateScrollBars();
-    EnsureCaretVisible();
-    viewport()->update();
-    CaretChanged();
+    MoveCaret(pos_, lowNibble_, false);
 }
 
 void THexEditor::MoveCaret(int pos, bool lowNibble, bool extendSelection)

@@ -210,9 +210,7 @@ bool THexEditor::focusNextPrevChild(bool next)
     // Tab crosses from the nibbles to the characters before it leaves the editor.
     if (next != inChars_) {
         inChars_ = next;
-        lowNibble_ = false;
-        viewport()->update();
-        CaretChanged();
+        MoveCaret(pos_, false, false);
         return true;
     }
     return QAbstractScrollArea::focusNextPrevChild(next);
