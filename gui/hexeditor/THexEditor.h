@@ -10,9 +10,14 @@
 //   State     Modified()/SetModified(false) (clears undo stack and change marks) and the
 //             signal ModifiedChanged(bool), which the EDIT menu follows; Undo(), CanUndo(),
 //             UndoDescription() ("No Undo" when empty); IsChanged(pos); InsertMode().
-//   Caret     Row()/SetRow(), Col()/SetCol(), TopRow()/SetTopRow(), all clamped to the grid;
-//             CaretPosition(), the signal CaretMoved(pos); setFocus() as for any widget.
-//   Files     SaveToFile(path) writes the whole content as raw bytes, throws FileError.
+//   Caret     Row()/SetRow(), Col()/SetCol() (grid columns: 2..33 nibbles, 35..50 characters),
+//             TopRow()/SetTopRow(), all clamped to the grid; CaretPosition(), the signal
+//             CaretMoved(pos); setFocus() as for any widget.
+//   Keys      arrows, Page Up/Down, Home/End (Ctrl: whole content; Shift selects); Insert
+//             toggles insert mode; Backspace, Delete; Ctrl+Delete deletes the selection;
+//             Ctrl+Z undoes; Tab crosses from the nibbles to the characters.
+//   Files     SaveToFile(path) writes the whole content as raw bytes, throws FileError; it
+//             leaves the modified state and the marks alone (the image still lacks the bytes).
 //   Looks     SetColors(TColors); the default colours are the main window's.
 // RefreshHexView (RefreshHexView.h) loads the image and clears the typed changes.
 #pragma once
