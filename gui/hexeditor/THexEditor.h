@@ -81,6 +81,7 @@ public:
     // In insert mode the caret may also stand after the last byte, to append.
     int RowCount() const { return HexLayout::RowCount(DataSize() + (insertMode_ ? 1 : 0)); }
     int VisibleRowCount() const;
+    int RowHeight() const { return glyphs_.height; } // pixels
     int CaretPosition() const { return pos_; }
     bool CaretInCharacters() const { return inChars_; }
     bool CaretOnLowNibble() const { return lowNibble_; }

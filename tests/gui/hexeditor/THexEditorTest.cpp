@@ -43,7 +43,7 @@ protected:
         state_ = std::make_unique<AppState>();
         for (int a = 0; a < kImageSize; ++a)
             state_->RomImage[a] = Pattern(a);
-        editor_.resize(640, 16 * 25 + 2 * editor_.frameWidth());
+        editor_.resize(640, 400);
         editor_.show();
         RefreshHexView(editor_, *state_);
     }
@@ -245,7 +245,7 @@ TEST_F(HexEditorTest, CaretKeysAndMouseScrollTheCaretIntoView)
     }
 
     const HexLayout layout(editor_.fontMetrics().horizontalAdvance('0'));
-    const int rowHeight = editor_.viewport()->height() / rows;
+    const int rowHeight = editor_.RowHeight();
     // The low nibble's gap and the characters are places to click too.
     QTest::mousePress(editor_.viewport(), Qt::LeftButton, {},
                       {layout.ColumnX(11) + layout.CharWidth() + 2, 3 * rowHeight + 2});
@@ -335,7 +335,7 @@ TEST_F(HexEditorTest, PaintShowsMarksCaretAndSelection)
     Keys({Qt::Key_Right, Qt::Key_Right}, Qt::ShiftModifier); // to the low nibble of 0x23
     const QImage shot = editor_.viewport()->grab().toImage();
     const HexLayout layout(editor_.fontMetrics().horizontalAdvance('0'));
-    const int h = editor_.viewport()->height() / editor_.VisibleRowCount();
+    const int h = editor_.RowHeight();
     auto at = [&](int row, int col) {
         return shot.pixelColor(layout.ColumnX(col) + 1, row * h + 1);
     };
