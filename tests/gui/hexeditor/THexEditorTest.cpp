@@ -17,15 +17,6 @@
 namespace orvane {
 namespace {
 
-QApplication& App()
-{
-    static int argc = 1;
-    static char name[] = "hex_editor_test";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
-}
-
 std::uint8_t Pattern(int a)
 {
     return static_cast<std::uint8_t>(a * 7 + (a >> 8));
@@ -79,7 +70,6 @@ protected:
         EXPECT_TRUE(std::equal(expected.begin(), expected.end(), editor_.Bytes().begin()));
     }
 
-    QApplication& app_ = App(); // before any widget
     std::unique_ptr<AppState> state_;
     THexEditor editor_;
 };
@@ -376,3 +366,13 @@ TEST_F(HexEditorTest, AccessibleCaretAddressAndValue)
 
 } // namespace
 } // namespace orvane
+
+// The application object outlives every test's widgets and goes before Qt's own globals.
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
