@@ -10,9 +10,14 @@
 //   State     Modified()/SetModified(false) (clears undo stack and change marks) and the
 //             signal ModifiedChanged(bool), which the EDIT menu follows; Undo(), CanUndo(),
 //             UndoDescription() ("No Undo" when empty); IsChanged(pos); InsertMode().
-//   Caret     Row()/SetRow(), Col()/SetCol(), TopRow()/SetTopRow(), all clamped to the grid;
-//             CaretPosition(), the signal CaretMoved(pos); setFocus() as for any widget.
-//   Files     SaveToFile(path) writes the whole content as raw bytes, throws FileError.
+//   Caret     Row()/SetRow(), Col()/SetCol() (grid columns: 2..33 nibbles, 35..50 characters),
+//             TopRow()/SetTopRow(), all clamped to the grid; CaretPosition(), the signal
+//             CaretMoved(pos); setFocus() as for any widget.
+//   Keys      arrows, Page Up/Down, Home/End (Ctrl: whole content; Shift selects); Insert
+//             toggles insert mode; Backspace, Delete; Ctrl+Delete deletes the selection;
+//             Ctrl+Z undoes; Tab crosses from the nibbles to the characters.
+//   Files     SaveToFile(path) writes the whole content as raw bytes, throws FileError; it
+//             leaves the modified state and the marks alone (the image still lacks the bytes).
 //   Looks     SetColors(TColors); the default colours are the main window's.
 // RefreshHexView (RefreshHexView.h) loads the image and clears the typed changes.
 #pragma once
@@ -24,6 +29,7 @@
 #include <QAbstractScrollArea>
 #include <QColor>
 
+#include <algorithm>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -72,8 +78,10 @@ public:
     void SetCol(int col);
     int TopRow() const;
     void SetTopRow(int row);
-    int RowCount() const { return HexLayout::RowCount(DataSize()); }
+    // In insert mode the caret may also stand after the last byte, to append.
+    int RowCount() const { return HexLayout::RowCount(DataSize() + (insertMode_ ? 1 : 0)); }
     int VisibleRowCount() const;
+    int RowHeight() const { return glyphs_.height; } // pixels
     int CaretPosition() const { return pos_; }
     bool CaretInCharacters() const { return inChars_; }
     bool CaretOnLowNibble() const { return lowNibble_; }
@@ -81,6 +89,9 @@ public:
     std::pair<int, int> Selection() const;
 
     void SaveToFile(const std::string& path) const;
+
+    // All 51 columns and 16 rows, beside the vertical scroll bar.
+    QSize sizeHint() const override;
 
     const TColors& Colors() const { return colors_; }
     void SetColors(const TColors& colors);
@@ -99,6 +110,7 @@ protected:
     bool focusNextPrevChild(bool next) override;
 
 private:
+    static int DigitValue(char32_t c); // -1 for a character that is no hexadecimal digit
     bool MoveKey(QKeyEvent* event);
     bool EditKey(QKeyEvent* event);
     void StepLeft(bool extendSelection);
@@ -108,6 +120,7 @@ private:
     void DeleteAt(int pos);
     void MoveCaret(int pos, bool lowNibble, bool extendSelection);
     void SetCaretFromPoint(const QPoint& point, bool extendSelection);
+    void ToggleInsertMode();
     void Edited();
     void SetModifiedFlag(bool modified);
     void UpdateMetrics();
@@ -115,7 +128,7 @@ private:
     void EnsureCaretVisible();
     void CaretChanged();
     int RowAtY(int y) const;
-    int LastPosition() const { return DataSize() > 0 ? DataSize() - 1 : 0; }
+    int LastPosition() const { return insertMode_ ? DataSize() : std::max(DataSize() - 1, 0); }
 
     HexBuffer buffer_;
     TColors colors_;

@@ -134,6 +134,11 @@ void THexEditor::paintEvent(QPaintEvent* event)
                                        : QRect(dx + layout_.ColumnX(HexLayout::CharCol(i)),
                                                y, u, h);
         }
+        if (pos_ == DataSize() && Row() == row) { // insert mode's append position
+            const int inRow = pos_ % kBytesPerLine;
+            const int col = inChars_ ? HexLayout::CharCol(inRow) : HexLayout::HighNibbleCol(inRow);
+            painter.fillRect(dx + layout_.ColumnX(col), y, 2, h, colors_.PositionBackground);
+        }
     }
     batch.Draw(painter, glyphs_.raw);
     if (counterpart.isValid()) {

@@ -2,6 +2,7 @@
 
 #include "app/ProgramFiles.h"
 #include "gui/dialogs/SecondaryWindows.h"
+#include "gui/hexeditor/RefreshHexView.h"
 #include "gui/hexeditor/THexEditor.h"
 #include "gui/main/TransferWindow.h"
 #include "gui/main/HexKeyFilter.h"
@@ -24,6 +25,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
@@ -427,8 +429,7 @@ void TfrmMain::ShowChipInfo(const std::array<std::string, 4>& lines)
 
 void TfrmMain::RefreshHexView()
 {
-    hexEditor_->SetBytes(s_.RomImage);
-    hexEditor_->SetModified(false);
+    orvane::RefreshHexView(*hexEditor_, s_);
     RefreshRollingCodeCaption();
 }
 
@@ -488,16 +489,11 @@ void TfrmMain::SaveAs1Click()
             SaveProgramFile(s_, name, format);
             return;
         }
-        // The editor's own content, typed changes included; they still do not reach RomImage.
+        // The editor's own content, typed changes included. They are still not in RomImage, so
+        // they stay marked and "确认键入" stays on, whether the save succeeds or not.
         QApplication::setOverrideCursor(Qt::WaitCursor);
-        try {
-            hexEditor_->SaveToFile(name);
-        } catch (...) {
-            QApplication::restoreOverrideCursor();
-            throw; // reported; the typed changes stay marked as not yet saved
-        }
-        QApplication::restoreOverrideCursor();
-        hexEditor_->SetModified(false);
+        const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
+        hexEditor_->SaveToFile(name);
     });
 }
 

@@ -22,27 +22,6 @@ Bytes Marks(const HexBuffer& b)
     return marks;
 }
 
-TEST(HexBuffer, EditsAreClippedAndMarked)
-{
-    HexBuffer b;
-    b.Load(Bytes{0x10, 0x11, 0x12, 0x13});
-    const Bytes two{0xA1, 0xA2};
-    EXPECT_EQ(b.Overwrite(3, two), 1); // clipped at the end
-    EXPECT_EQ(b.Overwrite(4, two), 0);
-    EXPECT_EQ(b.Overwrite(-1, two), 0);
-    EXPECT_EQ(b.Insert(5, two), 0);
-    EXPECT_EQ(b.Insert(-1, two), 0);
-    EXPECT_EQ(b.Insert(4, two), 2); // at the end appends
-    EXPECT_EQ(b.Insert(0, Bytes{}), 0);
-    EXPECT_EQ(b.Erase(6, 1), 0);
-    EXPECT_EQ(b.Erase(1, 0), 0);
-    EXPECT_EQ(Content(b), (Bytes{0x10, 0x11, 0x12, 0xA1, 0xA1, 0xA2}));
-    EXPECT_EQ(Marks(b), (Bytes{0, 0, 0, 1, 1, 1}));
-    EXPECT_EQ(b.Erase(4, 99), 2);
-    EXPECT_EQ(Content(b), (Bytes{0x10, 0x11, 0x12, 0xA1}));
-    EXPECT_EQ(b.UndoDescription(), "Undo deletion");
-}
-
 TEST(HexBuffer, UndoRestoresBytesAndMarksStepByStep)
 {
     HexBuffer b;

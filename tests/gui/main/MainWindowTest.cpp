@@ -259,10 +259,14 @@ TEST_F(MainWindowTest, SaveAsAppliesTheExtensionRuleAndReportsARawSaveThatFails)
     EXPECT_TRUE(std::filesystem::exists(dir.file("b.s19.S19")));
     EXPECT_EQ(std::filesystem::file_size(dir.file("c.hex")), 0x10000u);
 
-    // A raw save that fails keeps the typed bytes marked as not saved.
+    // A raw save keeps the typed bytes marked as not in the image, whether it fails or not.
     Hex().SetRow(0);
     Hex().SetCol(2);
     QTest::keyClicks(&Hex(), "5");
+    files.answers = {ChosenFile{dir.file("e.hex"), 2}};
+    window->SaveAs1Click();
+    EXPECT_EQ(ReadText(dir.file("e.hex"))[0], '\x50');
+    EXPECT_TRUE(Hex().Modified());
     messages.shown.clear();
     files.answers = {ChosenFile{dir.file("no/such/folder/d"), 2}};
     window->SaveAs1Click();
