@@ -1,10 +1,9 @@
 #include "app/Lifecycle.h"
 
 #include "app/Settings.h"
-#include "catalogue/Catalogue.h"
+#include "app/Startup.h"
 #include "foundation/Errors.h"
 #include "image/RomImage.h"
-#include "options/OptionCodecs.h"
 
 namespace orvane {
 
@@ -20,16 +19,9 @@ void PositionHexView(const AppState& s, OperationView& view)
 
 void SetUpImage(AppState& s, StartupOutcome& outcome, OperationView& view)
 {
-    LoadModelNames(s);
-    LoadSettings(s);
+    LoadNamesAndSettings(s, s.AppDir);
     outcome.settingsLoaded = true;
-    SetChipDataAddresses(s);
-    ClearImage(s);
-    s.ProgramInfo = "尚未打开程序";
-    LoadChipFile(s);
-    UpdateAddressMap(s);
-    ApplyOptionTexts(s);
-    ComputeChecksum(s);
+    BuildModelImage(s);
     view.ShowChipInfo(ChecksumInfoLines(s));
     view.RefreshHexView();
     PositionHexView(s, view);

@@ -7,13 +7,18 @@
 
 namespace orvane {
 
-void SetUpState(AppState& s, const std::string& appDir, const std::optional<std::string>& model)
+void LoadNamesAndSettings(AppState& s, const std::string& appDir,
+                          const std::optional<std::string>& model)
 {
     s.AppDir = appDir;
     LoadModelNames(s);
     LoadSettings(s);
     if (model)
         s.ChipName = *model;
+}
+
+void BuildModelImage(AppState& s)
+{
     SetChipDataAddresses(s);
     ClearImage(s);
     s.ProgramInfo = "尚未打开程序";
@@ -21,6 +26,12 @@ void SetUpState(AppState& s, const std::string& appDir, const std::optional<std:
     UpdateAddressMap(s);
     ApplyOptionTexts(s);
     ComputeChecksum(s);
+}
+
+void SetUpState(AppState& s, const std::string& appDir, const std::optional<std::string>& model)
+{
+    LoadNamesAndSettings(s, appDir, model);
+    BuildModelImage(s);
 }
 
 } // namespace orvane
