@@ -81,6 +81,8 @@ int ExitCodeOf(const OperationResult& r, const WriterLink& link)
         return kOk;
     if (r.declined)
         return kDeclined;
+    if (r.refused)
+        return kUsage;
     if (r.transferFailed)
         return kTransferFailed;
     if (r.replyCode == Failure) {
