@@ -67,6 +67,9 @@ private:
     OperationView& view_;
 };
 
+// Number of 16-byte blocks a download sends.
+std::int64_t DownloadBlockCount(const AppState& s);
+
 // The programming run's ID write: the low IDLen bytes of NextID's two's complement, most
 // significant first, at IDAddr; bytes that would fall outside the image are not written.
 void WriteDeviceID(AppState& s);
