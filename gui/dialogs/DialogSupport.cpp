@@ -1,0 +1,48 @@
+#include "gui/dialogs/DialogSupport.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QShowEvent>
+#include <QScreen>
+#include <QWidget>
+
+namespace orvane {
+
+SecondaryWindow::SecondaryWindow(QWidget* parent, const char* name, const char* caption)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+{
+    setObjectName(name);
+    setWindowTitle(Shown(caption));
+    setAttribute(Qt::WA_DeleteOnClose);
+}
+
+void SecondaryWindow::Leave()
+{
+    leaving_ = true;
+    close();
+}
+
+void SecondaryWindow::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (!event->spontaneous())
+        FormShow();
+}
+
+void SecondaryWindow::closeEvent(QCloseEvent* event)
+{
+    if (leaving_)
+        QDialog::closeEvent(event);
+    else
+        event->ignore();
+}
+
+void CentreOn(QWidget& window, const QWidget* parent)
+{
+    const QRect area = parent ? parent->frameGeometry() : QGuiApplication::primaryScreen()->geometry();
+    QRect frame = window.frameGeometry();
+    frame.moveCenter(area.center());
+    window.move(frame.topLeft());
+}
+
+} // namespace orvane
