@@ -31,10 +31,8 @@ void SecondaryWindow::showEvent(QShowEvent* event)
 
 void SecondaryWindow::closeEvent(QCloseEvent* event)
 {
-    if (leaving_)
-        QDialog::closeEvent(event);
-    else
-        event->ignore();
+    // Not QDialog's own handler: that would route the close through reject().
+    event->setAccepted(leaving_);
 }
 
 void CentreOn(QWidget& window, const QWidget* parent)

@@ -16,8 +16,6 @@ Window* Open(WindowHost& host)
     auto* window = new Window(host);
     CentreOn(*window, host.MainWidget());
     window->show();
-    window->raise();
-    window->activateWindow();
     return window;
 }
 

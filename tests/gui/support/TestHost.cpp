@@ -1,0 +1,104 @@
+#include "tests/gui/support/TestHost.h"
+
+#include "app/Startup.h"
+#include "image/RomImage.h"
+#include "writer/Comm1Settings.h"
+
+#include <QApplication>
+#include <QDir>
+
+#include <filesystem>
+
+namespace orvane::test {
+namespace {
+
+// One application per test process, made before the first widget.
+void EnsureApplication()
+{
+    static int argc = 1;
+    static char name[] = "orvane_gui_test";
+    static char* argv[] = {name, nullptr};
+    static QApplication* app = QApplication::instance() ? nullptr : new QApplication(argc, argv);
+    (void)app;
+}
+
+struct AppFirst {
+    AppFirst() { EnsureApplication(); }
+};
+
+} // namespace
+
+void RecordingView::SetEnabled(Control control, bool on)
+{
+    if (control == Control::DialogButtons && dialog)
+        dialog->SetDialogButtonsEnabled(on);
+    if (control == Control::MainWindow)
+        mainEnabled = on;
+    static const char* const names[] = {"main", "blank-check", "read", "download", "dialog"};
+    log.push_back(std::string(names[static_cast<int>(control)]) + (on ? " on" : " off"));
+}
+
+void RecordingView::SetDownloadBox(bool ticked, bool enabled)
+{
+    if (dialog)
+        dialog->SetDownloadBox(ticked, enabled);
+}
+
+void RecordingView::SetStatusLine(const std::string& text)
+{
+    if (dialog)
+        dialog->SetStatusLine(text);
+}
+
+void RecordingView::ShowNextID(const std::string& text)
+{
+    if (dialog)
+        dialog->ShowNextID(text);
+}
+
+void RecordingView::AdvanceProgress()
+{
+    if (dialog)
+        dialog->AdvanceProgress();
+}
+
+void RecordingView::ResetProgress()
+{
+    if (dialog)
+        dialog->ResetProgress();
+}
+
+void RecordingView::ScrollHexView(int row, std::optional<int>)
+{
+    log.push_back("row " + Hex(static_cast<std::uint32_t>(row), 3));
+}
+
+TestHost::TestHost()
+    : main((AppFirst(), nullptr)),
+      comm_(loop_, [this](const std::string& name) { return name == "COM1" ? com1_ : ""; }),
+      link(state, comm_, loop_),
+      operations(state, link, view)
+{
+    CopyDataFiles(app.path());
+    const std::filesystem::path pictures =
+        QDir(QCoreApplication::applicationDirPath()).filePath("image").toStdString();
+    std::filesystem::copy(pictures, app.path() + "image");
+    ConfigureComm1(comm_);
+    main.resize(800, 600);
+}
+
+void TestHost::StartUp()
+{
+    SetUpState(state, app.path());
+    comm_.SetCommName("COM1");
+}
+
+QWidget* OpenWindow(const char* objectName)
+{
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == objectName && w->isVisible())
+            return w;
+    return nullptr;
+}
+
+} // namespace orvane::test
