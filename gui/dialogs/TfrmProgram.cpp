@@ -159,9 +159,12 @@ void TfrmProgram::FormShow()
         cbbIDLen->setEditText(Shown(s.IDLenText));
     }
     edtIDaddr->setText(Shown(Hex(static_cast<std::uint32_t>(s.IDAddr), 4)));
-    edtInitID->setMaxLength(std::max(IdDigits(), 1));
     s.InitIDText = LastChars(s.InitIDText, IdDigits());
     s.InitID = IdValue(s.InitIDText);
+    {
+        const QSignalBlocker quiet(edtInitID); // the old text, cut to the new limit, is no ID
+        edtInitID->setMaxLength(std::max(IdDigits(), 1));
+    }
     edtInitID->setText(Shown(s.InitIDText));
     s.NextID = s.InitID;
     medNextID->setText(Shown(NextIDText(s)));
@@ -202,7 +205,7 @@ void TfrmProgram::cbbIDLenChange()
     s.IDLenText = Typed(cbbIDLen->currentText());
     if (!RunGuarded(host_.Messages(), [&] { s.IDLen = DecimalValue(s.IDLenText); }))
         return;
-    edtInitID->setMaxLength(std::max(IdDigits(), 1));
+    // The low digits are kept; a shorter limit alone would cut the text at its end.
     const std::string typed = Typed(edtInitID->text());
     if (static_cast<int>(typed.size()) > IdDigits()) {
         s.InitIDText = LastChars(typed, IdDigits());
@@ -211,6 +214,7 @@ void TfrmProgram::cbbIDLenChange()
         s.NextID = s.InitID;
         medNextID->setText(Shown(NextIDText(s)));
     }
+    edtInitID->setMaxLength(std::max(IdDigits(), 1));
 }
 
 void TfrmProgram::edtInitIDChange()
