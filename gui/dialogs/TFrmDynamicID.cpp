@@ -46,7 +46,7 @@ constexpr Placed kNotes[] = {
 QLineEdit* Edit(QWidget* parent, const char* text, int left, int top)
 {
     auto* edit = new QLineEdit(Shown(text), parent);
-    edit->setGeometry(left, top, 90, 24);
+    edit->setGeometry(left, top, 80, 24);
     return edit;
 }
 
