@@ -140,26 +140,19 @@ TEST_F(ProgramDialogTest, WithoutDownloadItAsksFirst)
     EXPECT_EQ(host.state.NextID, 5) << "no ID was burned";
 }
 
-TEST_F(ProgramDialogTest, AnIdBeyondTheProgramAreaIsRefused)
+TEST_F(ProgramDialogTest, RefusedIdAndUnopenablePortEndTheRunWithTheButtonsOn)
 {
-    StartUp("QK139"); // program area 0000..07FF
+    StartUp("QK139"); // program area 0000..07FF, no Writer
     TfrmProgram& d = Open();
     d.cbxIDconfig->click();
-    d.BitBtn1->click(); // no Writer: a run that started would report the port
-    EXPECT_EQ(host.messages.shown,
-              (std::vector<Box>{{MessageKind::Plain,
-                                 "ID地址1800超出程序区0000-07FF,器件ID不会烧入芯片!"}}));
-    EXPECT_EQ(host.state.NextID, 5);
-    EXPECT_EQ(host.state.RomImage[0x1801], 0xFF);
-}
-
-TEST_F(ProgramDialogTest, PortThatCannotOpenGivesTheButtonsBack)
-{
-    StartUp("QK128");
-    TfrmProgram& d = Open();
+    d.BitBtn1->click(); // refused before the port is tried
+    d.cbxIDconfig->click();
     d.BitBtn1->click();
-    ASSERT_EQ(host.messages.shown.size(), 1u);
-    EXPECT_EQ(host.messages.shown[0].first, MessageKind::Error);
+    ASSERT_EQ(host.messages.shown.size(), 2u);
+    EXPECT_EQ(host.messages.shown[0],
+              Box(MessageKind::Plain, "ID地址1800超出程序区0000-07FF,器件ID不会烧入芯片!"));
+    EXPECT_EQ(host.messages.shown[1].first, MessageKind::Error); // the port's message
+    EXPECT_EQ(host.state.RomImage[0x1801], 0xFF);
     EXPECT_TRUE(d.BitBtn1->isEnabled() && d.BitBtn2->isEnabled());
 }
 
@@ -209,27 +202,18 @@ TEST_F(ProgramDialogTest, IdFieldsTakeHexDigitsOnly)
     EXPECT_EQ(std::tuple(host.state.InitID, host.state.NextID), std::tuple(0, 0));
     d.edtIDaddr->setText("XYZ");
     EXPECT_EQ(host.state.IDAddr, 0xA1) << "a non-hex address keeps the previous one";
-    EXPECT_TRUE(host.messages.shown.empty());
-}
 
-TEST_F(ProgramDialogTest, StepAndLengthTexts)
-{
-    StartUp("QK128");
-    TfrmProgram& d = Open();
-    d.cbxIDconfig->click();
-    d.cbbStep->setCurrentText("256");
+    d.edtInitID->setText("0005");
+    d.cbbStep->setCurrentText("256"); // refused: it would wrap to 0
     d.cbbStep->setCurrentText("3");
-    d.btnIncrease->click();
-    EXPECT_EQ(Text(d.medNextID), "0008");
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < 3; ++i)
         d.btnDecrease->click();
     EXPECT_EQ(Text(d.medNextID), "FFFFFFFFFFFFFFFC") << "below zero, all digits";
     d.cbbIDLen->setCurrentText("x");
-    EXPECT_EQ(host.state.IDLen, 2);
-    EXPECT_EQ(host.state.IDLenText, "x");
-    EXPECT_EQ(host.messages.shown,
-              (std::vector<Box>{{MessageKind::Error, "ID步进值只能为0到255!"},
-                                {MessageKind::Error, "'x' is not a valid integer value"}}));
+    EXPECT_EQ(std::tuple(host.state.IDLen, host.state.IDLenText), std::tuple(2, "x"));
+    EXPECT_EQ(host.messages.shown, (std::vector<Box>{{MessageKind::Error, "ID步进值只能为0到255!"},
+                                                     {MessageKind::Error,
+                                                      "'x' is not a valid integer value"}}));
 }
 
 } // namespace
