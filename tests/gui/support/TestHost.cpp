@@ -38,36 +38,6 @@ void RecordingView::SetEnabled(Control control, bool on)
     log.push_back(std::string(names[static_cast<int>(control)]) + (on ? " on" : " off"));
 }
 
-void RecordingView::SetDownloadBox(bool ticked, bool enabled)
-{
-    if (dialog)
-        dialog->SetDownloadBox(ticked, enabled);
-}
-
-void RecordingView::SetStatusLine(const std::string& text)
-{
-    if (dialog)
-        dialog->SetStatusLine(text);
-}
-
-void RecordingView::ShowNextID(const std::string& text)
-{
-    if (dialog)
-        dialog->ShowNextID(text);
-}
-
-void RecordingView::AdvanceProgress()
-{
-    if (dialog)
-        dialog->AdvanceProgress();
-}
-
-void RecordingView::ResetProgress()
-{
-    if (dialog)
-        dialog->ResetProgress();
-}
-
 void RecordingView::ScrollHexView(int row, std::optional<int>)
 {
     log.push_back("row " + Hex(static_cast<std::uint32_t>(row), 3));

@@ -24,25 +24,33 @@ public:
     OperatorMessages& Messages() override { return messages_; }
     void SetEnabled(Control control, bool on) override;
     void SetWindowShown(BusyWindow, bool) override {}
-    void SetDownloadBox(bool ticked, bool enabled) override;
     void SetStatusLabel(const std::string&) override {}
-    void SetStatusLine(const std::string& text) override;
     void SetFirmwarePanel(const std::string&) override {}
-    void ShowNextID(const std::string& text) override;
-    void AdvanceProgress() override;
-    void ResetProgress() override;
     void ReportTransferProgress(std::int64_t, std::int64_t) override {}
     void AppendMemoLine(const std::string& line) override { log.push_back("memo " + line); }
-    void ShowChipInfo(const std::array<std::string, 4>& lines) override { chipInfo = lines; }
+    void ShowChipInfo(const std::array<std::string, 4>&) override {}
     void RefreshHexView() override { log.push_back("refresh"); }
     void ScrollHexView(int row, std::optional<int>) override;
+    // The programming dialog's share, handed on while it is open.
+    void SetDownloadBox(bool ticked, bool on) override { Dialog(&P::SetDownloadBox, ticked, on); }
+    void SetStatusLine(const std::string& text) override { Dialog(&P::SetStatusLine, text); }
+    void ShowNextID(const std::string& text) override { Dialog(&P::ShowNextID, text); }
+    void AdvanceProgress() override { Dialog(&P::AdvanceProgress); }
+    void ResetProgress() override { Dialog(&P::ResetProgress); }
 
     std::vector<std::string> log; // "main off", "refresh", "row 7EA", ...
-    std::array<std::string, 4> chipInfo{};
     ProgramDialogView* dialog = nullptr;
     bool mainEnabled = true;
 
 private:
+    using P = ProgramDialogView;
+    template <class Call, class... Args>
+    void Dialog(Call call, const Args&... args)
+    {
+        if (dialog)
+            (dialog->*call)(args...);
+    }
+
     MessageRecorder& messages_;
 };
 
