@@ -57,7 +57,8 @@ std::uint32_t RollingCodeNumber(const std::string& text)
     throw ConversionError("'" + text + "' is not a valid integer value");
 }
 
-RollingCodeBytes BuildRollingCodeBlock(const RollingCodeForm& form, const RollingCodeBytes& current)
+RollingCodeBytes BuildRollingCodeBlock(const RollingCodeForm& form,
+                                       const RollingCodeBytes& current)
 {
     if (!form.enabled) {
         RollingCodeBytes block = current;

@@ -38,7 +38,8 @@ public:
 // zero. Enabled: every field is converted and checked, in the dialog's field order, before the
 // new block is made, so a bad field changes nothing. Throws ConversionError for a text that is
 // not a number and RollingCodeRangeError for a number out of range.
-RollingCodeBytes BuildRollingCodeBlock(const RollingCodeForm& form, const RollingCodeBytes& current);
+RollingCodeBytes BuildRollingCodeBlock(const RollingCodeForm& form,
+                                       const RollingCodeBytes& current);
 
 // A dialog entry: a signed 32-bit integer in decimal, or in hexadecimal after "0x"; the bits as
 // unsigned 32 (a negative entry is therefore larger than any positive one).

@@ -37,7 +37,8 @@ void SecondaryWindow::closeEvent(QCloseEvent* event)
 
 void CentreOn(QWidget& window, const QWidget* parent)
 {
-    const QRect area = parent ? parent->frameGeometry() : QGuiApplication::primaryScreen()->geometry();
+    const QRect area =
+        parent ? parent->frameGeometry() : QGuiApplication::primaryScreen()->geometry();
     QRect frame = window.frameGeometry();
     frame.moveCenter(area.center());
     window.move(frame.topLeft());

@@ -76,8 +76,9 @@ void TfrmDevSel::BuildTree()
     QTreeWidgetItem* category = nullptr;
     std::size_t next = 0;
     for (int node = 0; node < kTreeNodeCount; ++node) {
-        const auto isCategory = std::find_if(kTreeCategories.begin(), kTreeCategories.end(),
-                                             [node](const TreeCategory& c) { return c.node == node; });
+        const auto isCategory =
+            std::find_if(kTreeCategories.begin(), kTreeCategories.end(),
+                         [node](const TreeCategory& c) { return c.node == node; });
         if (isCategory != kTreeCategories.end()) {
             category = new QTreeWidgetItem(TreeView1, {Shown(isCategory->caption)});
             nodes_[next++] = category;

@@ -16,7 +16,10 @@ RollingCodeForm Defaults()
             "0x01", "0xffffffff", "0xffffffff"};
 }
 
-Bytes Head(const RollingCodeBytes& block, std::size_t n) { return {block.begin(), block.begin() + n}; }
+Bytes Head(const RollingCodeBytes& block, std::size_t n)
+{
+    return {block.begin(), block.begin() + static_cast<std::ptrdiff_t>(n)};
+}
 
 TEST(RollingCodeTest, BlockBytes)
 {

@@ -9,7 +9,6 @@
 
 #include <iostream>
 #include <map>
-#include <vector>
 
 namespace {
 
@@ -41,10 +40,12 @@ void DrawPackage(QPainter& p, const QString& title, const QStringList& models)
     small.setPixelSize(11);
     p.setFont(small);
     p.setPen(Qt::black);
-    p.drawText(QRect(body.left() - 60, body.top() + pitch / 2 - 8, 34, 16), Qt::AlignRight, "1");
-    p.drawText(QRect(body.right() + 26, body.top() + pitch / 2 - 8, 34, 16), Qt::AlignLeft, "20");
-    p.drawText(QRect(body.left() - 60, body.bottom() - pitch / 2 - 8, 34, 16), Qt::AlignRight, "10");
-    p.drawText(QRect(body.right() + 26, body.bottom() - pitch / 2 - 8, 34, 16), Qt::AlignLeft, "11");
+    const int top = body.top() + pitch / 2 - 8;
+    const int bottom = body.bottom() - pitch / 2 - 8;
+    p.drawText(QRect(body.left() - 60, top, 34, 16), Qt::AlignRight, "1");
+    p.drawText(QRect(body.right() + 26, top, 34, 16), Qt::AlignLeft, "20");
+    p.drawText(QRect(body.left() - 60, bottom, 34, 16), Qt::AlignRight, "10");
+    p.drawText(QRect(body.right() + 26, bottom, 34, 16), Qt::AlignLeft, "11");
 
     QFont bold("sans-serif");
     bold.setPixelSize(16);
@@ -85,10 +86,12 @@ int main(int argc, char** argv)
     for (const auto& [stem, models] : modelsOf) {
         QImage image(kWidth, kHeight, QImage::Format_RGB888);
         QPainter painter(&image);
-        const QString title = stem == orvane::kDefaultPicture ? "MCU" : QString::fromStdString(stem).toUpper();
+        const QString title =
+            stem == orvane::kDefaultPicture ? "MCU" : QString::fromStdString(stem).toUpper();
         DrawPackage(painter, title, models);
         painter.end();
-        const QString file = QString::fromUtf8(argv[2]) + "/" + QString::fromStdString(stem) + ".bmp";
+        const QString file =
+            QString::fromUtf8(argv[2]) + "/" + QString::fromStdString(stem) + ".bmp";
         if (!image.save(file, "BMP")) {
             std::cerr << "orvane-pictures: cannot write " << file.toStdString() << '\n';
             return 1;

@@ -51,7 +51,8 @@ TEST_F(AboutTest, ShowsTheFileAndAsksTheWriterOnceVisible)
 {
     SimulatorProcess sim(SIM_PATH, host.app.path(), {"--version", "2.5", "2020.3.4"});
     host.ServeCom1(sim.Link());
-    WriteText(host.app.file("About.txt"), "Maker Ltd\r\n制造者\r\nVer 9.99\r\nhttps://maker.example/\r\nignored\r\n");
+    WriteText(host.app.file("About.txt"),
+              "Maker Ltd\r\n制造者\r\nVer 9.99\r\nhttps://maker.example/\r\nignored\r\n");
     TfrmAbout& d = Open();
     EXPECT_EQ(d.windowTitle(), "About Writer");
     EXPECT_FALSE(host.view.mainEnabled);
