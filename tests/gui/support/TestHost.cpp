@@ -8,23 +8,27 @@
 #include <QDir>
 
 #include <filesystem>
+#include <memory>
+
+#include <gtest/gtest.h>
 
 namespace orvane::test {
 namespace {
 
-// One application per test process, made before the first widget.
-void EnsureApplication()
-{
-    static int argc = 1;
-    static char name[] = "orvane_gui_test";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = QApplication::instance() ? nullptr : new QApplication(argc, argv);
-    (void)app;
-}
+// One application for the whole test run, made before the first test and gone after the last.
+class QtEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override { app_ = std::make_unique<QApplication>(argc_, argv_); }
+    void TearDown() override { app_.reset(); }
 
-struct AppFirst {
-    AppFirst() { EnsureApplication(); }
+private:
+    int argc_ = 1;
+    char name_[16] = "orvane_gui_test";
+    char* argv_[2] = {name_, nullptr};
+    std::unique_ptr<QApplication> app_;
 };
+
+[[maybe_unused]] const auto* const kQt = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 
 } // namespace
 
@@ -44,8 +48,7 @@ void RecordingView::ScrollHexView(int row, std::optional<int>)
 }
 
 TestHost::TestHost()
-    : main((AppFirst(), nullptr)),
-      comm_(loop_, [this](const std::string& name) { return name == "COM1" ? com1_ : ""; }),
+    : comm_(loop_, [this](const std::string& name) { return name == "COM1" ? com1_ : ""; }),
       link(state, comm_, loop_),
       operations(state, link, view)
 {
