@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QPushButton>
 #include <QShowEvent>
 #include <QScreen>
 #include <QWidget>
@@ -24,6 +25,9 @@ void SecondaryWindow::Leave()
 
 void SecondaryWindow::showEvent(QShowEvent* event)
 {
+    // Enter in an edit must not press a button: "编程" would burn a chip.
+    for (QPushButton* button : findChildren<QPushButton*>())
+        button->setAutoDefault(false);
     QDialog::showEvent(event);
     if (!event->spontaneous())
         FormShow();
