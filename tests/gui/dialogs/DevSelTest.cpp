@@ -98,6 +98,7 @@ TEST_F(DevSelTest, OkOnAModelMakesItTheChipAndReloadsTheImage)
     const std::tuple<int, const char*, std::int32_t, std::int32_t, const char*> cases[] = {
         // node, model, option base, program end, hex view row (RomStart + 160) / 16
         {11, "QK115", 0x2100, 0x1FFF, "row 00A"},
+        {14, "QK128", 0x2100, 0x1FFF, "row 00A"},
         {4, "QK124", 0x4100, 0x3FFF, "row 00A"},
         {25, "QK134", 0x8100, 0x7FFF, "row 00A"},
     };
