@@ -222,7 +222,8 @@ int RunWriterCommand(AppState& s, const Arguments& a, ConsoleView& view)
         ProgramRunOptions options{.writeId = a.idStart.has_value(),
                                   .autoIncrement = true,
                                   .download = !a.noDownload};
-        session.ExpectBlocks(options.download || options.writeId ? static_cast<int>(DownloadBlockCount(s)) : 0);
+        const bool sends = options.download || options.writeId;
+        session.ExpectBlocks(sends ? static_cast<int>(DownloadBlockCount(s)) : 0);
         const int code = ExitCodeOf(ops.RunProgramming(options), link);
         if (code != kOk) {
             view.Result(a.command, code, "chip " + std::to_string(chip) + " failed");
