@@ -57,19 +57,6 @@ void PrintInfo(const AppState& s)
         std::cout << line << '\n';
 }
 
-// Number of 16-byte rows from first to last row inclusive, none when last is before first.
-int Rows(std::int32_t first, std::int32_t last)
-{
-    return std::max(0, last / 16 - first / 16 + 1);
-}
-
-int DownloadBlocks(const AppState& s)
-{
-    return Rows(s.RomStart, s.RomEnd) + Rows(s.OptionAddr1, s.OptionAddr1Last) +
-           Rows(s.OptionAddr2, s.OptionAddr2Last) + Rows(s.ChipDataAddr1, s.ChipDataAddr1Last) +
-           Rows(s.ChipDataAddr2, s.ChipDataAddr2Last);
-}
-
 int ReadBlocks(const AppState& s)
 {
     return std::max(0, s.RomEnd / 32 - s.RomStart / 32 + 1) + 1; // program area + option row
@@ -81,6 +68,8 @@ int ExitCodeOf(const OperationResult& r, const WriterLink& link)
         return kOk;
     if (r.declined)
         return kDeclined;
+    if (r.refused)
+        return kUsage;
     if (r.transferFailed)
         return kTransferFailed;
     if (r.replyCode == Failure) {
@@ -218,7 +207,7 @@ int RunWriterCommand(AppState& s, const Arguments& a, ConsoleView& view)
         return kOk;
     }
     if (a.command == "download") {
-        session.ExpectBlocks(DownloadBlocks(s));
+        session.ExpectBlocks(static_cast<int>(DownloadBlockCount(s)));
         const int code = ExitCodeOf(ops.DownloadProgram(), link);
         view.Result(a.command, code, code == kOk ? "downloaded" : "download failed");
         return code;
@@ -233,7 +222,8 @@ int RunWriterCommand(AppState& s, const Arguments& a, ConsoleView& view)
         ProgramRunOptions options{.writeId = a.idStart.has_value(),
                                   .autoIncrement = true,
                                   .download = !a.noDownload};
-        session.ExpectBlocks(options.download || options.writeId ? DownloadBlocks(s) : 0);
+        const bool sends = options.download || options.writeId;
+        session.ExpectBlocks(sends ? static_cast<int>(DownloadBlockCount(s)) : 0);
         const int code = ExitCodeOf(ops.RunProgramming(options), link);
         if (code != kOk) {
             view.Result(a.command, code, "chip " + std::to_string(chip) + " failed");

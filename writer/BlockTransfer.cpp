@@ -5,6 +5,7 @@
 #include "writer/TransferChoices.h"
 
 #include <algorithm>
+#include <array>
 #include <utility>
 
 namespace orvane {
@@ -33,21 +34,33 @@ void StoreBlock(AppState& s, std::int64_t address, const WriterLink& link)
     }
 }
 
+// The download's areas in the order they are sent: first and last row of each.
+std::array<std::pair<std::int32_t, std::int32_t>, 5> DownloadAreas(const AppState& s)
+{
+    return {{
+        {s.RomStart, s.RomEnd},
+        {s.OptionAddr1, s.OptionAddr1Last},
+        {s.OptionAddr2, s.OptionAddr2Last},
+        {s.ChipDataAddr1, s.ChipDataAddr1Last},
+        {s.ChipDataAddr2, s.ChipDataAddr2Last},
+    }};
+}
+
 } // namespace
+
+std::int64_t DownloadBlockCount(const AppState& s)
+{
+    std::int64_t blocks = 0;
+    for (const auto& [first, last] : DownloadAreas(s))
+        blocks += std::max<std::int64_t>(0, BlockCount(first, last, kWriteBlockSize));
+    return blocks;
+}
 
 bool ChipOperations::DownloadImage()
 {
     link_.SendCommand(1, 0, Hello); // not waited for: its answer comes ahead of the first block's
-    const std::pair<std::int32_t, std::int32_t> areas[] = {
-        {s_.RomStart, s_.RomEnd},
-        {s_.OptionAddr1, s_.OptionAddr1Last},
-        {s_.OptionAddr2, s_.OptionAddr2Last},
-        {s_.ChipDataAddr1, s_.ChipDataAddr1Last},
-        {s_.ChipDataAddr2, s_.ChipDataAddr2Last},
-    };
-    std::int64_t blocksTotal = 0;
-    for (const auto& [first, last] : areas)
-        blocksTotal += std::max<std::int64_t>(0, BlockCount(first, last, kWriteBlockSize));
+    const auto areas = DownloadAreas(s_);
+    const std::int64_t blocksTotal = DownloadBlockCount(s_);
     std::int64_t blocksDone = 0;
     // An area without blocks keeps the result before it: an empty program area fails.
     bool good = false;

@@ -18,6 +18,7 @@ namespace orvane {
 struct OperationResult {
     bool succeeded = false;      // blank chip, complete read, Downloaded, Done
     bool declined = false;       // the operator answered No to the operation's question
+    bool refused = false;        // the run did not start: its device ID cannot reach the chip
     bool transferFailed = false; // DownloadImage or ReadImage showed its error
     std::uint8_t replyCode = 0;  // RxCode of the reply that decides the result
     std::uint8_t failureKind = 0; // RxData[0] when replyCode is 0xF2
@@ -38,7 +39,8 @@ public:
     OperationResult ReadChip();        // "读取"
     OperationResult DownloadProgram(); // "下载程序"
     // The dialog's "编程": optional ID write and download, ProgramChip, report, ID step. After a
-    // failed download no chip is programmed (the Writer would burn its older image).
+    // failed download no chip is programmed (the Writer would burn its older image). A run that
+    // writes an ID refuses to start, with a box saying why, when DeviceIDRefusal objects.
     OperationResult RunProgramming(ProgramRunOptions& options);
 
     // With the port open. Greets the Writer without waiting, then sends program area, option
@@ -65,9 +67,20 @@ private:
     OperationView& view_;
 };
 
+// Number of 16-byte blocks a download sends.
+std::int64_t DownloadBlockCount(const AppState& s);
+
 // The programming run's ID write: the low IDLen bytes of NextID's two's complement, most
 // significant first, at IDAddr; bytes that would fall outside the image are not written.
 void WriteDeviceID(AppState& s);
+
+// Why an ID cannot be burned as set, "" when it can: IDLen must be 2 or 3, and the ID's bytes must
+// lie in the program area, the only part of the image a chip receives.
+std::string DeviceIDRefusal(const AppState& s);
+
+// The ID step from its decimal text; ConversionError for a text that is not a number from 0 to
+// 255 (a larger step would wrap and burn one ID into every chip).
+std::uint8_t IDStepFromText(const std::string& text);
 
 // NextID as the dialog shows it: upper-case hexadecimal, at least 2 × IDLen digits.
 std::string NextIDText(const AppState& s);

@@ -1,9 +1,11 @@
 // The programming dialog's run, without its widgets.
+#include "foundation/Errors.h"
 #include "image/RomImage.h"
 #include "writer/ChipOperations.h"
 #include "writer/Frame.h"
 
 #include <algorithm>
+#include <charconv>
 
 namespace orvane {
 
@@ -27,6 +29,31 @@ void WriteDeviceID(AppState& s)
     }
 }
 
+std::string DeviceIDRefusal(const AppState& s)
+{
+    if (s.IDLen != 2 && s.IDLen != 3)
+        return "ID长度只能为2或3,器件ID未烧录!";
+    const std::int64_t last = std::int64_t{s.IDAddr} + s.IDLen - 1;
+    if (s.IDAddr < s.RomStart || last > s.RomEnd)
+        return "ID地址" + Hex(static_cast<std::uint32_t>(s.IDAddr), 4) + "超出程序区" +
+               Hex(static_cast<std::uint32_t>(s.RomStart), 4) + "-" +
+               Hex(static_cast<std::uint32_t>(s.RomEnd), 4) + ",器件ID不会烧入芯片!";
+    return "";
+}
+
+std::uint8_t IDStepFromText(const std::string& text)
+{
+    int value = 0;
+    const char* last = text.data() + text.size();
+    const auto [end, error] = std::from_chars(text.data(), last, value);
+    if (error == std::errc() && end == last && !text.empty()) {
+        if (value >= 0 && value <= 255)
+            return static_cast<std::uint8_t>(value);
+        throw ConversionError("ID步进值只能为0到255!");
+    }
+    throw ConversionError("'" + text + "' is not a valid integer value");
+}
+
 std::string NextIDText(const AppState& s)
 {
     const auto digits =
@@ -36,8 +63,16 @@ std::string NextIDText(const AppState& s)
 
 OperationResult ChipOperations::RunProgramming(ProgramRunOptions& options)
 {
-    view_.SetEnabled(Control::DialogButtons, false);
     OperationResult result;
+    if (options.writeId) {
+        const std::string refusal = DeviceIDRefusal(s_);
+        if (!refusal.empty()) {
+            view_.Messages().Show(MessageKind::Plain, refusal);
+            result.refused = true;
+            return result;
+        }
+    }
+    view_.SetEnabled(Control::DialogButtons, false);
     try {
         link_.RxCount = 0;
         link_.Comm1().OpenPort();

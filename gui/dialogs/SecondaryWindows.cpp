@@ -1,11 +1,51 @@
 #include "gui/dialogs/SecondaryWindows.h"
 
-namespace orvane {
+#include "gui/WindowHost.h"
+#include "gui/dialogs/TFrmDynamicID.h"
+#include "gui/dialogs/TfrmAbout.h"
+#include "gui/dialogs/TfrmDevSel.h"
+#include "gui/dialogs/TfrmProgram.h"
 
-// The secondary windows are not built yet: their buttons open nothing.
-void ShowDeviceSelection(WindowHost&) {}
-void ShowProgramDialog(WindowHost&) {}
-void ShowRollingCode(WindowHost&) {}
-void ShowAbout(WindowHost&) {}
+namespace orvane {
+namespace {
+
+// Shows a new window centred on the main window; FormShow runs as it appears.
+template <class Window>
+Window* Open(WindowHost& host)
+{
+    auto* window = new Window(host);
+    CentreOn(*window, host.MainWidget());
+    window->show();
+    return window;
+}
+
+} // namespace
+
+void ShowDeviceSelection(WindowHost& host)
+{
+    host.View().SetEnabled(Control::MainWindow, false);
+    Open<TfrmDevSel>(host);
+}
+
+void ShowProgramDialog(WindowHost& host)
+{
+    host.View().SetEnabled(Control::MainWindow, false);
+    TfrmProgram* dialog = Open<TfrmProgram>(host);
+    host.State().ProgramDialogOpen = true;
+    host.SetProgramDialog(dialog);
+    dialog->SetDownloadBox(true, true);
+}
+
+void ShowRollingCode(WindowHost& host)
+{
+    // The main window stays usable while the rolling-code dialog is open.
+    Open<TFrmDynamicID>(host);
+}
+
+void ShowAbout(WindowHost& host)
+{
+    host.View().SetEnabled(Control::MainWindow, false);
+    Open<TfrmAbout>(host);
+}
 
 } // namespace orvane

@@ -54,6 +54,8 @@ TEST_F(CliWriterTest, ExitCodeAndMessageTellEachOutcomeApart)
         {{"download", program, "--yes"}, {"--fault", "no-reply@code=11"}, 5,
          "error: 通信错误2请检查烧写器是否连接正确！\n"},
         {{"read", read}, {"--fault", "no-reply@code=38"}, 5, "error: 开始读取！\n"},
+        {{"program", program, "--id-start", "5", "--id-addr", "1FFF"}, {}, 2,
+         "message: ID地址1FFF超出程序区0000-1FFF,器件ID不会烧入芯片!\n"},
     };
     for (const Case& c : cases) {
         const ProcessResult r = OnWriter(c.args, c.writer);

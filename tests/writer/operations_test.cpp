@@ -19,6 +19,7 @@ protected:
 TEST_F(OperationsTest, PortThatCannotOpenEndsTheOperationWithEverythingSwitchedOnAgain)
 {
     ProgramRunOptions options{true, true, true};
+    s.IDLen = 2;
     port.unopenable = {"COM2"};
     s.RomImage[0x0000] = 0x42;
     EXPECT_THROW(ops.DoBlankCheck(), ECommsError);
@@ -164,6 +165,51 @@ TEST(DeviceIdTest, WritesTheLowBytesMostSignificantFirstAndOnlyInsideTheImage)
         const auto at = s.RomImage.begin() + static_cast<std::ptrdiff_t>(from);
         const Bytes expected = HexBytes(bytes);
         EXPECT_EQ(Bytes(at, at + static_cast<std::ptrdiff_t>(expected.size())), expected) << bytes;
+    }
+}
+
+TEST_F(OperationsTest, AnIdThatCannotReachTheChipRefusesTheRunBeforeThePortOpens)
+{
+    ASSERT_EQ(std::tuple(s.RomStart, s.RomEnd), std::tuple(0x0000, 0x07FF));
+    const std::tuple<std::int32_t, std::int32_t, const char*> cases[] = {
+        {2, 0x1800, "ID地址1800超出程序区0000-07FF,器件ID不会烧入芯片!"},
+        {3, 0x07FE, "ID地址07FE超出程序区0000-07FF,器件ID不会烧入芯片!"},
+        {2, -1, "ID地址FFFFFFFF超出程序区0000-07FF,器件ID不会烧入芯片!"},
+        {4, 0x0100, "ID长度只能为2或3,器件ID未烧录!"},
+        {0, 0x0100, "ID长度只能为2或3,器件ID未烧录!"},
+        {2, 0x07FE, nullptr},
+        {3, 0x0000, nullptr},
+    };
+    for (const auto& [len, addr, refusal] : cases) {
+        std::tie(s.IDLen, s.IDAddr, s.NextID, s.IDStep) = std::tuple(len, addr, 5, 1);
+        Clear();
+        const OperationResult result = Program({true, true, true});
+        EXPECT_EQ(result.refused, refusal != nullptr) << addr;
+        if (refusal) {
+            EXPECT_EQ(view.log, Lines{std::string("box plain ") + refusal});
+            EXPECT_TRUE(port.sent.empty());
+            EXPECT_EQ(s.NextID, 5);
+        }
+    }
+    s.IDLen = 0; // only a run that writes an ID looks at it
+    EXPECT_FALSE(Program({false, true, true}).refused);
+}
+
+TEST(DeviceIdTest, StepIsADecimalNumberUpTo255)
+{
+    for (const auto& [text, step] : {std::pair("0", 0), std::pair("255", 255), std::pair("8", 8)})
+        EXPECT_EQ(IDStepFromText(text), step);
+    for (const auto& [text, message] :
+         {std::pair("256", "ID步进值只能为0到255!"), std::pair("-1", "ID步进值只能为0到255!"),
+          std::pair("99999999999", "'99999999999' is not a valid integer value"),
+          std::pair("", "'' is not a valid integer value"),
+          std::pair("1x", "'1x' is not a valid integer value")}) {
+        try {
+            IDStepFromText(text);
+            ADD_FAILURE() << text;
+        } catch (const ConversionError& e) {
+            EXPECT_STREQ(e.what(), message);
+        }
     }
 }
 

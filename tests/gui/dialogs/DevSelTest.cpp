@@ -1,0 +1,176 @@
+#include "gui/dialogs/SecondaryWindows.h"
+#include "gui/dialogs/TfrmDevSel.h"
+
+#include "catalogue/Catalogue.h"
+#include "image/RomImage.h"
+#include "tests/gui/support/TestHost.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace orvane::test {
+namespace {
+
+using Strings = std::vector<std::string>;
+
+class DevSelTest : public ::testing::Test {
+protected:
+    void SetUp() override { host.StartUp(); }
+
+    TfrmDevSel& Open(int slot)
+    {
+        host.state.ChipName = host.state.ModelName[static_cast<std::size_t>(slot)];
+        ShowDeviceSelection(host);
+        auto* dialog = static_cast<TfrmDevSel*>(OpenWindow("TfrmDevSel"));
+        EXPECT_NE(dialog, nullptr);
+        return *dialog;
+    }
+
+    static void Click(TfrmDevSel& d, int node)
+    {
+        QTreeWidgetItem* item = d.Node(node);
+        d.TreeView1->scrollToItem(item);
+        QTest::mouseClick(d.TreeView1->viewport(), Qt::LeftButton, {},
+                          d.TreeView1->visualItemRect(item).center());
+    }
+
+    QImage Picture(const std::string& stem) const
+    {
+        return QImage(QString::fromStdString(host.app.path() + "image/" + stem + ".bmp"));
+    }
+
+    static QImage Shown(const TfrmDevSel& d) { return d.ImageSocket->pixmap().toImage(); }
+
+    std::string Settings() const { return ReadText(host.app.file("Udate_VX.ini")); }
+
+    TestHost host;
+};
+
+TEST_F(DevSelTest, OpensWithTheCurrentModelSelectedAndItsPicture)
+{
+    TfrmDevSel& d = Open(31);
+    EXPECT_FALSE(host.view.mainEnabled);
+    EXPECT_EQ(d.windowTitle(), "选择芯片");
+    EXPECT_EQ(d.SelectedNode(), 25);
+    EXPECT_EQ(Shown(d), Picture("Q134"));
+    // Captions by absolute node index, from the tree as designed.
+    const Strings captions = {
+        "AD类MCU", "QK105", "QK122", "QK120", "QK124", "QK131", "QK133", "QK138",
+        "GPIO通用类MCU", "QK116", "QK117", "QK115", "QK126", "QK118", "QK128", "QK129", "QK139",
+        "遥控器类MCU", "QK111", "QK109", "QK113", "QK114", "QK130", "QK135", "QK137", "QK134",
+        "触摸按键类MCU", "QK125", "QK132", "MTP类MCU", "QK127"};
+    for (int node = 0; node < 31; ++node)
+        EXPECT_EQ(d.Node(node)->text(0).toStdString(), captions[static_cast<std::size_t>(node)]);
+    EXPECT_EQ(d.Node(9)->parent(), d.Node(8));
+    EXPECT_EQ(d.Node(30)->parent(), d.Node(29));
+}
+
+TEST_F(DevSelTest, ClicksShowPicturesAMissingOneIsReportedAndDoubleClickOnlySelects)
+{
+    std::filesystem::remove(host.app.path() + "image/q122.bmp");
+    TfrmDevSel& d = Open(1); // a model outside the tree: nothing selected, the category picture
+    EXPECT_EQ(d.SelectedNode(), -1);
+    EXPECT_EQ(Shown(d), Picture("pp"));
+    for (const auto& [node, stem] : {std::pair(5, "q120"), std::pair(2, "q120"),
+                                     std::pair(23, "pp"), std::pair(28, "q132")}) {
+        Click(d, node); // node 2's q122 is missing: the previous picture stays
+        EXPECT_EQ(Shown(d), Picture(stem)) << node;
+    }
+    EXPECT_EQ(host.messages.shown,
+              (std::vector<std::pair<MessageKind, std::string>>{
+                  {MessageKind::Error, "无法打开文件 " + host.app.path() +
+                                           "image/q122.bmp：No such file or directory"}}));
+    Click(d, 0);
+    QTest::mouseDClick(d.TreeView1->viewport(), Qt::LeftButton, {},
+                       d.TreeView1->visualItemRect(d.Node(0)).center());
+    EXPECT_EQ(d.SelectedNode(), 1);
+    EXPECT_EQ(Shown(d), Picture("pp")) << "the picture waits for the next click";
+    EXPECT_EQ(OpenWindow("TfrmDevSel"), &d) << "a double click does not confirm";
+}
+
+TEST_F(DevSelTest, OkOnAModelMakesItTheChipAndReloadsTheImage)
+{
+    const std::tuple<int, const char*, std::int32_t, std::int32_t, const char*> cases[] = {
+        // node, model, option base, program end, hex view row (RomStart + 160) / 16
+        {11, "QK115", 0x2100, 0x1FFF, "row 00A"},
+        {14, "QK128", 0x2100, 0x1FFF, "row 00A"},
+        {4, "QK124", 0x4100, 0x3FFF, "row 00A"},
+        {25, "QK134", 0x8100, 0x7FFF, "row 00A"},
+    };
+    for (const auto& [node, model, optionBase, romEnd, row] : cases) {
+        host.state.RomImage[0x0100] = 0x12;
+        host.state.ChipPin = "28";
+        host.view.log.clear();
+        TfrmDevSel& d = Open(20);
+        Click(d, node);
+        d.BitBtn1->click();
+        const AppState& s = host.state;
+        EXPECT_EQ(s.ChipName, model);
+        EXPECT_EQ(s.ChipPin, "20");
+        EXPECT_EQ(s.OptionAddr1, optionBase);
+        EXPECT_EQ(s.RomEnd, romEnd);
+        EXPECT_EQ(s.RomImage[0x0100], 0xFF) << "the image was cleared";
+        const std::int32_t d0 = node == 25 ? 0x8D00 : 0x7D00;
+        EXPECT_EQ(s.RomImage[static_cast<std::size_t>(d0 + 4)], 0x00) << "the chip file is in";
+        EXPECT_NE(Settings().find(std::string("CHIP_NAME=") + model), std::string::npos);
+        EXPECT_EQ(host.view.log, (Strings{"main off", "refresh", row, "main on"}));
+        EXPECT_EQ(OpenWindow("TfrmDevSel"), nullptr);
+        EXPECT_TRUE(host.messages.shown.empty());
+    }
+}
+
+TEST_F(DevSelTest, OkOnACategoryOrWithoutSelectionReloadsTheCurrentModel)
+{
+    for (const int node : {8, -1}) {
+        host.state.RomImage[0x0100] = 0x12;
+        TfrmDevSel& d = Open(node < 0 ? 1 : 20); // slot 1 is not in the tree
+        if (node >= 0)
+            Click(d, node);
+        d.BitBtn1->click();
+        EXPECT_EQ(host.state.ChipName, node < 0 ? "QK101" : "QK128");
+        EXPECT_EQ(host.state.RomImage[0x0100], 0xFF);
+        EXPECT_EQ(host.state.RomEnd, node < 0 ? 0x03FF : 0x1FFF);
+    }
+    // Slot 1 opens no option dialog after a selection.
+    ASSERT_EQ(host.messages.shown.size(), 1u);
+    EXPECT_EQ(host.messages.shown[0], std::pair(MessageKind::Plain, std::string("新器件,即将发布")));
+    EXPECT_TRUE(host.view.mainEnabled);
+}
+
+TEST_F(DevSelTest, MissingChipFileLeavesEverythingAsBeforeOk)
+{
+    std::filesystem::remove(host.app.file("QK120_20.S19"));
+    host.state.ChipName = host.state.ModelName[20];
+    host.state.RomImage[0x0100] = 0x12;
+    host.state.OptionBytes[3] = 0x34;
+    host.state.ChipPin = "28";
+    const AppState before = host.state;
+    TfrmDevSel& d = Open(20);
+    Click(d, 3);
+    d.BitBtn1->click();
+    ASSERT_EQ(host.messages.shown.size(), 1u);
+    EXPECT_EQ(host.messages.shown[0].first, MessageKind::Error);
+    EXPECT_NE(host.messages.shown[0].second.find("QK120_20.S19"), std::string::npos);
+    const AppState& s = host.state;
+    EXPECT_EQ(std::tie(s.ChipName, s.ChipPin, s.RomStart, s.RomEnd, s.OptionAddr1),
+              std::tie(before.ChipName, before.ChipPin, before.RomStart, before.RomEnd,
+                       before.OptionAddr1));
+    EXPECT_TRUE(s.RomImage == before.RomImage);
+    EXPECT_TRUE(s.OptionBytes == before.OptionBytes);
+    EXPECT_FALSE(std::filesystem::exists(host.app.file("Udate_VX.ini")));
+    EXPECT_EQ(host.view.log, Strings{"main off"}) << "the hex view is not rebuilt";
+    EXPECT_EQ(OpenWindow("TfrmDevSel"), &d) << "the dialog stays open";
+
+    d.BitBtn2->click();
+    EXPECT_EQ(OpenWindow("TfrmDevSel"), nullptr);
+    EXPECT_TRUE(host.view.mainEnabled);
+    EXPECT_EQ(host.state.ChipName, "QK128");
+}
+
+} // namespace
+} // namespace orvane::test

@@ -1,0 +1,220 @@
+#include "gui/dialogs/SecondaryWindows.h"
+#include "gui/dialogs/TfrmProgram.h"
+
+#include "tests/gui/support/TestHost.h"
+#include "tests/support/Process.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace orvane::test {
+namespace {
+
+using Box = std::pair<MessageKind, std::string>;
+
+std::string Text(const QLineEdit* edit) { return edit->text().toStdString(); }
+
+class ProgramDialogTest : public ::testing::Test {
+protected:
+    // The model and the ID settings as the settings file brings them.
+    void StartUp(const std::string& model, const std::string& id = "0005")
+    {
+        WriteText(host.app.file("Udate_VX.ini"), "[CHIP]\nCHIP_NAME=" + model +
+                                                     "\n[ID]\nID_LENGTH=2\nID_ADDR_START=1800\n"
+                                                     "ID_START=" + id + "\n");
+        host.StartUp();
+    }
+
+    void StartWriter()
+    {
+        sim = std::make_unique<SimulatorProcess>(SIM_PATH, host.app.path(),
+                                                 std::vector<std::string>{"--trace", trace});
+        host.ServeCom1(sim->Link());
+    }
+
+    TfrmProgram& Open()
+    {
+        ShowProgramDialog(host);
+        auto* dialog = static_cast<TfrmProgram*>(OpenWindow("TfrmProgram"));
+        EXPECT_NE(dialog, nullptr);
+        return *dialog;
+    }
+
+    std::string Trace() const { return ReadText(trace); }
+    std::string Settings() const { return ReadText(host.app.file("Udate_VX.ini")); }
+
+    TestHost host;
+    TempDir traceDir;
+    std::string trace = traceDir.file("trace");
+    std::unique_ptr<SimulatorProcess> sim;
+};
+
+// The ID frame of a WriteBlock at 0x1800: 68, L 19, code 11, address, then 00 05.
+constexpr const char* kIdBlock = "RX 68 13 11 18 00 00 05 FF FF";
+constexpr const char* kProgramChip = "RX 68 01 01";
+
+TEST_F(ProgramDialogTest, RunWithDeviceIdBurnsItStepsItAndKeepsTheNextOne)
+{
+    StartUp("QK128");
+    StartWriter();
+    TfrmProgram& d = Open();
+    EXPECT_EQ(host.view.dialog, &d);
+    EXPECT_TRUE(host.state.ProgramDialogOpen);
+    EXPECT_FALSE(host.view.mainEnabled);
+    EXPECT_EQ(d.windowTitle(), "编程");
+    EXPECT_EQ(std::tuple(Text(d.medStartAddr), Text(d.medEndAddr), Text(d.edtIDaddr),
+                         Text(d.edtInitID), Text(d.medNextID)),
+              std::tuple("$0000", "$1FFF", "1800", "0005", "0005"));
+    EXPECT_EQ(d.cbbIDLen->currentText(), "2");
+    EXPECT_TRUE(d.cbxIncrease->isChecked());
+    EXPECT_FALSE(d.cbxIDconfig->isChecked());
+    EXPECT_TRUE(d.cbxDownload->isChecked() && d.cbxDownload->isEnabled());
+    EXPECT_EQ(d.height(), 255);
+    EXPECT_FALSE(d.gbxIDconfig->isVisible());
+
+    d.cbxIDconfig->click();
+    EXPECT_EQ(d.height(), 415);
+    EXPECT_TRUE(d.cbbStep->isVisible());
+    EXPECT_EQ(d.cbbStep->currentText(), "1");
+    EXPECT_TRUE(d.cbxDownload->isChecked());
+    EXPECT_FALSE(d.cbxDownload->isEnabled());
+
+    d.BitBtn1->click();
+    EXPECT_TRUE(host.messages.shown.empty());
+    EXPECT_EQ(d.StaticText4->text(), "编程完毕!");
+    EXPECT_EQ(Text(d.medNextID), "0006");
+    EXPECT_EQ(Text(d.edtInitID), "0006") << "the next run starts at the first unused ID";
+    EXPECT_EQ(std::tuple(host.state.InitID, host.state.NextID), std::tuple(6, 6));
+    EXPECT_EQ(d.ProgressBar1->value(), 0);
+    EXPECT_EQ(d.ProgressBar1->maximum(), 10 * (512 + 2 + 2 + 12 + 36));
+    EXPECT_NE(Settings().find("ID_START=0006"), std::string::npos) << "saved before closing";
+    EXPECT_TRUE(d.BitBtn1->isEnabled() && d.BitBtn2->isEnabled());
+    const std::string trace = Trace();
+    ASSERT_NE(trace.find(kIdBlock), std::string::npos);
+    EXPECT_GT(trace.find(kProgramChip), trace.find(kIdBlock));
+
+    // What the chip holds: read it back through the Writer.
+    host.state.RomImage[0x1800] = host.state.RomImage[0x1801] = 0x77;
+    EXPECT_TRUE(host.operations.ReadChip().succeeded);
+    EXPECT_EQ(std::tuple(host.state.RomImage[0x1800], host.state.RomImage[0x1801]),
+              std::tuple(0x00, 0x05));
+
+    d.BitBtn2->click();
+    EXPECT_EQ(OpenWindow("TfrmProgram"), nullptr);
+    EXPECT_EQ(host.view.dialog, nullptr);
+    EXPECT_FALSE(host.state.ProgramDialogOpen);
+    EXPECT_TRUE(host.view.mainEnabled);
+
+    TfrmProgram& again = Open();
+    EXPECT_EQ(std::tuple(Text(again.edtInitID), Text(again.medNextID)), std::tuple("0006", "0006"));
+}
+
+TEST_F(ProgramDialogTest, WithoutDownloadItAsksFirst)
+{
+    StartUp("QK128");
+    StartWriter();
+    TfrmProgram& d = Open();
+    d.cbxDownload->click();
+    host.messages.answers = {false, true};
+    const Box question{MessageKind::InformationQuestion, "烧写程序将为上次下载内容!"};
+
+    d.BitBtn1->click();
+    EXPECT_EQ(host.messages.shown, std::vector<Box>{question});
+    EXPECT_EQ(Trace().find(kProgramChip), std::string::npos);
+    EXPECT_EQ(d.StaticText4->text(), "");
+
+    d.BitBtn1->click();
+    EXPECT_EQ(host.messages.shown, (std::vector<Box>{question, question}));
+    EXPECT_NE(Trace().find(kProgramChip), std::string::npos);
+    EXPECT_EQ(Trace().find("RX 68 13 11"), std::string::npos) << "nothing downloaded";
+    EXPECT_EQ(d.StaticText4->text(), "编程完毕!");
+    EXPECT_EQ(host.state.NextID, 5) << "no ID was burned";
+}
+
+TEST_F(ProgramDialogTest, RefusedIdAndUnopenablePortEndTheRunWithTheButtonsOn)
+{
+    StartUp("QK139"); // program area 0000..07FF, no Writer
+    TfrmProgram& d = Open();
+    d.cbxIDconfig->click();
+    d.BitBtn1->click(); // refused before the port is tried
+    d.cbxIDconfig->click();
+    d.BitBtn1->click();
+    ASSERT_EQ(host.messages.shown.size(), 2u);
+    EXPECT_EQ(host.messages.shown[0],
+              Box(MessageKind::Plain, "ID地址1800超出程序区0000-07FF,器件ID不会烧入芯片!"));
+    EXPECT_EQ(host.messages.shown[1].first, MessageKind::Error); // the port's message
+    EXPECT_EQ(host.state.RomImage[0x1801], 0xFF);
+    EXPECT_TRUE(d.BitBtn1->isEnabled() && d.BitBtn2->isEnabled());
+}
+
+TEST_F(ProgramDialogTest, FailedSaveAfterAGoodChipIsReportedOnce)
+{
+    StartUp("QK128");
+    StartWriter();
+    TfrmProgram& d = Open();
+    std::filesystem::remove(host.app.file("Udate_VX.ini"));
+    std::filesystem::create_directory(host.app.file("Udate_VX.ini")); // cannot be replaced
+    d.cbxIDconfig->click();
+    d.BitBtn1->click();
+    ASSERT_EQ(host.messages.shown.size(), 1u);
+    EXPECT_EQ(host.messages.shown[0].first, MessageKind::Error);
+    EXPECT_NE(host.messages.shown[0].second.find("Udate_VX.ini"), std::string::npos);
+    EXPECT_EQ(host.state.NextID, 6);
+    EXPECT_EQ(Text(d.medNextID), "0006");
+}
+
+TEST_F(ProgramDialogTest, IdFieldsTakeHexDigitsOnly)
+{
+    StartUp("QK128", "123456");
+    TfrmProgram& d = Open();
+    d.cbxIDconfig->click();
+    EXPECT_EQ(Text(d.edtInitID), "3456") << "the last 2 x IDLen digits";
+
+    d.edtIDaddr->clear();
+    QTest::keyClicks(d.edtIDaddr, "g-a1F.");
+    EXPECT_EQ(Text(d.edtIDaddr), "A1F");
+    EXPECT_EQ(host.state.IDAddr, 0xA1F);
+    EXPECT_EQ(host.state.IDAddrText, "A1F");
+    QTest::keyClick(d.edtIDaddr, Qt::Key_Backspace);
+    EXPECT_EQ(Text(d.edtIDaddr), "A1");
+
+    d.cbbIDLen->setCurrentText("3");
+    d.edtInitID->clear();
+    QTest::keyClicks(d.edtInitID, "12z34 5b6");
+    EXPECT_EQ(Text(d.edtInitID), "12345B");
+    EXPECT_EQ(Text(d.medNextID), "12345B");
+    d.cbbIDLen->setCurrentText("2");
+    EXPECT_EQ(Text(d.edtInitID), "345B");
+    EXPECT_EQ(Text(d.medNextID), "345B");
+    EXPECT_EQ(std::tuple(host.state.InitID, host.state.NextID), std::tuple(0x345B, 0x345B));
+
+    d.edtInitID->setText("1G"); // pasted
+    EXPECT_EQ(Text(d.medNextID), "0");
+    EXPECT_EQ(std::tuple(host.state.InitID, host.state.NextID), std::tuple(0, 0));
+    d.edtIDaddr->setText("XYZ");
+    EXPECT_EQ(host.state.IDAddr, 0xA1) << "a non-hex address keeps the previous one";
+
+    d.edtInitID->setText("0005");
+    d.cbbStep->setCurrentText("256"); // refused: it would wrap to 0
+    d.cbbStep->setCurrentText("3");
+    for (int i = 0; i < 3; ++i)
+        d.btnDecrease->click();
+    EXPECT_EQ(Text(d.medNextID), "FFFFFFFFFFFFFFFC") << "below zero, all digits";
+    d.cbbIDLen->setCurrentText("x");
+    EXPECT_EQ(std::tuple(host.state.IDLen, host.state.IDLenText), std::tuple(2, "x"));
+    EXPECT_EQ(host.messages.shown, (std::vector<Box>{{MessageKind::Error, "ID步进值只能为0到255!"},
+                                                     {MessageKind::Error,
+                                                      "'x' is not a valid integer value"}}));
+}
+
+} // namespace
+} // namespace orvane::test

@@ -1,0 +1,117 @@
+#include "gui/dialogs/SecondaryWindows.h"
+#include "gui/dialogs/TFrmDynamicID.h"
+
+#include "catalogue/Catalogue.h"
+#include "production/RollingCode.h"
+#include "tests/gui/support/TestHost.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <gtest/gtest.h>
+
+namespace orvane::test {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+class RollingCodeDialogTest : public ::testing::Test {
+protected:
+    void SetUp() override { host.StartUp(); }
+
+    TFrmDynamicID& Open(int slot)
+    {
+        host.state.ChipName = host.state.ModelName[static_cast<std::size_t>(slot)];
+        UpdateAddressMap(host.state);
+        ShowRollingCode(host);
+        return *static_cast<TFrmDynamicID*>(OpenWindow("TFrmDynamicID"));
+    }
+
+    Bytes Image(std::size_t at, std::size_t count) const
+    {
+        const auto from = host.state.RomImage.begin() + static_cast<std::ptrdiff_t>(at);
+        return {from, from + static_cast<std::ptrdiff_t>(count)};
+    }
+
+    TestHost host;
+};
+
+// The defaults after ticking "使能滚动码": one byte at 0x8D00, initial 1, step 1, no limits.
+const Bytes kDefaultHead = {0x0A, 0x01, 0x8D, 0x00, 0x8D, 0x01, 0x8D, 0x02, 0x8D, 0x03, 0x00,
+                            0x00, 0x00, 0x01, 0x01, 0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x00,
+                            0x00, 0x00, 0x00, 0x00, 0x01, 0xFF, 0xFF, 0xFF, 0xFF, 0x00};
+
+TEST_F(RollingCodeDialogTest, OkWithTheDefaultsPlacesTheBlockForTheModel)
+{
+    for (const auto& [slot, at, row] : {std::tuple(20, 0x7DC0, "row 226"),
+                                        std::tuple(31, 0x8DC0, "row 826")}) {
+        host.view.log.clear();
+        TFrmDynamicID& d = Open(slot);
+        EXPECT_TRUE(host.view.mainEnabled) << "the main window stays usable";
+        EXPECT_FALSE(d.Addr[0]->isEnabled() || d.rbLength[0]->isEnabled());
+        d.rbDisable->click();
+        EXPECT_TRUE(d.rbLength[0]->isChecked() && d.Addr[0]->isEnabled());
+        d.btOK->click();
+        EXPECT_EQ(Image(static_cast<std::size_t>(at), 32), kDefaultHead) << slot;
+        Bytes tail(32, 0x00);
+        tail.push_back(0xFF); // the byte after the block
+        EXPECT_EQ(Image(static_cast<std::size_t>(at) + 32, 33), tail);
+        EXPECT_TRUE(RollingCodeOn(host.state)) << "btnVerify reads 已On";
+        EXPECT_EQ(host.view.log, (std::vector<std::string>{"refresh", row, "main on"}));
+        EXPECT_EQ(OpenWindow("TFrmDynamicID"), nullptr);
+    }
+    EXPECT_NE(ReadText(host.app.file("Udate_VX.ini")).find("CHIP_NAME=QK134"), std::string::npos);
+}
+
+TEST_F(RollingCodeDialogTest, LengthButtonsAndARangeErrorThatChangesNothing)
+{
+    TFrmDynamicID& d = Open(20);
+    d.rbDisable->click();
+    for (QLineEdit* e : d.Va)
+        e->setText("0x11");
+    d.rbLength[2]->click();
+    EXPECT_EQ(std::tuple(d.Addr[3]->text(), d.Va[3]->text(), d.Va[2]->text()),
+              std::tuple("0x0000", "0x00", "0x11"));
+    EXPECT_FALSE(d.Addr[3]->isVisible() || d.rbLength[0]->isChecked());
+    d.rbLength[1]->click();
+    EXPECT_EQ(std::tuple(d.Va[2]->text(), d.Va[1]->text()), std::tuple("0x00", "0x11"));
+    d.rbLength[3]->click();
+    EXPECT_TRUE(d.Va[3]->isVisible());
+
+    const AppState before = host.state;
+    d.Addr[2]->setText("0x10000");
+    d.btOK->click();
+    d.Addr[2]->setText("0xffff");
+    d.Vindex->setText("abc");
+    d.btOK->click();
+    EXPECT_EQ(host.messages.shown,
+              (std::vector<std::pair<MessageKind, std::string>>{
+                  {MessageKind::Plain, "数值不能大于0xffff"},
+                  {MessageKind::Error, "'abc' is not a valid integer value"}}));
+    EXPECT_TRUE(host.state.RomImage == before.RomImage);
+    EXPECT_TRUE(host.state.RollingCodeBlock == before.RollingCodeBlock);
+    EXPECT_EQ(OpenWindow("TFrmDynamicID"), &d);
+    d.Vindex->setText("0");
+    d.btOK->click();
+    EXPECT_EQ(Image(0x7DC0, 15), (Bytes{0x0A, 0x04, 0x8D, 0x00, 0x8D, 0x01, 0xFF, 0xFF, 0x00, 0x00,
+                                        0x00, 0x00, 0x11, 0x11, 0x00}));
+}
+
+TEST_F(RollingCodeDialogTest, CancelLeavesTheImagesBlockAndItsStateTellsTheTruth)
+{
+    Open(20).rbDisable->click();
+    static_cast<TFrmDynamicID*>(OpenWindow("TFrmDynamicID"))->btOK->click();
+    Open(20).btCancle->click();
+    EXPECT_EQ(host.state.RollingCodeBlock[0], 0xFF);
+    EXPECT_TRUE(RollingCodeOn(host.state)) << "the image still makes the Writer burn codes";
+    EXPECT_EQ(Image(0x7DC0, 32), kDefaultHead);
+
+    Open(20).btOK->click(); // unticked
+    EXPECT_FALSE(RollingCodeOn(host.state));
+    EXPECT_EQ(Image(0x7DC1, 18), Bytes(kDefaultHead.begin() + 1, kDefaultHead.begin() + 19))
+        << "the fields of the last enabled confirmation stay";
+}
+
+} // namespace
+} // namespace orvane::test
