@@ -9,6 +9,7 @@
 #include "gui/main/MessageBoxes.h"
 #include "gui/options/OptionDispatch.h"
 #include "image/RomImage.h"
+#include "production/RollingCode.h"
 #include "writer/Comm1Settings.h"
 #include "writer/PortNames.h"
 
@@ -440,12 +441,17 @@ void TfrmMain::ScrollHexView(int currentRow, std::optional<int> topRow)
         hexEditor_->SetTopRow(*topRow);
 }
 
+void TfrmMain::SetProgramDialog(ProgramDialogView* dialog)
+{
+    programDialog_ = dialog;
+    if (!dialog)
+        btnProgram_->setEnabled(true);
+}
+
 void TfrmMain::RefreshRollingCodeCaption()
 {
-    // What the next download sends: the state byte of the block in the image.
-    const auto at = static_cast<std::size_t>(s_.ChipDataAddr2);
-    const bool on = at < s_.RomImage.size() && s_.RomImage[at] == 0x0A;
-    btnVerify_->setText(on ? "滚动码设置 已On" : "滚动码设置 已Off");
+    // What the next download sends: the state of the block in the image.
+    btnVerify_->setText(RollingCodeOn(s_) ? "滚动码设置 已On" : "滚动码设置 已Off");
 }
 
 void TfrmMain::ShowImageInfo()

@@ -87,7 +87,8 @@ public:
     WriterLink& Link() override { return link_; }
     ChipOperations& Operations() override { return operations_; }
     QWidget* MainWidget() override { return this; }
-    void SetProgramDialog(ProgramDialogView* dialog) override { programDialog_ = dialog; }
+    // "退出" of the programming dialog leaves btnProgram on.
+    void SetProgramDialog(ProgramDialogView* dialog) override;
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -10,27 +10,7 @@
 #include <filesystem>
 #include <memory>
 
-#include <gtest/gtest.h>
-
 namespace orvane::test {
-namespace {
-
-// One application for the whole test run, made before the first test and gone after the last.
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override { app_ = std::make_unique<QApplication>(argc_, argv_); }
-    void TearDown() override { app_.reset(); }
-
-private:
-    int argc_ = 1;
-    char name_[16] = "orvane_gui_test";
-    char* argv_[2] = {name_, nullptr};
-    std::unique_ptr<QApplication> app_;
-};
-
-[[maybe_unused]] const auto* const kQt = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
-
-} // namespace
 
 void RecordingView::SetEnabled(Control control, bool on)
 {
