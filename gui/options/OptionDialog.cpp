@@ -1,0 +1,258 @@
+#include "gui/options/OptionDialog.h"
+
+#include "app/OptionConfirm.h"
+#include "app/Settings.h"
+#include "gui/WindowHost.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QVBoxLayout>
+
+namespace orvane {
+
+namespace {
+
+QString Q(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// Rows a block of items takes, to spread the blocks over columns of similar height.
+int Rows(const OptionItem& item)
+{
+    return item.kind == ControlKind::Radio ? static_cast<int>(item.entries.size()) : 1;
+}
+
+constexpr int kRowsPerColumn = 14;
+
+} // namespace
+
+OptionDialog::OptionDialog(WindowHost& host, const OptionLayout& layout)
+    : QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+      host_(host), layout_(layout)
+{
+    setObjectName(Q(layout.className));
+    Build();
+}
+
+QWidget* OptionDialog::MakeControl(const OptionItem& item, Widgets& control)
+{
+    switch (item.kind) {
+    case ControlKind::CheckBox:
+        control.check = new QCheckBox(Q(item.caption));
+        control.widgets = {control.check};
+        return control.check;
+    case ControlKind::Radio: {
+        auto* box = new QWidget;
+        auto* column = new QVBoxLayout(box);
+        column->setContentsMargins(0, 0, 0, 0);
+        control.radios = new QButtonGroup(this);
+        for (std::size_t i = 0; i < item.entries.size(); ++i) {
+            auto* button = new QRadioButton(Q(item.entries[i]));
+            control.radios->addButton(button, static_cast<int>(i));
+            column->addWidget(button);
+            control.widgets.push_back(button);
+        }
+        return box;
+    }
+    case ControlKind::List:
+        control.list = new QComboBox;
+        for (const std::string_view entry : item.entries)
+            control.list->addItem(Q(entry));
+        control.widgets = {control.list};
+        return control.list;
+    case ControlKind::OneLineList:
+        // One entry high: the entry at the top, moved with the scroll arrows, is the choice.
+        control.oneLine = new QListWidget;
+        control.oneLine->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+        control.oneLine->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        control.oneLine->setSelectionMode(QAbstractItemView::NoSelection);
+        control.oneLine->setUniformItemSizes(true);
+        for (const std::string_view entry : item.entries) {
+            auto* row = new QListWidgetItem(Q(entry), control.oneLine);
+            row->setSizeHint(QSize(80, 16));
+        }
+        control.oneLine->setFixedSize(120, 17 + 2 * control.oneLine->frameWidth());
+        control.widgets = {control.oneLine};
+        return control.oneLine;
+    case ControlKind::None:
+        break;
+    }
+    return nullptr;
+}
+
+void OptionDialog::Build()
+{
+    auto* columns = new QHBoxLayout;
+    int total = 0;
+    for (const OptionItem& item : layout_.items)
+        total += item.kind == ControlKind::None ? 0 : Rows(item) + 1;
+    const int columnCount = std::max(1, (total + kRowsPerColumn - 1) / kRowsPerColumn);
+    const int perColumn = (total + columnCount - 1) / columnCount;
+
+    QVBoxLayout* column = nullptr;
+    int used = perColumn;
+    QGroupBox* group = nullptr;
+    QVBoxLayout* groupRows = nullptr;
+    controls_.resize(layout_.items.size());
+    for (std::size_t i = 0; i < layout_.items.size(); ++i) {
+        const OptionItem& item = layout_.items[i];
+        QWidget* widget = MakeControl(item, controls_[i]);
+        if (!widget)
+            continue;
+        if (item.hidden)
+            widget->hide();
+        const bool sameGroup = group && !item.group.empty() && group->title() == Q(item.group);
+        if (!sameGroup) {
+            if (used >= perColumn) {
+                column = new QVBoxLayout;
+                columns->addLayout(column);
+                used = 0;
+            }
+            group = nullptr;
+            if (!item.group.empty()) {
+                group = new QGroupBox(Q(item.group));
+                groupRows = new QVBoxLayout(group);
+                column->addWidget(group);
+                if (item.group == kSpecialOpsGroup)
+                    specialOps_ = group;
+            }
+        }
+        (group ? groupRows : column)->addWidget(widget);
+        used += Rows(item) + (sameGroup ? 0 : 1);
+        if (item.kind == ControlKind::CheckBox)
+            connect(controls_[i].check, &QCheckBox::toggled, this, [this, i] { FollowLvrBox(i); });
+        if (!item.warning.empty()) {
+            connect(controls_[i].list, &QComboBox::activated, this, [this, i] {
+                host_.Messages().Show(MessageKind::Information,
+                                      std::string(layout_.items[i].warning));
+            });
+        }
+    }
+    for (int c = 0; c < columns->count(); ++c) {
+        if (auto* l = qobject_cast<QVBoxLayout*>(columns->itemAt(c)->layout()))
+            l->addStretch();
+    }
+
+    ok_ = new QPushButton(QStringLiteral("确定"));
+    cancel_ = new QPushButton(QStringLiteral("取消"));
+    connect(ok_, &QPushButton::clicked, this, &OptionDialog::ButtonOKClick);
+    connect(cancel_, &QPushButton::clicked, this, &OptionDialog::CancelClick);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(ok_);
+    buttons->addWidget(cancel_);
+
+    auto* main = new QVBoxLayout(this);
+    main->addLayout(columns);
+    main->addLayout(buttons);
+    main->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void OptionDialog::SetChoice(std::size_t item, int choice)
+{
+    const Widgets& c = controls_[item];
+    if (c.check)
+        c.check->setChecked(choice == 1);
+    if (c.radios) {
+        if (QAbstractButton* b = c.radios->button(choice))
+            b->setChecked(true);
+    }
+    if (c.list)
+        c.list->setCurrentIndex(choice);
+    if (c.oneLine)
+        c.oneLine->verticalScrollBar()->setValue(choice);
+}
+
+void OptionDialog::FollowLvrBox(std::size_t box)
+{
+    const bool on = controls_[box].check->isChecked();
+    for (std::size_t i = 0; i < layout_.items.size(); ++i) {
+        if (layout_.items[i].enabledBy == static_cast<int>(box)) {
+            for (QWidget* w : controls_[i].widgets)
+                w->setEnabled(on);
+        }
+    }
+}
+
+void OptionDialog::FormShow()
+{
+    const AppState& s = host_.State();
+    setWindowTitle(QStringLiteral("配置") + QString::fromStdString(s.ModelName[CaptionSlot(layout_)]));
+    const OptionChoices choices = ShowChoices(s, layout_);
+    for (std::size_t i = 0; i < choices.size(); ++i)
+        SetChoice(i, choices[i]);
+    for (std::size_t i = 0; i < controls_.size(); ++i) {
+        if (controls_[i].check)
+            FollowLvrBox(i);
+    }
+    if (specialOps_) {
+        // Only a hand-set fae=0 hides the group; the window shrinks to the rest.
+        const bool fae = ReadFaeFlag(s);
+        specialOps_->setEnabled(fae);
+        specialOps_->setVisible(fae);
+    }
+    SetCancelEnabled(true);
+}
+
+OptionChoices OptionDialog::Choices() const
+{
+    OptionChoices choices = ShowChoices(host_.State(), layout_);
+    for (std::size_t i = 0; i < controls_.size(); ++i) {
+        const Widgets& c = controls_[i];
+        if (c.check)
+            choices[i] = c.check->isChecked() ? 1 : 0;
+        if (c.radios && c.radios->checkedId() >= 0)
+            choices[i] = c.radios->checkedId();
+        if (c.list)
+            choices[i] = c.list->currentIndex();
+        if (c.oneLine)
+            choices[i] = c.oneLine->verticalScrollBar()->value();
+    }
+    return choices;
+}
+
+void OptionDialog::SetCancelEnabled(bool on)
+{
+    cancel_->setEnabled(on);
+}
+
+void OptionDialog::Finish()
+{
+    hide();
+    deleteLater();
+}
+
+void OptionDialog::ButtonOKClick()
+{
+    ConfirmOptions(host_.State(), layout_, Choices(), host_.View());
+    Finish();
+}
+
+void OptionDialog::CancelClick()
+{
+    Finish();
+    host_.View().SetEnabled(Control::MainWindow, true);
+}
+
+void OptionDialog::reject()
+{
+    if (cancel_->isEnabled())
+        CancelClick();
+}
+
+void OptionDialog::closeEvent(QCloseEvent* event)
+{
+    event->ignore();
+    reject();
+}
+
+} // namespace orvane
