@@ -3,6 +3,7 @@
 #include "app/ProgramFiles.h"
 #include "app/Settings.h"
 #include "app/Startup.h"
+#include "cli/OptionsCommand.h"
 #include "cli/ProgressPort.h"
 #include "catalogue/Catalogue.h"
 #include "image/RomImage.h"
@@ -256,7 +257,8 @@ int RunCommand(const Arguments& a, ConsoleView& view, const std::string& exeDir)
     SetUpState(s, appDir, a.model);
 
     const bool takesFile = a.command == "info" || a.command == "convert" ||
-                           a.command == "download" || (a.command == "program" && !a.operands.empty());
+                           a.command == "download" || (a.command == "program" && !a.operands.empty()) ||
+                           (a.command == "options" && !a.list);
     if (takesFile) {
         const std::string& in = a.operands[0];
         OpenProgramFile(s, in, FormatOf(in, a.format, false), view);
@@ -267,6 +269,8 @@ int RunCommand(const Arguments& a, ConsoleView& view, const std::string& exeDir)
         view.Result(a.command, kOk, "");
         return kOk;
     }
+    if (a.command == "options")
+        return RunOptionsCommand(s, a, view);
     if (a.command == "convert") {
         const std::string& out = a.operands[1];
         SaveProgramFile(s, out, *a.to);
