@@ -257,9 +257,9 @@ int RunCommand(const Arguments& a, ConsoleView& view, const std::string& exeDir)
     SetUpState(s, appDir, a.model);
 
     const bool takesFile = a.command == "info" || a.command == "convert" ||
-                           a.command == "download" || (a.command == "program" && !a.operands.empty()) ||
-                           (a.command == "options" && !a.list);
-    if (takesFile) {
+                           a.command == "download" || (a.command == "program" && !a.operands.empty());
+    const bool setsOptions = a.command == "options" && !a.list;
+    if (takesFile || setsOptions) {
         const std::string& in = a.operands[0];
         OpenProgramFile(s, in, FormatOf(in, a.format, false), view);
     }

@@ -71,7 +71,8 @@ std::vector<ByteWrite> Join(std::vector<ByteWrite> a, const std::vector<ByteWrit
 // Trim words of the clock, at chip-data 0x0E..0x13.
 std::vector<ByteWrite> TrimWords(bool low)
 {
-    return low ? ChipWords(0x0E, {0x04ED, 0x04D7, 0x04E2}) : ChipWords(0x0E, {0x08F8, 0x08CE, 0x08E3});
+    return low ? ChipWords(0x0E, {0x04ED, 0x04D7, 0x04E2})
+               : ChipWords(0x0E, {0x08F8, 0x08CE, 0x08E3});
 }
 
 OptionLayout QK128()
@@ -84,7 +85,8 @@ OptionLayout QK128()
                                kLvrWarning);
     Add(l, List("", {"内部时钟：8MHZ", "内部时钟：4MHZ", "内部时钟：2MHZ", "内部时钟：1MHZ",
                      "内部时钟：444KHZ"})
-               .Key("XT", {"8M", "4M", "2M", "1M", "444KHZ"}).At(0, 6, 4).Codes("111 110 101 100 010"));
+               .Key("XT", {"8M", "4M", "2M", "1M", "444KHZ"}).At(0, 6, 4)
+               .Codes("111 110 101 100 010"));
     AddCycleAndPorts(l, {"Output Port  Read From Pin", "Output Prot Read From Register"});
     // Written after the compatibility bit, so CW ends as the oscillator-mode text.
     Add(l, Radio("OSCM", {"低频晶体振荡器", "高频晶体振荡器", "内部高频IRC 与 RTC模式", "内部高频IRC"})
@@ -103,7 +105,8 @@ OptionLayout QK129()
                                {});
     const auto clock = [](std::uint8_t b4, std::uint8_t b5, std::uint8_t b6, std::uint8_t b7,
                           bool lowTrim) {
-        return Join({Block(4, b4), Block(5, b5, 0x03), Block(6, b6), Block(7, b7)}, TrimWords(lowTrim));
+        return Join({Block(4, b4), Block(5, b5, 0x03), Block(6, b6), Block(7, b7)},
+                    TrimWords(lowTrim));
     };
     Add(l, List("", kClockEntries).Key("XT", kClockTexts).At(0, 6, 4)
                .Writes({clock(0xC7, 3, 0x01, 6, true), clock(0xD9, 3, 0x03, 5, true),
@@ -129,7 +132,8 @@ OptionLayout QK139()
                                {"000:1.3V", "001:1.8V", "010:2.0V", "011:2.2V", "100:2.4V",
                                 "101:2.6V", "110:2.9V", "111:1.5V"},
                                {});
-    const auto clock = [](std::uint8_t b4, std::uint8_t b5, std::vector<ByteWrite> b7, bool lowTrim) {
+    const auto clock = [](std::uint8_t b4, std::uint8_t b5, std::vector<ByteWrite> b7,
+                          bool lowTrim) {
         return Join(Join({Block(4, b4), Block(5, b5, 0x03)}, b7), TrimWords(lowTrim));
     };
     Add(l, List("", kClockEntries).Key("XT", kClockTexts).At(0, 6, 4)
@@ -150,8 +154,8 @@ OptionLayout QK139()
     Add(l, Radio("RESSEL 上下拉电阻选择", {"上拉=50K;下拉=50K", "上拉=190K;下拉=300K"})
                .Key("LCD", {"ON", "OFF"}).At(5, 3).Codes("1 0"));
     const auto page = [](std::uint8_t b6, std::uint8_t end, std::uint8_t size) {
-        return std::vector<ByteWrite>{Block(6, b6), Chip(0x06, end), Chip(0x07, 0xFF), Chip(0x08, 0x80),
-                                      Chip(0x09, size)};
+        return std::vector<ByteWrite>{Block(6, b6), Chip(0x06, end), Chip(0x07, 0xFF),
+                                      Chip(0x08, 0x80), Chip(0x09, size)};
     };
     Add(l, List("", {"0xx0:opbit at 0x8001-0x8003 0.5k", "0x10:opbit at 0x8005-0x8007 0.5k",
                      "0011:opbit at 0x8009-0x800b 0.5k", "1111:opbit at 0x800d-0x800f 1k"})

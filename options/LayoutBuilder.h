@@ -65,46 +65,51 @@ inline std::vector<ByteWrite> ChipWords(int offset, std::initializer_list<std::u
     return writes;
 }
 
+// Built in one expression: Radio(...).Key(...).At(...); converts to the OptionItem.
 class Item {
 public:
-    explicit Item(ControlKind kind, std::string_view group = {}) { item_.kind = kind; item_.group = group; }
+    explicit Item(ControlKind kind, std::string_view group = {})
+    {
+        item_.kind = kind;
+        item_.group = group;
+    }
 
-    Item&& Caption(std::string_view caption) && { item_.caption = caption; return std::move(*this); }
-    Item&& Entries(Texts entries) && { item_.entries = entries; return std::move(*this); }
-    Item&& Key(std::string_view key, Texts texts) &&
+    Item& Caption(std::string_view caption) { item_.caption = caption; return *this; }
+    Item& Entries(Texts entries) { item_.entries = std::move(entries); return *this; }
+    Item& Key(std::string_view key, Texts texts)
     {
         item_.key = key;
-        item_.texts = texts;
-        return std::move(*this);
+        item_.texts = std::move(texts);
+        return *this;
     }
-    Item&& At(std::vector<BitRef> bits) && { item_.bits = std::move(bits); return std::move(*this); }
-    Item&& At(int byte, int hi, int lo) && { return std::move(*this).At(Bits(byte, hi, lo)); }
-    Item&& At(int byte, int bit) && { return std::move(*this).At(Bits(byte, bit, bit)); }
-    Item&& Codes(std::string_view binary) && { item_.codes = layout::Codes(binary); return std::move(*this); }
-    Item&& Default(int choice) && { item_.defaultChoice = choice; return std::move(*this); }
-    Item&& EnabledBy(int item) && { item_.enabledBy = item; return std::move(*this); }
-    Item&& Hidden() && { item_.hidden = true; return std::move(*this); }
-    Item&& Warning(std::string_view text) && { item_.warning = text; return std::move(*this); }
-    Item&& Writes(std::vector<std::vector<ByteWrite>> writes) &&
+    Item& At(std::vector<BitRef> bits) { item_.bits = std::move(bits); return *this; }
+    Item& At(int byte, int hi, int lo) { return At(Bits(byte, hi, lo)); }
+    Item& At(int byte, int bit) { return At(Bits(byte, bit, bit)); }
+    Item& Codes(std::string_view binary) { item_.codes = layout::Codes(binary); return *this; }
+    Item& Default(int choice) { item_.defaultChoice = choice; return *this; }
+    Item& EnabledBy(int item) { item_.enabledBy = item; return *this; }
+    Item& Hidden() { item_.hidden = true; return *this; }
+    Item& Warning(std::string_view text) { item_.warning = text; return *this; }
+    Item& Writes(std::vector<std::vector<ByteWrite>> writes)
     {
         item_.writes = std::move(writes);
-        return std::move(*this);
+        return *this;
     }
-    Item&& Always(std::vector<ByteWrite> writes) && { item_.always = std::move(writes); return std::move(*this); }
-    Item&& AlsoStore(std::string_view key, std::string_view text) &&
+    Item& Always(std::vector<ByteWrite> writes) { item_.always = std::move(writes); return *this; }
+    Item& AlsoStore(std::string_view key, std::string_view text)
     {
         item_.alsoStore.emplace_back(key, text);
-        return std::move(*this);
+        return *this;
     }
-    Item&& ChoiceOf(int item) && { item_.choiceOf = item; return std::move(*this); }
-    Item&& OnlyIf(int item, int choice) &&
+    Item& ChoiceOf(int item) { item_.choiceOf = item; return *this; }
+    Item& OnlyIf(int item, int choice)
     {
         item_.onlyIfItem = item;
         item_.onlyIfChoice = choice;
-        return std::move(*this);
+        return *this;
     }
 
-    operator OptionItem() && { return std::move(item_); }
+    operator OptionItem() const { return item_; }
 
 private:
     OptionItem item_;

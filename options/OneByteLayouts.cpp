@@ -264,7 +264,8 @@ OptionLayout QK125()
     Add(l, LvrRadios(5));
     Add(l, WdtRadios(6));
     Add(l, ProtectRadios());
-    Add(l, Radio("IRC选择", {"IRC 8MHZ", "ICR 16MHZ"}).Key("XT", {"RC1", "RC2"}).At(0, 4).Codes("1 0"));
+    Add(l, Radio("IRC选择", {"IRC 8MHZ", "ICR 16MHZ"}).Key("XT", {"RC1", "RC2"}).At(0, 4)
+               .Codes("1 0"));
     return l;
 }
 

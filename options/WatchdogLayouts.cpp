@@ -12,12 +12,14 @@ namespace {
 
 const Texts kOnOff = {"ON", "OFF"};
 const Texts kWatchdogEntries = {"始终关闭看门狗", "休眠模式下关闭看门狗", "始终开启看门狗"};
-const Texts kPeriods4 = {"PWRT=TWDT=4ms",         "PWRT=TWDT=16ms",         "PWRT=TWDT=64ms",
-                         "PWRT=TWDT=256ms",       "PWRT=4ms TWDT=512ms",    "PWRT=16ms TWDT=1024ms",
+const Texts kPeriods4 = {"PWRT=TWDT=4ms",         "PWRT=TWDT=16ms",
+                         "PWRT=TWDT=64ms",        "PWRT=TWDT=256ms",
+                         "PWRT=4ms TWDT=512ms",   "PWRT=16ms TWDT=1024ms",
                          "PWRT=64ms TWDT=2048ms", "PWRT=256ms TWDT=4096ms"};
-const Texts kPeriods16 = {"PWRT=TWDT=16ms",         "PWRT=TWDT=64ms",         "PWRT=TWDT=256ms",
-                          "PWRT=TWDT=1024ms",       "PWRT=4ms TWDT=2048ms",   "PWRT=16ms TWDT=4096ms",
-                          "PWRT=64ms TWDT=8192ms",  "PWRT=256ms TWDT=16384ms"};
+const Texts kPeriods16 = {"PWRT=TWDT=16ms",        "PWRT=TWDT=64ms",
+                          "PWRT=TWDT=256ms",       "PWRT=TWDT=1024ms",
+                          "PWRT=4ms TWDT=2048ms",  "PWRT=16ms TWDT=4096ms",
+                          "PWRT=64ms TWDT=8192ms", "PWRT=256ms TWDT=16384ms"};
 const Texts kPeriodsQK134 = {"PWRT=TWDT=16ms",        "PWRT=TWDT=64ms",
                              "PWRT=TWDT=256ms",       "PWRT=TWDT=1024ms",
                              "PWRT=16ms TWDT=2048ms", "PWRT=64ms TWDT=4096ms",
@@ -188,8 +190,8 @@ OptionLayout QK130()
     OptionLayout l = Named("QK130", "TfrmCfgQK130", CopyRule::TwoCopies, {1, 4});
     Add(l, Protect());
     Add(l, Watchdog(0));
-    Add(l, List("", {"500mA", "375mA", "250mA", "125mA"}).Key("lvrs", {"1.5V", "1.8V", "2.0V", "2.2V"})
-               .At(0, 5, 4).Default(3));
+    Add(l, List("", {"500mA", "375mA", "250mA", "125mA"})
+               .Key("lvrs", {"1.5V", "1.8V", "2.0V", "2.2V"}).At(0, 5, 4).Default(3));
     Add(l, List("", {"00:Fosc/2", "01:Fosc/4", "10:Fosc/8", "11:Fosc/16"})
                .Key("XT", {"16M", "8M", "4M", "2M"}).At(0, 3, 2).Default(3));
     Add(l, Stored("P12F", {"ON", "OFF"}).At(0, 6).Default(1));
@@ -206,17 +208,14 @@ OptionLayout QK134()
     Add(l, Radio("MCLRE 设置", {"P55作为复位脚", "P55作为GPIO"}).Key("P12F", kOnOff).At(4, 7)
                .Codes("1 0"));
     Add(l, Protect());
-    std::vector<std::string_view> lvrEntries;
-    for (const char* e : {"0000:2.7V", "0001:2.6V", "0010:2.5V", "0011:2.4V", "0100:2.3V", "0101:2.2V",
-                          "0110:2.1V", "0111:2.0V", "1000:1.9V", "1001:1.8V", "1010:1.7V", "1011:1.6V",
-                          "1100:1.5V", "1101:1.4V", "1110:1.3V", "1111:1.2V"})
-        lvrEntries.push_back(e);
-    Add(l, List("", lvrEntries)
+    Add(l, List("", {"0000:2.7V", "0001:2.6V", "0010:2.5V", "0011:2.4V", "0100:2.3V", "0101:2.2V",
+                     "0110:2.1V", "0111:2.0V", "1000:1.9V", "1001:1.8V", "1010:1.7V", "1011:1.6V",
+                     "1100:1.5V", "1101:1.4V", "1110:1.3V", "1111:1.2V"})
                .Key("lvrs", {"2.7v", "2.6v", "2.5v", "2.4v", "2.3v", "2.2v", "2.1v", "2.0v", "1.9v",
                              "1.8v", "1.7v", "1.6v", "1.5v", "1.4v", "1.3v", "1.2v"})
                .At({{5, 6}, {5, 4}, {5, 3}, {5, 2}}).Default(15));
-    Add(l, Radio("FDS", {"00:FAS/8", "01:FAS/4", "10:FAS/2", "11:FAS"}).Key("DIVSEL", {"1", "2", "3", "4"})
-               .At(9, 4, 3).Default(3));
+    Add(l, Radio("FDS", {"00:FAS/8", "01:FAS/4", "10:FAS/2", "11:FAS"})
+               .Key("DIVSEL", {"1", "2", "3", "4"}).At(9, 4, 3).Default(3));
     Add(l, Radio("低频时钟源选择", {"低频为内部振荡器", "低频为外部32768Hz"}).Key("oFreq", kOnOff)
                .At(5, 0).Default(1));
     Add(l, Radio("VDSEL", {"1.4V", "1.7V"}).Key("VDSEL", {"0", "1"}).At(8, 1).Default(1));
@@ -227,8 +226,9 @@ OptionLayout QK134()
                                   .Writes({{Chip(0x06, 0x7F), Chip(0x07, 0xFF)},
                                            {Chip(0x06, 0x3F), Chip(0x07, 0xFF)},
                                            {Chip(0x06, 0x1F), Chip(0x07, 0xFF)}}));
-    const int code = Add(l, List("", {"0111", "0011", "0001", "0000"}).Key("osc", {"1", "2", "3", "4"})
-                                .At(0, 3, 0).Codes("0111 0011 0001 0000"));
+    const int code = Add(l, List("", {"0111", "0011", "0001", "0000"})
+                                .Key("osc", {"1", "2", "3", "4"}).At(0, 3, 0)
+                                .Codes("0111 0011 0001 0000"));
     Add(l, Fixed({Block(10, 2), Chip(0x09, 2)}).OnlyIf(repeat, 0));
     const std::vector<ByteWrite> two = {Block(10, 2), Chip(0x09, 2)};
     const std::vector<ByteWrite> five = {Block(10, 5), Chip(0x09, 5)};
@@ -252,7 +252,8 @@ OptionLayout QK134()
                         {}, {}}));
     Add(l, Check("", "TEMP最高位为1").Key("OptExtra", {"OFF", "ON"}).At(8, 0));
     const Texts current = {"00:125mA", "01:250mA", "10:375mA", "11:500mA"};
-    Add(l, List("", current).Key("ODSEL", {"1", "2", "3", "4"}).At(8, 5, 2).Codes("1100 1001 1010 0111")
+    Add(l, List("", current).Key("ODSEL", {"1", "2", "3", "4"}).At(8, 5, 2)
+               .Codes("1100 1001 1010 0111")
                .AlsoStore("LVD", "1").AlsoStore("SMTSEL", "1"));
     Add(l, List("", current));
     Add(l, List("", {"000:16M", "001: 8M", "010: 4M", "011: 2M", "100: 1M", "101: 455K"})

@@ -186,7 +186,8 @@ void OptionDialog::FollowLvrBox(std::size_t box)
 void OptionDialog::FormShow()
 {
     const AppState& s = host_.State();
-    setWindowTitle(QStringLiteral("配置") + QString::fromStdString(s.ModelName[CaptionSlot(layout_)]));
+    const std::string& model = s.ModelName[static_cast<std::size_t>(CaptionSlot(layout_))];
+    setWindowTitle(QStringLiteral("配置") + QString::fromStdString(model));
     const OptionChoices choices = ShowChoices(s, layout_);
     for (std::size_t i = 0; i < choices.size(); ++i)
         SetChoice(i, choices[i]);

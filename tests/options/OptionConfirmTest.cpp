@@ -18,12 +18,14 @@ using test::RecordingView;
 
 TEST(OptionLayouts, ClassOfEverySlot)
 {
+    // By slot, as the window classes are named.
     const char* const classes[] = {
-        "TfrmCfgQK101", "TfrmCfgQK106", "TfrmCfgQK105", "TfrmCfgQK104", "TfrmCfgQK102", "TfrmCfgQK103",
-        "TfrmCfgQK107", "TfrmCfgQK122", "TfrmCfgQK101", "TFrmCfgQK113", "TfrmCfgQK109", "TFrmCfgQK123",
-        "TFrmCfgQK117", "TFrmCfgQK124", "TFrmCfgQK120", "TFrmCfgQK118", "TFrmCfgQK114", "TFrmCfgQK125",
-        "TFrmCfgQK127", "TFrmCfgQK128", "TFrmCfgQK110", "TFrmCfgQK131", "TFrmCfgQK136", "TFrmCfgQK138",
-        "TFrmCfgQK132", "TfrmCfgQK130", "TFrmCfgQK133", "TFrmCfgQK137", "TfrmCfgQK129", "TfrmCfgQK139",
+        "TfrmCfgQK101", "TfrmCfgQK106", "TfrmCfgQK105", "TfrmCfgQK104", "TfrmCfgQK102",
+        "TfrmCfgQK103", "TfrmCfgQK107", "TfrmCfgQK122", "TfrmCfgQK101", "TFrmCfgQK113",
+        "TfrmCfgQK109", "TFrmCfgQK123", "TFrmCfgQK117", "TFrmCfgQK124", "TFrmCfgQK120",
+        "TFrmCfgQK118", "TFrmCfgQK114", "TFrmCfgQK125", "TFrmCfgQK127", "TFrmCfgQK128",
+        "TFrmCfgQK110", "TFrmCfgQK131", "TFrmCfgQK136", "TFrmCfgQK138", "TFrmCfgQK132",
+        "TfrmCfgQK130", "TFrmCfgQK133", "TFrmCfgQK137", "TfrmCfgQK129", "TfrmCfgQK139",
         "TfrmCfgQK134"};
     std::set<std::string_view> distinct;
     for (int slot = 1; slot <= kSlotCount; ++slot) {
@@ -74,8 +76,8 @@ TEST(OptionLayouts, ShowAfterOkReproducesEveryChoice)
             if (!KeepsItsText(layout, item))
                 continue;
             for (int choice = 0; choice < layout.items[item].ChoiceCount(); ++choice) {
-                SCOPED_TRACE(std::string(layout.name) + " item " + std::to_string(item) + " choice " +
-                             std::to_string(choice));
+                SCOPED_TRACE(std::string(layout.name) + " item " + std::to_string(item) +
+                             " choice " + std::to_string(choice));
                 AppState s = OptionState("");
                 OptionChoices choices = ShowChoices(s, layout);
                 choices[item] = choice;
@@ -132,8 +134,10 @@ TEST(ConfirmOptions, RefreshesInOrderAndSavesTwiceExceptSecondCopyLayouts)
             EXPECT_EQ(view.messages.shown.size(), writable ? 0u : std::size_t(c.failedSaves));
             const BitRef p = layout.protection;
             EXPECT_EQ(s.RomImage[static_cast<std::size_t>(s.OptionAddr2 + p.byte)] >> p.bit & 1, 0);
-            if (writable)
-                EXPECT_NE(test::ReadText(dir.file("Udate_VX.ini")).find("SEC=ON"), std::string::npos);
+            if (writable) {
+                const std::string saved = test::ReadText(dir.file("Udate_VX.ini"));
+                EXPECT_NE(saved.find("SEC=ON"), std::string::npos);
+            }
         }
     }
 }

@@ -88,7 +88,8 @@ TEST(OptionLayouts, OneByteBlocks)
         // An unknown clock shows "内部RC 8MHZ" and is stored as its text.
         {"QK101", "LVR=OFF lvrs=3.6V SEC=OFF XT=HS LCD=OFF P12F=OFF Freq=0", {}, "BA", "BA", "",
          "XT=RC8 LVR=OFF lvrs=3.6V"},
-        {"QK127", "LVR=OFF lvrs=2.1V SEC=OFF XT=RC4 LCD=OFF P12F=ON Freq=0", {}, "A1", "A1", "", ""},
+        {"QK127", "LVR=OFF lvrs=2.1V SEC=OFF XT=RC4 LCD=OFF P12F=ON Freq=0", {}, "A1", "A1", "",
+         ""},
         // QK123's list names 1..8 MHz; the pull-up has no box and keeps its text.
         {"QK123", "LVR=ON lvrs=3.6V SEC=OFF LCD=OFF P12F=ON Freq=1", {"内部RC 1MHZ"}, "D0", "D0", "",
          "XT=RC2 Freq=1"},
@@ -134,7 +135,8 @@ TEST(OptionLayouts, ClockListBlocks)
         // The compatibility choice shows its default: CW holds the oscillator-mode text.
         {"QK128", "P12F=OFF WDT=ON Fs=101 SEC=ON lvrs=2.2V XT=1M Freq=2 LVR=OFF oFreq=ON CW=10", {},
          "43 3D FF FE", "43 3D FF DE", "", "CW=10"},
-        {"QK128", "P12F=ON WDT=OFF Fs=000 SEC=OFF lvrs=1.5V XT=444KHZ Freq=1 LVR=ON oFreq=OFF CW=01",
+        {"QK128",
+         "P12F=ON WDT=OFF Fs=000 SEC=OFF lvrs=1.5V XT=444KHZ Freq=1 LVR=ON oFreq=OFF CW=01",
          {"兼容QK-B系列"}, "A8 30 FF E9", "A8 30 FF E9", "", "CW=01"},
         {"QK129",
          "P12F=ON WDT=OFF Fs=010 SEC=ON lvrs=3.0V XT=1M Freq=1 LVR=ON oFreq=OFF CW=ON SMTSEL=1 "
@@ -144,8 +146,9 @@ TEST(OptionLayouts, ClockListBlocks)
         {"QK129", "XT=455KHZ SEC=OFF TempAdj=3", {}, "DF 3F FF C7 FE 3C 0B 00",
          "DF 3F FF C7 FE 3C 0B 00", "0E=08 F8 08 CE 08 E3", ""},
         {"QK139",
-         "P12F=OFF WDT=ON Fs=111 SEC=OFF lvrs=1.5V XT=455KHZ Freq=2 LVR=OFF oFreq=ON CW=OFF DIVSEL=2 "
-         "SMTSEL=0 ROTP=1 ODSEL=0 VDSEL=1 RCSMT=0 TempAdj=5 OptExtra=OFF LCD=OFF Fsys=01 osc=11",
+         "P12F=OFF WDT=ON Fs=111 SEC=OFF lvrs=1.5V XT=455KHZ Freq=2 LVR=OFF oFreq=ON CW=OFF "
+         "DIVSEL=2 SMTSEL=0 ROTP=1 ODSEL=0 VDSEL=1 RCSMT=0 TempAdj=5 OptExtra=OFF LCD=OFF "
+         "Fsys=01 osc=11",
          {}, "50 FF FF 12 FF F0 F1", "50 FF FF 12 FF F0 F1", "06=03 FF 80 05;0E=08 F8 08 CE 08 E3",
          "Fsys=01 DIVSEL=2 VDSEL=1 RCSMT=0 TempAdj=5"},
         {"QK139",
@@ -161,7 +164,8 @@ TEST(OptionLayouts, ClockListBlocks)
 TEST(OptionLayouts, ThreeStateWatchdogBlocks)
 {
     const Case cases[] = {
-        {"QK131", "Freq=2 SEC=ON WDT=OF Fs=110 P12F=OFF lvrs=2.0V XT=500K", {}, "59 EA", "59 6A", "", ""},
+        {"QK131", "Freq=2 SEC=ON WDT=OF Fs=110 P12F=OFF lvrs=2.0V XT=500K", {}, "59 EA", "59 6A",
+         "", ""},
         {"QK133", "SEC=OFF WDT=OFF Fs=001 P12F=ON lvrs=3.6V XT=16M LCD=ON TempAdj=9", {},
          "84 DF FF 12", "84 DF FF 12", "", ""},
         {"QK133", "SEC=OFF WDT=OFF Fs=001 P12F=ON lvrs=3.6V XT=16M LCD=ON TempAdj=", {},
@@ -178,13 +182,14 @@ TEST(OptionLayouts, ThreeStateWatchdogBlocks)
         // Bytes 2..5 are blanked after the trim.
         {"QK138", "Freq=0 SEC=OFF WDT=OF Fs=010 P12F=OFF lvrs=2.4V XT=4M osc=000 TempAdj=31",
          {"使能VDSEL", "使能XTDRVB"}, "29 CC FF FF FD", "29 CC FF FF FD", "", "TempAdj=31"},
-        {"QK137", "SEC=ON WDT=OFF Fs=111 P12F=ON lvrs=2.0V XT=1M osc=111 LCD=ON LVD=1 Freq=1 TempAdj=10",
+        {"QK137",
+         "SEC=ON WDT=OFF Fs=111 P12F=ON lvrs=2.0V XT=1M osc=111 LCD=ON LVD=1 Freq=1 TempAdj=10",
          {}, "CC F7 FF 57 DF", "CC 77 FF 57 DF", "", ""},
         {"QK130", "SEC=ON WDT=ON lvrs=2.0V XT=8M P12F=OFF TempAdj=13 Fs=001", {}, "E7 16 FF 0F",
          "E7 06 FF 0F", "", ""},
         {"QK134",
-         "P12F=ON SEC=ON lvrs=2.2v DIVSEL=2 oFreq=ON VDSEL=0 RCSMT=1 CW=2 osc=1 TempAdj=4 WDT= Fs=101 "
-         "XT=8M OptExtra=ON ODSEL=3 Fsys=6",
+         "P12F=ON SEC=ON lvrs=2.2v DIVSEL=2 oFreq=ON VDSEL=0 RCSMT=1 CW=2 osc=1 TempAdj=4 WDT= "
+         "Fs=101 XT=8M OptExtra=ON ODSEL=3 Fsys=6",
          {}, "D7 FF FF FF 95 36 FF 27 E9 CD 02 50", "D7 FF FF FF 95 36 FF 27 E9 CD 02 50",
          "06=3F FF;09=02;0E=09 CC 09 BC 09 C4", "LVD=1 SMTSEL=1 WDT= CW=2"},
         {"QK134", "SEC=OFF CW=3 osc=4 XT=455K WDT=ON Fs=000 P12F=OFF", {"1111:1.2V"},

@@ -19,7 +19,9 @@ std::array<std::uint8_t, 0x10000> WrtImage(const std::string& text)
     for (std::string line; std::getline(lines, line);) {
         if (!line.starts_with("S1"))
             continue;
-        const auto byte = [&](std::size_t at) { return std::stoul(line.substr(at, 2), nullptr, 16); };
+        const auto byte = [&](std::size_t at) {
+            return std::stoul(line.substr(at, 2), nullptr, 16);
+        };
         const std::size_t count = byte(2);
         std::size_t address = std::stoul(line.substr(4, 4), nullptr, 16);
         for (std::size_t i = 0; i + 3 < count; ++i)
@@ -33,7 +35,8 @@ std::string Bytes(const std::array<std::uint8_t, 0x10000>& image, std::size_t fr
     std::string out;
     for (int i = 0; i < n; ++i) {
         char buf[4];
-        std::snprintf(buf, sizeof buf, i ? " %02X" : "%02X", image[from + static_cast<std::size_t>(i)]);
+        const std::uint8_t b = image[from + static_cast<std::size_t>(i)];
+        std::snprintf(buf, sizeof buf, i ? " %02X" : "%02X", b);
         out += buf;
     }
     return out;
@@ -79,14 +82,12 @@ TEST_F(OptionsCliTest, RefusesUnknownKeysAndTextsNamingTheAllowedOnes)
 {
     const std::string in = Input("program.S19", "in.S19");
     const std::string out = app.file("out.WRT");
+    const std::string keys = "; keys: P12F WDT Fs SEC lvrs XT Freq LVR oFreq CW DIVSEL SMTSEL "
+                             "ROTP ODSEL VDSEL RCSMT TempAdj OptExtra LCD Fsys osc\n";
     const struct { std::string set; std::string message; } cases[] = {
-        {"FOO=1", "orvane-cli: the options of QK139 have no key 'FOO'; keys: P12F WDT Fs SEC lvrs XT "
-                  "Freq LVR oFreq CW DIVSEL SMTSEL ROTP ODSEL VDSEL RCSMT TempAdj OptExtra LCD Fsys "
-                  "osc\n"},
+        {"FOO=1", "orvane-cli: the options of QK139 have no key 'FOO'" + keys},
         {"XT=9M", "orvane-cli: XT of QK139 takes 16M 8M 4M 2M 1M 455KHZ, not '9M'\n"},
-        {"LOCK3=1", "orvane-cli: the options of QK139 have no key 'LOCK3'; keys: P12F WDT Fs SEC "
-                    "lvrs XT Freq LVR oFreq CW DIVSEL SMTSEL ROTP ODSEL VDSEL RCSMT TempAdj OptExtra "
-                    "LCD Fsys osc\n"},
+        {"LOCK3=1", "orvane-cli: the options of QK139 have no key 'LOCK3'" + keys},
     };
     for (const auto& c : cases) {
         const ProcessResult r = RunCli({"options", in, out, "--model", "QK139", "--set", c.set});

@@ -89,7 +89,10 @@ protected:
     {
         test::WriteText(dir.file("Udate_VX.ini"), std::string("[IRC]\nfae=") + value + "\n");
     }
-    static bool Closed(std::string_view className) { return OpenOptionDialog(className) == nullptr; }
+    static bool Closed(std::string_view className)
+    {
+        return OpenOptionDialog(className) == nullptr;
+    }
 
     test::TempDir dir;
     OptionTestHost host;
@@ -232,7 +235,8 @@ TEST_F(OptionDialogTest, EveryLayoutOpensAndCanBePhotographed)
         QApplication::processEvents();
         EXPECT_GT(d->width(), 100) << layout.name;
         if (out) {
-            const QString file = QString::fromUtf8(out) + "/" + QString::fromUtf8(layout.className) + ".png";
+            const QString file =
+                QString::fromUtf8(out) + "/" + QString::fromUtf8(layout.className) + ".png";
             EXPECT_TRUE(d->grab().save(file)) << file.toStdString();
         }
         d->CancelButton()->click();
