@@ -9,22 +9,9 @@ using namespace layout;
 
 namespace {
 
-// Stored by list position in all three layouts, whatever voltages the list shows.
-const Texts kLvrTexts = {"1.5V", "1.8V", "2.0V", "2.2V", "2.4V", "2.6V", "3.0V", "3.6V"};
 const Texts kCompatibility = {"兼容QK-A系列", "兼容QK-B系列"};
 constexpr std::string_view kLvrWarning = "注意：不同的工作频率，对系统的最低工作电压点有要求。"
                                          "具体请参考规格书第4章有关LVR复位的说明";
-
-OptionLayout Named(std::string_view name, std::string_view className, CopyRule copy,
-                   BitRef protection)
-{
-    OptionLayout l;
-    l.name = name;
-    l.className = className;
-    l.copy = copy;
-    l.protection = protection;
-    return l;
-}
 
 const Texts kPeriods140 = {"PWRT=TWDT=18ms", "PWRT=TWDT=4.5ms", "PWRT=TWDT=288ms", "PWRT=TWDT=72ms",
                            "PWRT=140us TWDT=18ms", "PWRT=140us TWDT=4.5ms",
@@ -42,7 +29,8 @@ void AddResetWatchdogProtectLvr(OptionLayout& l, std::string_view resetIo, const
     Add(l, Radio("WDT 设置", {"WDT 开启", "WDT 关闭"}).Key("WDT", {"ON", "OFF"}).At(1, 3).Codes("1 0"));
     Add(l, List("WDT 设置", periods)
                .Key("Fs", BinaryNumbers(3, 8)).At(1, 2, 0).Default(7));
-    Add(l, Radio("加密设置", {"程序加密", "程序不加密"}).Key("SEC", {"ON", "OFF"}).Default(1));
+    Add(l, ProtectRadios());
+    // Stored by list position in all three layouts, whatever voltages the list shows.
     Add(l, List("", lvrEntries).Key("lvrs", kLvrTexts).At(0, 2, 0).Default(7).Warning(warning));
 }
 
@@ -77,7 +65,7 @@ std::vector<ByteWrite> TrimWords(bool low)
 
 OptionLayout QK128()
 {
-    OptionLayout l = Named("QK128", "TFrmCfgQK128", CopyRule::TwoCopies, {3, 5});
+    OptionLayout l = Layout("QK128", "TFrmCfgQK128", CopyRule::TwoCopies, {3, 5});
     Add(l, Fixed({Block(1, 0x00, 0xC0)}));
     AddResetWatchdogProtectLvr(l, "P13作为输入脚", kPeriods140,
                                {"000:1.5V", "001:1.8V", "010:2.0V", "011:2.2V", "100:2.4V",
@@ -96,7 +84,7 @@ OptionLayout QK128()
 
 OptionLayout QK129()
 {
-    OptionLayout l = Named("QK129", "TfrmCfgQK129", CopyRule::SameTwice, {1, 5});
+    OptionLayout l = Layout("QK129", "TfrmCfgQK129", CopyRule::SameTwice, {1, 5});
     // Bytes 4 and 5 start from these before the clock writes its bytes.
     Add(l, Fixed({Block(1, 0x00, 0xC0), Block(2, 0xFF), Block(5, 0x3F), Block(4, 0xFF)}));
     AddResetWatchdogProtectLvr(l, "P13作为GPIO", kPeriods640,
@@ -126,7 +114,7 @@ OptionLayout QK129()
 
 OptionLayout QK139()
 {
-    OptionLayout l = Named("QK139", "TfrmCfgQK139", CopyRule::SameTwice, {1, 4});
+    OptionLayout l = Layout("QK139", "TfrmCfgQK139", CopyRule::SameTwice, {1, 4});
     Add(l, Fixed({Block(2, 0xFF), Block(3, 0x00, 0xE0)}));
     AddResetWatchdogProtectLvr(l, "P13作为GPIO", kPeriods640,
                                {"000:1.3V", "001:1.8V", "010:2.0V", "011:2.2V", "100:2.4V",

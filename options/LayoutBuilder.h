@@ -143,4 +143,30 @@ inline Item Rule(int item, std::vector<std::vector<ByteWrite>> writes)
     return Item(ControlKind::None).ChoiceOf(item).Writes(std::move(writes));
 }
 
+inline OptionLayout Layout(std::string_view name, std::string_view className,
+                           CopyRule copy = CopyRule::TwoCopies, BitRef protection = {0, 7})
+{
+    OptionLayout l;
+    l.name = name;
+    l.className = className;
+    l.copy = copy;
+    l.protection = protection;
+    return l;
+}
+
+inline const Texts kOffOn = {"OFF", "ON"};
+inline const Texts kOnOff = {"ON", "OFF"};
+// LVR texts stored by code 000..111 (or by list position where a layout says so).
+inline const Texts kLvrTexts = {"1.5V", "1.8V", "2.0V", "2.2V", "2.4V", "2.6V", "3.0V", "3.6V"};
+
+// Protection as a check box, or as the radio pair of the larger dialogs.
+inline Item ProtectCheck(std::string_view group, std::string_view caption)
+{
+    return Check(group, caption).Key("SEC", kOffOn);
+}
+inline Item ProtectRadios(Texts entries = {"程序加密", "程序不加密"})
+{
+    return Radio("加密设置", std::move(entries)).Key("SEC", kOnOff).Default(1);
+}
+
 } // namespace orvane::layout

@@ -9,29 +9,6 @@ using namespace layout;
 
 namespace {
 
-const Texts kOffOn = {"OFF", "ON"};
-const Texts kOnOff = {"ON", "OFF"};
-
-OptionLayout Named(std::string_view name, std::string_view className,
-                   CopyRule copy = CopyRule::TwoCopies)
-{
-    OptionLayout l;
-    l.name = name;
-    l.className = className;
-    l.copy = copy;
-    return l;
-}
-
-Item ProtectCheck(std::string_view group, std::string_view caption)
-{
-    return Check(group, caption).Key("SEC", kOffOn);
-}
-
-Item ProtectRadios(Texts entries = {"程序加密", "程序不加密"})
-{
-    return Radio("加密设置", entries).Key("SEC", kOnOff).Default(1);
-}
-
 // Carrier divider, codes of layout B; a text not listed is "74".
 Item Divider(Texts entries, Texts texts, std::string_view codes)
 {
@@ -76,7 +53,7 @@ std::vector<std::vector<ByteWrite>> TwoFrequencyWords()
 OptionLayout QK101Family(std::string_view name, std::string_view className, Texts clocks,
                          std::string_view p12Caption, bool pullUpBox)
 {
-    OptionLayout l = Named(name, className);
+    OptionLayout l = Layout(name, className);
     const int lvr = Add(l, Check("OPTION SET", "LVR功能开启").Key("LVR", kOffOn).At(0, 5).Codes("1 0"));
     Add(l, Radio("OPTION SET", {"LVR电压 2.1V", "LVR电压3.6V"})
                .Key("lvrs", {"2.1V", "3.6V"}).At(0, 4).Default(1).EnabledBy(lvr));
@@ -97,7 +74,7 @@ const Texts kQK101Clocks = {"内部RC 2MHZ", "内部RC 4MHZ", "内部RC 8MHZ", "
 OptionLayout LayoutE(std::string_view name, std::string_view className, Texts oscEntries,
                      Texts oscTexts, int oscDefault, std::string_view resetCaption)
 {
-    OptionLayout l = Named(name, className);
+    OptionLayout l = Layout(name, className);
     l.codec = EncodeLayoutE;
     Add(l, Radio("震荡选择", oscEntries).Key("osc", oscTexts).Default(oscDefault));
     Add(l, ProtectCheck("OPTION 选择", "加密"));
@@ -110,7 +87,7 @@ OptionLayout LayoutE(std::string_view name, std::string_view className, Texts os
 
 OptionLayout QK105()
 {
-    OptionLayout l = Named("QK105", "TfrmCfgQK105");
+    OptionLayout l = Layout("QK105", "TfrmCfgQK105");
     Add(l, Check("OPTION SET", "P12用作RESET").Key("P12F", kOffOn).At(0, 3));
     Add(l, ProtectCheck("OPTION SET", "加密"));
     Add(l, Check("OPTION SET", "LVR ON").Key("LVR", kOffOn).At(0, 2));
@@ -124,7 +101,7 @@ OptionLayout QK105()
 
 OptionLayout QK104()
 {
-    OptionLayout l = Named("QK104", "TfrmCfgQK104");
+    OptionLayout l = Layout("QK104", "TfrmCfgQK104");
     l.codec = EncodeLayoutD;
     Add(l, Check("OPTION SET", "LVR ON").Key("LVR", kOffOn));
     Add(l, Check("OPTION SET", "系统STOP时, LCD关闭").Key("LCD", kOffOn));
@@ -137,7 +114,7 @@ OptionLayout QK104()
 
 OptionLayout QK106()
 {
-    OptionLayout l = Named("QK106", "TfrmCfgQK106");
+    OptionLayout l = Layout("QK106", "TfrmCfgQK106");
     Add(l, ProtectCheck("", "加密"));
     Add(l, DividerQK106());
     return l;
@@ -145,7 +122,7 @@ OptionLayout QK106()
 
 OptionLayout QK107()
 {
-    OptionLayout l = Named("QK107", "TfrmCfgQK107");
+    OptionLayout l = Layout("QK107", "TfrmCfgQK107");
     Add(l, ProtectCheck("其他设置", "加密"));
     Add(l, DividerQK106());
     Add(l, Radio("振荡模式选择", {"晶振模式", "内部RC模式"}).Key("XT", {"XT", "RC"}).At(0, 3).Default(1));
@@ -155,7 +132,7 @@ OptionLayout QK107()
 
 OptionLayout QK122()
 {
-    OptionLayout l = Named("QK122", "TfrmCfgQK122");
+    OptionLayout l = Layout("QK122", "TfrmCfgQK122");
     Add(l, Radio("振荡方式", {"外部晶振XT", "内部RC1 2MHz", "内部RC2 4MHz", "内部RC3 8MHz"})
                .Key("XT", {"XT", "RC1", "RC2", "RC3"}).At(0, 1, 0).Default(3));
     Add(l, ProtectCheck("OPTION SET", "程序加密"));
@@ -169,7 +146,7 @@ OptionLayout QK122()
 
 OptionLayout QK113()
 {
-    OptionLayout l = Named("QK113", "TFrmCfgQK113", CopyRule::SecondOnly);
+    OptionLayout l = Layout("QK113", "TFrmCfgQK113", CopyRule::SecondOnly);
     Add(l, ProtectCheck("", "芯片加密"));
     AddSpecialOps(l, {"4MHz", "4.03MHZ", "4.09MHZ"},
                   {ChipWords(0x0E, {0x0FC8, 0x0F78, 0x0FA5}),
@@ -180,7 +157,7 @@ OptionLayout QK113()
 
 OptionLayout QK114()
 {
-    OptionLayout l = Named("QK114", "TFrmCfgQK114", CopyRule::SecondOnly);
+    OptionLayout l = Layout("QK114", "TFrmCfgQK114", CopyRule::SecondOnly);
     Add(l, ProtectCheck("", "芯片加密"));
     AddSpecialOps(l, {"4MHz", "4.03MHZ"}, TwoFrequencyWords());
     Add(l, Radio("振荡器选择", {"外部晶振", "内部RC 4MHz"}).Key("XT", {"XT", "RC4"}).At(0, 6).Default(1));
@@ -189,7 +166,7 @@ OptionLayout QK114()
 
 OptionLayout QK109()
 {
-    OptionLayout l = Named("QK109", "TfrmCfgQK109");
+    OptionLayout l = Layout("QK109", "TfrmCfgQK109");
     Add(l, Divider({"6分频（约38K @455K OSC）", "36分频（约56K@4M OSC）", "50分频（约40K@4M OSC）",
                     "53分频（约38K@4M OSC）", "56分频（约36K @4M OSC）", "61分频（33K @ 4M OSC）",
                     "64分频（约31.5K@4M OSC）", "74分频（约27K @4M OSC）"},
@@ -209,7 +186,7 @@ OptionLayout QK109()
 OptionLayout QK117Family(std::string_view name, std::string_view className,
                          std::string_view crystal)
 {
-    OptionLayout l = Named(name, className);
+    OptionLayout l = Layout(name, className);
     Add(l, Radio("振荡方式", {"内置8M RC振荡", "内置4M RC振荡", "内置2M RC振荡", crystal})
                .Key("XT", {"RC8", "RC4", "RC2", "XT"}).At(0, 1, 0).Codes("11 10 00 01"));
     Add(l, Radio("P17功能", {"P17为Reset", "P17为INPUT"}).Key("P12F", kOnOff).At(0, 3).Default(1));
@@ -227,7 +204,7 @@ OptionLayout QK117Family(std::string_view name, std::string_view className,
 
 OptionLayout QK120()
 {
-    OptionLayout l = Named("QK120", "TFrmCfgQK120");
+    OptionLayout l = Layout("QK120", "TFrmCfgQK120");
     Add(l, Radio("振荡方式", {"内置8M RC振荡", "内置4M RC振荡", "内置2M RC振荡", "晶振400K-8M"})
                .Key("XT", {"RC8", "RC4", "RC2", "XT"}).At(0, 1, 0).Codes("10 01 00 11").Default(3));
     Add(l, Radio("P17功能", {"P16为Reset", "P16为IO"}).Key("P12F", kOnOff).At(0, 3).Default(1));
@@ -250,7 +227,7 @@ Item WdtRadios(int bit)
 
 OptionLayout QK124()
 {
-    OptionLayout l = Named("QK124", "TFrmCfgQK124");
+    OptionLayout l = Layout("QK124", "TFrmCfgQK124");
     Add(l, LvrRadios(5));
     Add(l, Radio("RST 设置", {"PC1作为复位脚", "PC1作为IO口"}).Key("P12F", kOnOff).At(0, 4).Default(1));
     Add(l, WdtRadios(6));
@@ -260,7 +237,7 @@ OptionLayout QK124()
 
 OptionLayout QK125()
 {
-    OptionLayout l = Named("QK125", "TFrmCfgQK125");
+    OptionLayout l = Layout("QK125", "TFrmCfgQK125");
     Add(l, LvrRadios(5));
     Add(l, WdtRadios(6));
     Add(l, ProtectRadios());
@@ -271,7 +248,7 @@ OptionLayout QK125()
 
 OptionLayout QK110()
 {
-    OptionLayout l = Named("QK110", "TFrmCfgQK110");
+    OptionLayout l = Layout("QK110", "TFrmCfgQK110");
     Add(l, ProtectRadios());
     Add(l, Radio("OSC-RC 设置", {"晶振", "IRC"}).Key("P12F", kOnOff).At(0, 6).Default(1));
     Add(l, Radio("MID设置", {"00:悬空VDD_PAD,绑定GND_PAD", "01:悬空VDD_PAD,悬空GND_PAD",

@@ -23,7 +23,11 @@ int OptionItem::ChoiceCount() const
     return static_cast<int>(texts.size());
 }
 
-std::string* OptionTextOf(AppState& s, std::string_view key)
+namespace {
+
+// AppState or const AppState: the text field of key, nullptr for none.
+template <class State>
+auto TextField(State& s, std::string_view key) -> decltype(&s.RcName)
 {
     if (key == "OptExtra")
         return &s.OptExtra;
@@ -34,6 +38,18 @@ std::string* OptionTextOf(AppState& s, std::string_view key)
             return &OptionText(s, k);
     }
     return nullptr;
+}
+
+} // namespace
+
+std::string* OptionTextOf(AppState& s, std::string_view key)
+{
+    return TextField(s, key);
+}
+
+const std::string* OptionTextOf(const AppState& s, std::string_view key)
+{
+    return TextField(s, key);
 }
 
 const OptionLayout* FindOptionLayout(std::string_view name)
@@ -62,11 +78,6 @@ int CaptionSlot(const OptionLayout& layout)
 }
 
 namespace {
-
-const std::string& TextOf(const AppState& s, std::string_view key)
-{
-    return *OptionTextOf(const_cast<AppState&>(s), key);
-}
 
 bool Applies(const OptionItem& item, const OptionChoices& choices)
 {
@@ -116,7 +127,7 @@ OptionChoices ShowChoices(const AppState& s, const OptionLayout& layout)
     for (const OptionItem& item : layout.items) {
         int choice = item.defaultChoice;
         if (!item.key.empty()) {
-            const std::string& text = TextOf(s, item.key);
+            const std::string& text = *OptionTextOf(s, item.key);
             const auto it = std::find(item.texts.begin(), item.texts.end(), text);
             if (it != item.texts.end())
                 choice = static_cast<int>(it - item.texts.begin());

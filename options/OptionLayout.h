@@ -97,6 +97,7 @@ inline constexpr std::string_view kSpecialOpsGroup = "特殊操作（正常不�
 
 // Text field of a settings key (OPTION keys, RC_NAME), or OptExtra; nullptr for others.
 std::string* OptionTextOf(AppState& s, std::string_view key);
+const std::string* OptionTextOf(const AppState& s, std::string_view key);
 
 // FormShow: the choice each item shows for the current texts.
 OptionChoices ShowChoices(const AppState& s, const OptionLayout& layout);

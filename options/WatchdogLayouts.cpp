@@ -10,7 +10,6 @@ using namespace layout;
 
 namespace {
 
-const Texts kOnOff = {"ON", "OFF"};
 const Texts kWatchdogEntries = {"始终关闭看门狗", "休眠模式下关闭看门狗", "始终开启看门狗"};
 const Texts kPeriods4 = {"PWRT=TWDT=4ms",         "PWRT=TWDT=16ms",
                          "PWRT=TWDT=64ms",        "PWRT=TWDT=256ms",
@@ -27,28 +26,14 @@ const Texts kPeriodsQK134 = {"PWRT=TWDT=16ms",        "PWRT=TWDT=64ms",
 const Texts kFosc = {"000:Fosc/2",  "001:Fosc/4",  "010:Fosc/8",   "011:Fosc/16",
                      "100:Fosc/32", "101:Fosc/64", "110:Fosc/128", "111:Fosc/256"};
 const Texts kClockTexts = {"16M", "8M", "4M", "2M", "1M", "500K", "455K", "32K"};
-// The LVR texts by code 000..111; QK136, QK137 and QK138 list them from 111 down.
-const Texts kLvrTexts = {"1.5V", "1.8V", "2.0V", "2.2V", "2.4V", "2.6V", "3.0V", "3.6V"};
+// Protection of the family: B1.7, cleared in the second copy.
+constexpr BitRef kProtection = {1, 7};
+// QK136, QK137 and QK138 list the voltages from code 111 down; QK136 stores for position k the
+// text of position 7 - k.
 const Texts kLvrTextsReversed = {"3.6V", "3.0V", "2.6V", "2.4V", "2.2V", "2.0V", "1.8V", "1.5V"};
 constexpr std::string_view kCountDown = "111 110 101 100 011 010 001 000";
 const Texts kResetPins = {"相应管脚作为复位脚", "相应管脚为IO"};
 const Texts kP16 = {"P16作为复位脚", "P16作为输入脚"};
-
-OptionLayout Named(std::string_view name, std::string_view className,
-                   CopyRule copy = CopyRule::TwoCopies, BitRef protection = {1, 7})
-{
-    OptionLayout l;
-    l.name = name;
-    l.className = className;
-    l.copy = copy;
-    l.protection = protection;
-    return l;
-}
-
-Item Protect()
-{
-    return Radio("加密设置", {"程序加密", "程序不加密"}).Key("SEC", kOnOff).Default(1);
-}
 
 Item Watchdog(int byte, Texts texts = {"OFF", "OF", "ON"})
 {
@@ -66,7 +51,7 @@ Item Period(const Texts& entries, std::vector<BitRef> bits)
 void AddCommon(OptionLayout& l, const Texts& periods, const Texts& resetPins, Texts lvrEntries,
                const Texts& lvrTexts, std::string_view lvrCodes)
 {
-    Add(l, Protect());
+    Add(l, ProtectRadios());
     Add(l, Watchdog(0));
     Add(l, Period(periods, {{1, 5}, {0, 3}, {0, 2}}));
     Add(l, Radio("MCLRE 设置", resetPins).Key("P12F", kOnOff).At(0, 7).Codes("1 0"));
@@ -83,7 +68,7 @@ constexpr std::string_view kCountUp = "000 001 010 011 100 101 110 111";
 
 OptionLayout QK131()
 {
-    OptionLayout l = Named("QK131", "TFrmCfgQK131");
+    OptionLayout l = Layout("QK131", "TFrmCfgQK131", CopyRule::TwoCopies, kProtection);
     Add(l, Radio("OSCM", kOscm).Key("Freq", {"0", "1", "2"}).At(1, 1, 0).Codes("00 01 10"));
     AddCommon(l, kPeriods4, kP16, kLvr160, kLvrTexts, kCountUp);
     return l;
@@ -91,7 +76,7 @@ OptionLayout QK131()
 
 OptionLayout QK133()
 {
-    OptionLayout l = Named("QK133", "TFrmCfgQK133");
+    OptionLayout l = Layout("QK133", "TFrmCfgQK133", CopyRule::TwoCopies, kProtection);
     AddCommon(l, kPeriods4, kP16, kLvr160, kLvrTexts, kCountUp);
     Add(l, Radio("FIL", {"0:无滤波", "1:有滤波"}).Key("LCD", {"OFF", "ON"}).At(1, 6));
     Add(l, Stored("TempAdj", Numbers(16)).At(3, 4, 1));
@@ -101,7 +86,7 @@ OptionLayout QK133()
 
 OptionLayout QK132()
 {
-    OptionLayout l = Named("QK132", "TFrmCfgQK132");
+    OptionLayout l = Layout("QK132", "TFrmCfgQK132", CopyRule::TwoCopies, kProtection);
     Add(l, Radio("OSCM", kOscm).Key("Freq", {"0", "1", "2"}).At(1, 1, 0).Codes("00 01 11"));
     AddCommon(l, kPeriods4, {"对应脚作为复位脚", "对应脚作为IO"},
               {"000:1.6V", "001:1.8V", "010:2.0V", "011:2.2V", "100:2.4V", "101:2.6V", "110:3.0V",
@@ -144,7 +129,7 @@ void AddDriveBoxes(OptionLayout& l)
 
 OptionLayout QK136()
 {
-    OptionLayout l = Named("QK136", "TFrmCfgQK136");
+    OptionLayout l = Layout("QK136", "TFrmCfgQK136", CopyRule::TwoCopies, kProtection);
     Add(l, LowOscillator());
     // The list reads "111:1.5V" first; the texts stored keep their old pairing (position k with
     // the text of position 7 - k), so settings files written before read back the same entry.
@@ -159,7 +144,7 @@ OptionLayout QK136()
 
 OptionLayout QK138()
 {
-    OptionLayout l = Named("QK138", "TFrmCfgQK138");
+    OptionLayout l = Layout("QK138", "TFrmCfgQK138", CopyRule::TwoCopies, kProtection);
     Add(l, LowOscillator());
     AddCommon(l, kPeriods4, kResetPins, kLvr15Down, kLvrTexts, kCountDown);
     Add(l, HighOscillator("外部晶振高频"));
@@ -172,7 +157,7 @@ OptionLayout QK138()
 
 OptionLayout QK137()
 {
-    OptionLayout l = Named("QK137", "TFrmCfgQK137");
+    OptionLayout l = Layout("QK137", "TFrmCfgQK137", CopyRule::TwoCopies, kProtection);
     AddCommon(l, kPeriods16, kResetPins,
               {"111:1.5V", "110:1.7V", "101:1.9V", "100:2.1V", "011:2.3V", "010:2.5V", "001:2.7V",
                "000:2.9V"},
@@ -187,8 +172,8 @@ OptionLayout QK137()
 
 OptionLayout QK130()
 {
-    OptionLayout l = Named("QK130", "TfrmCfgQK130", CopyRule::TwoCopies, {1, 4});
-    Add(l, Protect());
+    OptionLayout l = Layout("QK130", "TfrmCfgQK130", CopyRule::TwoCopies, {1, 4});
+    Add(l, ProtectRadios());
     Add(l, Watchdog(0));
     Add(l, List("", {"500mA", "375mA", "250mA", "125mA"})
                .Key("lvrs", {"1.5V", "1.8V", "2.0V", "2.2V"}).At(0, 5, 4).Default(3));
@@ -204,10 +189,10 @@ OptionLayout QK130()
 
 OptionLayout QK134()
 {
-    OptionLayout l = Named("QK134", "TfrmCfgQK134", CopyRule::SameTwice, {5, 7});
+    OptionLayout l = Layout("QK134", "TfrmCfgQK134", CopyRule::SameTwice, {5, 7});
     Add(l, Radio("MCLRE 设置", {"P55作为复位脚", "P55作为GPIO"}).Key("P12F", kOnOff).At(4, 7)
                .Codes("1 0"));
-    Add(l, Protect());
+    Add(l, ProtectRadios());
     Add(l, List("", {"0000:2.7V", "0001:2.6V", "0010:2.5V", "0011:2.4V", "0100:2.3V", "0101:2.2V",
                      "0110:2.1V", "0111:2.0V", "1000:1.9V", "1001:1.8V", "1010:1.7V", "1011:1.6V",
                      "1100:1.5V", "1101:1.4V", "1110:1.3V", "1111:1.2V"})
