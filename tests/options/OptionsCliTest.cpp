@@ -1,5 +1,6 @@
 // orvane-cli options: the dialog's encoder from the command line, and its refusals.
 #include "tests/cli/CliSupport.h"
+#include "tests/options/OptionTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -28,18 +29,6 @@ std::array<std::uint8_t, 0x10000> WrtImage(const std::string& text)
             image[address++] = static_cast<std::uint8_t>(byte(8 + 2 * i));
     }
     return image;
-}
-
-std::string Bytes(const std::array<std::uint8_t, 0x10000>& image, std::size_t from, int n)
-{
-    std::string out;
-    for (int i = 0; i < n; ++i) {
-        char buf[4];
-        const std::uint8_t b = image[from + static_cast<std::size_t>(i)];
-        std::snprintf(buf, sizeof buf, i ? " %02X" : "%02X", b);
-        out += buf;
-    }
-    return out;
 }
 
 class OptionsCliTest : public ::testing::Test, public CliFixture {
@@ -72,8 +61,8 @@ TEST_F(OptionsCliTest, EncodesTheDialogBlockIntoBothCopies)
         const ProcessResult r = RunCli(args);
         ASSERT_EQ(r.exitCode, 0) << r.err;
         const auto image = WrtImage(ReadText(out));
-        EXPECT_EQ(Bytes(image, 0x2100, 8), c.block) << c.input;
-        EXPECT_EQ(Bytes(image, 0x2120, 8), c.block) << c.input;
+        EXPECT_EQ(HexBytes(&image[0x2100], 8), c.block) << c.input;
+        EXPECT_EQ(HexBytes(&image[0x2120], 8), c.block) << c.input;
         EXPECT_FALSE(SettingsWritten());
     }
 }
