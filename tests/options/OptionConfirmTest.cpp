@@ -1,5 +1,6 @@
 // The OK sequence, the layout table and show→OK on every layout.
 #include "app/OptionConfirm.h"
+#include "catalogue/Catalogue.h"
 #include "image/RomImage.h"
 #include "options/OptionLayout.h"
 #include "tests/options/OptionTestSupport.h"
@@ -140,6 +141,31 @@ TEST(ConfirmOptions, RefreshesInOrderAndSavesTwiceExceptSecondCopyLayouts)
             }
         }
     }
+}
+
+} // namespace
+} // namespace orvane
+
+namespace orvane {
+namespace {
+
+// The QK134 dialog picks the trim words by its clock list; reopening the saved file picks them by
+// option byte 9 (the frequency adjust), so the two can differ.
+TEST(OptionLayouts, QK134TrimWordsFollowTheClockListThenByteNineOnReopen)
+{
+    AppState s = OptionState("XT=500K Fsys=1 CW=1 osc=1");
+    s.ModelName[31] = s.ChipName = "QK134";
+    s.OptionAddr1 = 0x8100;
+    s.OptionAddr2 = 0x8120;
+    s.ChipDataAddr1 = 0x8D00;
+    const OptionLayout& layout = *FindOptionLayout("QK134");
+    EncodeOptions(s, layout, ShowChoices(s, layout));
+    CopyOptionBlock(s, layout);
+    EXPECT_EQ(test::HexBytes(&s.RomImage[0x8D0E], 6), "08 F9 08 CA 08 E3");
+    EXPECT_EQ(test::HexBytes(&s.RomImage[0x8109], 3), "F8 02 00"); // bytes 9, 10, 11
+    ApplySizeRules(s);
+    EXPECT_EQ(test::HexBytes(&s.RomImage[0x8D0E], 6), "09 CC 09 BC 09 C4");
+    EXPECT_EQ(test::HexBytes(&s.RomImage[0x8D06], 4), "7F FF 55 02"); // size rule agrees here
 }
 
 } // namespace
