@@ -3,6 +3,7 @@
 #include "app/OptionConfirm.h"
 #include "app/Settings.h"
 #include "gui/WindowHost.h"
+#include "gui/options/ColumnFlow.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -20,18 +21,6 @@ namespace orvane {
 
 namespace {
 
-QString Q(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-// Rows a block of items takes, to spread the blocks over columns of similar height.
-int Rows(const OptionItem& item)
-{
-    return item.kind == ControlKind::Radio ? static_cast<int>(item.entries.size()) : 1;
-}
-
-constexpr int kRowsPerColumn = 14;
 
 } // namespace
 
@@ -39,7 +28,7 @@ OptionDialog::OptionDialog(WindowHost& host, const OptionLayout& layout)
     : QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       host_(host), layout_(layout)
 {
-    setObjectName(Q(layout.className));
+    setObjectName(QtText(layout.className));
     Build();
 }
 
@@ -47,7 +36,7 @@ QWidget* OptionDialog::MakeControl(const OptionItem& item, Widgets& control)
 {
     switch (item.kind) {
     case ControlKind::CheckBox:
-        control.check = new QCheckBox(Q(item.caption));
+        control.check = new QCheckBox(QtText(item.caption));
         control.widgets = {control.check};
         return control.check;
     case ControlKind::Radio: {
@@ -56,7 +45,7 @@ QWidget* OptionDialog::MakeControl(const OptionItem& item, Widgets& control)
         column->setContentsMargins(0, 0, 0, 0);
         control.radios = new QButtonGroup(this);
         for (std::size_t i = 0; i < item.entries.size(); ++i) {
-            auto* button = new QRadioButton(Q(item.entries[i]));
+            auto* button = new QRadioButton(QtText(item.entries[i]));
             control.radios->addButton(button, static_cast<int>(i));
             column->addWidget(button);
             control.widgets.push_back(button);
@@ -66,7 +55,7 @@ QWidget* OptionDialog::MakeControl(const OptionItem& item, Widgets& control)
     case ControlKind::List:
         control.list = new QComboBox;
         for (const std::string_view entry : item.entries)
-            control.list->addItem(Q(entry));
+            control.list->addItem(QtText(entry));
         control.widgets = {control.list};
         return control.list;
     case ControlKind::OneLineList:
@@ -77,7 +66,7 @@ QWidget* OptionDialog::MakeControl(const OptionItem& item, Widgets& control)
         control.oneLine->setSelectionMode(QAbstractItemView::NoSelection);
         control.oneLine->setUniformItemSizes(true);
         for (const std::string_view entry : item.entries) {
-            auto* row = new QListWidgetItem(Q(entry), control.oneLine);
+            auto* row = new QListWidgetItem(QtText(entry), control.oneLine);
             row->setSizeHint(QSize(80, 16));
         }
         control.oneLine->setFixedSize(120, 17 + 2 * control.oneLine->frameWidth());
@@ -92,16 +81,7 @@ QWidget* OptionDialog::MakeControl(const OptionItem& item, Widgets& control)
 void OptionDialog::Build()
 {
     auto* columns = new QHBoxLayout;
-    int total = 0;
-    for (const OptionItem& item : layout_.items)
-        total += item.kind == ControlKind::None ? 0 : Rows(item) + 1;
-    const int columnCount = std::max(1, (total + kRowsPerColumn - 1) / kRowsPerColumn);
-    const int perColumn = (total + columnCount - 1) / columnCount;
-
-    QVBoxLayout* column = nullptr;
-    int used = perColumn;
-    QGroupBox* group = nullptr;
-    QVBoxLayout* groupRows = nullptr;
+    ColumnFlow flow(columns, layout_.items);
     controls_.resize(layout_.items.size());
     for (std::size_t i = 0; i < layout_.items.size(); ++i) {
         const OptionItem& item = layout_.items[i];
@@ -110,24 +90,8 @@ void OptionDialog::Build()
             continue;
         if (item.hidden)
             widget->hide();
-        const bool sameGroup = group && !item.group.empty() && group->title() == Q(item.group);
-        if (!sameGroup) {
-            if (used >= perColumn) {
-                column = new QVBoxLayout;
-                columns->addLayout(column);
-                used = 0;
-            }
-            group = nullptr;
-            if (!item.group.empty()) {
-                group = new QGroupBox(Q(item.group));
-                groupRows = new QVBoxLayout(group);
-                column->addWidget(group);
-                if (item.group == kSpecialOpsGroup)
-                    specialOps_ = group;
-            }
-        }
-        (group ? groupRows : column)->addWidget(widget);
-        used += Rows(item) + (sameGroup ? 0 : 1);
+        if (QGroupBox* group = flow.Place(item, widget); group && item.group == kSpecialOpsGroup)
+            specialOps_ = group;
         if (item.kind == ControlKind::CheckBox)
             connect(controls_[i].check, &QCheckBox::toggled, this, [this, i] { FollowLvrBox(i); });
         if (!item.warning.empty()) {
@@ -137,10 +101,7 @@ void OptionDialog::Build()
             });
         }
     }
-    for (int c = 0; c < columns->count(); ++c) {
-        if (auto* l = qobject_cast<QVBoxLayout*>(columns->itemAt(c)->layout()))
-            l->addStretch();
-    }
+    flow.Finish();
 
     ok_ = new QPushButton(QStringLiteral("确定"));
     cancel_ = new QPushButton(QStringLiteral("取消"));
