@@ -16,6 +16,7 @@ class QWidget;
 
 namespace orvane {
 
+// The UTF-8 bytes of a description as a displayed text.
 QString QtText(std::string_view utf8);
 
 class ColumnFlow {
