@@ -21,6 +21,11 @@ Writer:
   download FILE              download FILE into the Writer
   program [FILE]             download FILE and program the chip (FILE may be left out with
                              --no-download: the Writer programs what it holds)
+Option bytes:
+  options IN OUT.WRT --set KEY=TEXT ...
+                             load IN, take the settings file's option texts, replace those
+                             given, encode them as the option dialog's OK does, write OUT.WRT
+  options --model M --list   the option keys of M's dialog with the texts each one stores
 
 Options:
   --app-dir DIR              data folder (device.name, chip files, Udate_VX.ini); default: the
@@ -35,6 +40,8 @@ Options:
                              program: write a device ID into each chip, stepping it
   --no-download              program: program what the Writer already holds
   --count N                  program: N chips in a row (Enter between chips on a terminal)
+  --set KEY=TEXT             options: one option text (repeat for more)
+  --list                     options: list the keys and texts instead of writing a file
 
 Exit status: 0 success, 1 Writer gave an unexpected answer, 2 usage, 3 file error,
 4 no Writer, 5 transfer failed, 6 command rejected, 7 chip not blank / data error,
@@ -46,6 +53,7 @@ namespace {
 const std::map<std::string, int> kOperandCounts = {
     {"info", 1}, {"convert", 2}, {"version", 0}, {"blank-check", 0},
     {"read", 1}, {"download", 1}, {"program", -1}, // program: 0 or 1
+    {"options", -1}, // options: 2, or none with --list
 };
 
 std::optional<FileFormat> ParseFormat(const std::string& text)
@@ -122,6 +130,14 @@ Arguments ParseArguments(const std::vector<std::string>& args)
         else if (arg == "--step") a.step = ParseCount(arg, value(), 0, 255);
         else if (arg == "--no-download") flag(a.noDownload);
         else if (arg == "--count") a.count = ParseCount(arg, value(), 1, 1000000);
+        else if (arg == "--set") {
+            const std::string set = value();
+            const auto eq = set.find('=');
+            if (eq == std::string::npos || eq == 0)
+                throw UsageError("--set takes KEY=TEXT, not '" + set + "'");
+            a.sets.emplace_back(set.substr(0, eq), set.substr(eq + 1));
+        }
+        else if (arg == "--list") flag(a.list);
         else if (arg == "--help") throw UsageError("");
         else throw UsageError("unknown option " + arg);
     }
@@ -138,6 +154,8 @@ Arguments ParseArguments(const std::vector<std::string>& args)
         throw UsageError(a.command + " takes " + std::to_string(known->second) + " file name(s)");
     if (a.command == "program" && (n > 1 || (n == 0 && !a.noDownload)))
         throw UsageError("program takes one FILE, or none with --no-download");
+    if (a.command == "options" && (a.list ? n != 0 || !a.model : n != 2))
+        throw UsageError("options takes IN OUT.WRT [--set KEY=TEXT ...], or --model M --list");
     if (a.command == "convert" && !a.to)
         throw UsageError("convert needs --to s19|wrt|bin");
     if (a.idLen && *a.idLen != "2" && *a.idLen != "3")

@@ -32,6 +32,10 @@ struct Arguments {
     int step = 1;
     bool noDownload = false;
     int count = 1;
+
+    // options
+    std::vector<std::pair<std::string, std::string>> sets; // --set KEY=TEXT, in order
+    bool list = false;
 };
 
 // Throws UsageError with a message that says what is wrong.

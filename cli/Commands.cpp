@@ -3,6 +3,7 @@
 #include "app/ProgramFiles.h"
 #include "app/Settings.h"
 #include "app/Startup.h"
+#include "cli/OptionsCommand.h"
 #include "cli/ProgressPort.h"
 #include "catalogue/Catalogue.h"
 #include "image/RomImage.h"
@@ -247,7 +248,8 @@ int RunCommand(const Arguments& a, ConsoleView& view, const std::string& exeDir)
 
     const bool takesFile = a.command == "info" || a.command == "convert" ||
                            a.command == "download" || (a.command == "program" && !a.operands.empty());
-    if (takesFile) {
+    const bool setsOptions = a.command == "options" && !a.list;
+    if (takesFile || setsOptions) {
         const std::string& in = a.operands[0];
         OpenProgramFile(s, in, FormatOf(in, a.format, false), view);
     }
@@ -257,6 +259,8 @@ int RunCommand(const Arguments& a, ConsoleView& view, const std::string& exeDir)
         view.Result(a.command, kOk, "");
         return kOk;
     }
+    if (a.command == "options")
+        return RunOptionsCommand(s, a, view);
     if (a.command == "convert") {
         const std::string& out = a.operands[1];
         SaveProgramFile(s, out, *a.to);

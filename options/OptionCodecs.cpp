@@ -85,7 +85,9 @@ std::uint8_t CodeD(const std::string& text)
     return text == "01" ? 1 : text == "10" ? 2 : 3;
 }
 
-void EncodeD(AppState& s, std::uint8_t& b)
+} // namespace
+
+void EncodeLayoutD(AppState& s, std::uint8_t& b)
 {
     ClearIf(b, 7, s.OptSEC == "ON");
     ClearIf(b, 5, s.OptLCD == "ON");
@@ -94,7 +96,7 @@ void EncodeD(AppState& s, std::uint8_t& b)
     PutCode(b, 0, 2, CodeD(s.OptFsys));
 }
 
-void EncodeE(AppState& s, std::uint8_t& b)
+void EncodeLayoutE(AppState& s, std::uint8_t& b)
 {
     ClearIf(b, 7, s.OptSEC == "ON");
     ClearIf(b, 5, s.OptLVR == "OFF");
@@ -107,6 +109,8 @@ void EncodeE(AppState& s, std::uint8_t& b)
         value = value * 2 + static_cast<std::uint32_t>(HexDigitValue(c));
     b = static_cast<std::uint8_t>(b & ((value + 0xF8) & 0xFF));
 }
+
+namespace {
 
 void EncodeF(AppState& s, std::uint8_t& b)
 {
@@ -172,8 +176,8 @@ using Encoder = void (*)(AppState&, std::uint8_t&);
 using Decoder = void (*)(AppState&, std::uint8_t);
 
 // Index slot - 1. Slot 9 shares slot 1's dialog but none of its codecs.
-constexpr std::array<Encoder, 7> kEncoders = {EncodeA, EncodeB, EncodeC, EncodeD,
-                                              EncodeE, EncodeE, EncodeF};
+constexpr std::array<Encoder, 7> kEncoders = {EncodeA,       EncodeB,       EncodeC, EncodeLayoutD,
+                                              EncodeLayoutE, EncodeLayoutE, EncodeF};
 constexpr std::array<Decoder, 8> kDecoders = {DecodeAPrime, DecodeB, DecodeC, DecodeD,
                                               DecodeE,      DecodeE, DecodeF, DecodeG};
 constexpr std::array<int, 7> kEncoderSlots = {1, 2, 3, 4, 5, 6, 7};

@@ -16,4 +16,9 @@ void ApplyOptionTexts(AppState& s);
 // Sets the option texts of the selected slot from one byte (slots 1..8; others: nothing).
 void ReadOptionTexts(AppState& s, std::uint8_t byte);
 
+// Text-to-bits codecs of layouts D and E on byte 0 of the block; the dialogs of those layouts
+// run them too.
+void EncodeLayoutD(AppState& s, std::uint8_t& byte0);
+void EncodeLayoutE(AppState& s, std::uint8_t& byte0);
+
 } // namespace orvane

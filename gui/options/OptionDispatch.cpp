@@ -1,12 +1,70 @@
 #include "gui/options/OptionDispatch.h"
 
+#include "catalogue/Catalogue.h"
 #include "gui/WindowHost.h"
+#include "gui/options/OptionDialog.h"
+
+#include <QPointer>
+
+#include <algorithm>
+#include <array>
+#include <map>
 
 namespace orvane {
 
-// The option dialogs are not built yet: neither dispatch opens a window.
-void ConfigButtonDispatch(WindowHost&) {}
+namespace {
 
-void SelectionDispatch(WindowHost&) {}
+// Slots whose dialog the selection opens without a way back: the operator confirms with OK.
+constexpr std::array<int, 8> kNoCancelAfterSelection = {9, 2, 3, 4, 5, 6, 7, 8};
+
+std::map<std::string_view, QPointer<OptionDialog>>& Instances()
+{
+    static std::map<std::string_view, QPointer<OptionDialog>> instances;
+    return instances;
+}
+
+OptionDialog* Open(WindowHost& host, int slot)
+{
+    const OptionLayout* layout = LayoutOfSlot(slot);
+    auto* dialog = new OptionDialog(host, *layout);
+    Instances()[layout->className] = dialog;
+    dialog->FormShow();
+    dialog->show();
+    dialog->setEnabled(true);
+    host.View().SetEnabled(Control::MainWindow, false);
+    return dialog;
+}
+
+} // namespace
+
+void ConfigButtonDispatch(WindowHost& host)
+{
+    const int slot = FirstMatchingSlot(host.State(), kConfigButtonOrder);
+    if (slot == 0) {
+        host.Messages().Show(MessageKind::Plain, "未知芯片");
+        return;
+    }
+    Open(host, slot);
+}
+
+void SelectionDispatch(WindowHost& host)
+{
+    const int slot = FirstMatchingSlot(host.State(), kSelectionDialogOrder);
+    if (slot == 0) {
+        host.Messages().Show(MessageKind::Plain, "新器件,即将发布");
+        return;
+    }
+    OptionDialog* dialog = Open(host, slot);
+    if (std::ranges::find(kNoCancelAfterSelection, slot) != kNoCancelAfterSelection.end())
+        dialog->SetCancelEnabled(false);
+}
+
+OptionDialog* OpenOptionDialog(std::string_view className)
+{
+    const auto it = Instances().find(className);
+    if (it == Instances().end() || !it->second || !it->second->isVisible())
+        return nullptr;
+    return it->second.data();
+}
 
 } // namespace orvane

@@ -1,0 +1,244 @@
+// The option dialogs through their widgets, opened the way the main window and the device
+// selection open them.
+#include "catalogue/Catalogue.h"
+#include "gui/options/OptionDialog.h"
+#include "gui/options/OptionDispatch.h"
+#include "options/OptionLayout.h"
+#include "tests/gui/options/OptionTestHost.h"
+#include "tests/support/TempDir.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QGroupBox>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace orvane {
+namespace {
+
+using test::OptionTestHost;
+
+template <class W>
+W* Named(QWidget* root, const char* text)
+{
+    for (W* w : root->findChildren<W*>()) {
+        if (w->text() == QString::fromUtf8(text))
+            return w;
+    }
+    ADD_FAILURE() << "no control " << text;
+    return nullptr;
+}
+
+QComboBox* ListWith(QWidget* root, const char* entry)
+{
+    for (QComboBox* list : root->findChildren<QComboBox*>()) {
+        if (list->findText(QString::fromUtf8(entry)) >= 0)
+            return list;
+    }
+    ADD_FAILURE() << "no list with " << entry;
+    return nullptr;
+}
+
+class OptionDialogTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        if (!QApplication::instance()) {
+            static int argc = 1;
+            static char name[] = "options_gui_tests";
+            static char* argv[] = {name, nullptr};
+            new QApplication(argc, argv);
+        }
+    }
+    void SetUp() override
+    {
+        test::CopyDataFiles(dir.path());
+        host.state.AppDir = dir.path();
+        LoadModelNames(host.state);
+        host.state.ChipPin = "20";
+    }
+    void Select(int slot)
+    {
+        host.state.ChipName = host.state.ModelName[slot];
+        UpdateAddressMap(host.state);
+    }
+    OptionDialog* Open(int slot)
+    {
+        Select(slot);
+        ConfigButtonDispatch(host);
+        const OptionLayout* layout = LayoutOfSlot(slot);
+        OptionDialog* dialog = OpenOptionDialog(layout->className);
+        EXPECT_NE(dialog, nullptr);
+        return dialog;
+    }
+    void SetFae(const char* value)
+    {
+        test::WriteText(dir.file("Udate_VX.ini"), std::string("[IRC]\nfae=") + value + "\n");
+    }
+    static bool Closed(std::string_view className)
+    {
+        return OpenOptionDialog(className) == nullptr;
+    }
+
+    test::TempDir dir;
+    OptionTestHost host;
+};
+
+TEST_F(OptionDialogTest, UnknownChipOpensNothing)
+{
+    host.state.ChipName = "QK999";
+    ConfigButtonDispatch(host);
+    ASSERT_EQ(host.view.messages.shown.size(), 1u);
+    EXPECT_EQ(host.view.messages.shown[0],
+              std::make_pair(MessageKind::Plain, std::string("未知芯片")));
+    EXPECT_TRUE(host.view.log.empty()); // the main window stays usable
+    SelectionDispatch(host);
+    EXPECT_EQ(host.view.messages.shown.back().second, "新器件,即将发布");
+}
+
+TEST_F(OptionDialogTest, QK101ForSlot9NamesSlot1AndFollowsTheLvrBox)
+{
+    host.state.OptLVR = "OFF";
+    host.state.OptLvrs = "2.1V";
+    OptionDialog* d = Open(9);
+    ASSERT_NE(d, nullptr);
+    EXPECT_EQ(d->objectName(), "TfrmCfgQK101");
+    EXPECT_EQ(d->windowTitle(), QString::fromUtf8("配置") + "QK101");
+    EXPECT_FALSE(d->windowFlags() & Qt::WindowCloseButtonHint);
+    EXPECT_EQ(host.view.log, std::vector<std::string>{"off main"});
+    QRadioButton* low = Named<QRadioButton>(d, "LVR电压 2.1V");
+    EXPECT_TRUE(low->isChecked());
+    EXPECT_FALSE(low->isEnabled());
+    EXPECT_FALSE(Named<QRadioButton>(d, "LVR电压3.6V")->isEnabled());
+    Named<QCheckBox>(d, "LVR功能开启")->click();
+    EXPECT_TRUE(low->isEnabled());
+    EXPECT_TRUE(Named<QRadioButton>(d, "内部RC 8MHZ")->isChecked()); // clock text "" unmatched
+    EXPECT_TRUE(d->CancelButton()->isEnabled());
+    d->CancelButton()->click();
+    EXPECT_TRUE(Closed("TfrmCfgQK101"));
+}
+
+TEST_F(OptionDialogTest, QK109ManualCalibrationAtTheSecondFrequency)
+{
+    OptionDialog* d = Open(11);
+    ASSERT_NE(d, nullptr);
+    Named<QRadioButton>(d, "手动校准IRC（适用于紧急或工程批）")->click();
+    auto* freq = d->findChild<QListWidget*>();
+    ASSERT_NE(freq, nullptr);
+    EXPECT_EQ(freq->verticalScrollBar()->value(), 0);
+    freq->verticalScrollBar()->setValue(1); // the scroll arrow: "4.03MHZ" on top
+    d->OkButton()->click();
+    const std::uint8_t* chip = &host.state.RomImage[0x7D00];
+    EXPECT_EQ(std::vector<int>(chip + 0x0E, chip + 0x14),
+              (std::vector<int>{0x0F, 0xE6, 0x0F, 0xAA, 0x0F, 0xC8}));
+    EXPECT_EQ(chip[0x22], 1);
+    EXPECT_EQ(chip[0x24], 4);
+    EXPECT_EQ(host.view.log.front(), "off main");
+    EXPECT_EQ(host.view.log.back(), "on main");
+    EXPECT_TRUE(Closed("TfrmCfgQK109"));
+    EXPECT_NE(test::ReadText(dir.file("Udate_VX.ini")).find("CHIP_NAME=QK109"), std::string::npos);
+}
+
+TEST_F(OptionDialogTest, FaeZeroHidesTheSpecialGroupAndShrinksTheWindow)
+{
+    int heights[2] = {};
+    for (const bool fae : {true, false}) {
+        SetFae(fae ? "1" : "0");
+        OptionDialog* d = Open(10);
+        ASSERT_NE(d, nullptr);
+        auto* group = d->findChild<QGroupBox*>(); // the dialog's only group
+        ASSERT_NE(group, nullptr);
+        EXPECT_EQ(group->title(), QString::fromUtf8("特殊操作（正常不需要改动）"));
+        EXPECT_EQ(group->isVisible(), fae);
+        EXPECT_EQ(group->isEnabled(), fae);
+        QApplication::processEvents();
+        heights[fae ? 0 : 1] = d->height();
+        d->CancelButton()->click();
+        EXPECT_TRUE(Closed("TFrmCfgQK113"));
+    }
+    EXPECT_LT(heights[1], heights[0]);
+}
+
+TEST_F(OptionDialogTest, CancelChangesNothing)
+{
+    Select(30);
+    host.state.RomImage.fill(0x5A);
+    const AppState before = host.state;
+    OptionDialog* d = Open(30);
+    ASSERT_NE(d, nullptr);
+    ListWith(d, "内部时钟: 1MHZ")->setCurrentIndex(4);
+    Named<QRadioButton>(d, "程序加密")->click();
+    d->CancelButton()->click();
+    EXPECT_EQ(host.state.RomImage, before.RomImage);
+    EXPECT_EQ(host.state.OptionBytes, before.OptionBytes);
+    EXPECT_EQ(host.state.OptXT, before.OptXT);
+    EXPECT_EQ(host.state.OptSEC, before.OptSEC);
+    EXPECT_FALSE(QDir().exists(QString::fromStdString(dir.file("Udate_VX.ini"))));
+    EXPECT_EQ(host.view.log, (std::vector<std::string>{"off main", "on main"}));
+}
+
+TEST_F(OptionDialogTest, SelectionDisablesCancelForTheEightOneByteLayouts)
+{
+    const struct { int slot; const char* className; bool cancel; } cases[] = {
+        {9, "TfrmCfgQK101", false}, {2, "TfrmCfgQK106", false}, {8, "TfrmCfgQK122", false},
+        {11, "TfrmCfgQK109", true}, {20, "TFrmCfgQK128", true},
+    };
+    for (const auto& c : cases) {
+        Select(c.slot);
+        SelectionDispatch(host);
+        OptionDialog* d = OpenOptionDialog(c.className);
+        ASSERT_NE(d, nullptr) << c.slot;
+        EXPECT_EQ(d->CancelButton()->isEnabled(), c.cancel) << c.slot;
+        d->reject(); // Escape: only where Cancel could be pressed
+        EXPECT_EQ(Closed(c.className), c.cancel) << c.slot;
+        if (!c.cancel)
+            d->OkButton()->click();
+        EXPECT_TRUE(Closed(c.className));
+    }
+}
+
+TEST_F(OptionDialogTest, QK128LvrListWarnsOnEverySelection)
+{
+    OptionDialog* d = Open(20);
+    ASSERT_NE(d, nullptr);
+    QComboBox* lvr = ListWith(d, "011:2.2V");
+    for (int i : {3, 3})
+        QMetaObject::invokeMethod(lvr, "activated", Q_ARG(int, i));
+    const std::pair<MessageKind, std::string> warning = {
+        MessageKind::Information,
+        "注意：不同的工作频率，对系统的最低工作电压点有要求。具体请参考规格书第4章有关LVR复位的说明"};
+    EXPECT_EQ(host.view.messages.shown,
+              (std::vector<std::pair<MessageKind, std::string>>{warning, warning}));
+    d->CancelButton()->click();
+}
+
+// Every dialog opens for its slots; with ORVANE_SCREENSHOT_DIR set each is saved there as a PNG.
+TEST_F(OptionDialogTest, EveryLayoutOpensAndCanBePhotographed)
+{
+    const char* out = std::getenv("ORVANE_SCREENSHOT_DIR");
+    for (const OptionLayout& layout : OptionLayouts()) {
+        OptionDialog* d = Open(CaptionSlot(layout));
+        ASSERT_NE(d, nullptr) << layout.name;
+        QApplication::processEvents();
+        EXPECT_GT(d->width(), 100) << layout.name;
+        if (out) {
+            const QString file =
+                QString::fromUtf8(out) + "/" + QString::fromUtf8(layout.className) + ".png";
+            EXPECT_TRUE(d->grab().save(file)) << file.toStdString();
+        }
+        d->CancelButton()->click();
+        EXPECT_TRUE(Closed(layout.className));
+    }
+}
+
+} // namespace
+} // namespace orvane
