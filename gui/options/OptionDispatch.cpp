@@ -23,15 +23,19 @@ std::map<std::string_view, QPointer<OptionDialog>>& Instances()
     return instances;
 }
 
-OptionDialog* Open(WindowHost& host, int slot)
+// The configuration button switches the main window off while the dialog is open; after a
+// selection the main window stays on. It goes off before the dialog shows, since switching it off
+// also switches off the windows open at that moment.
+OptionDialog* Open(WindowHost& host, int slot, bool mainWindowOff)
 {
+    if (mainWindowOff)
+        host.View().SetEnabled(Control::MainWindow, false);
     const OptionLayout* layout = LayoutOfSlot(slot);
     auto* dialog = new OptionDialog(host, *layout);
     Instances()[layout->className] = dialog;
     dialog->FormShow();
     dialog->show();
     dialog->setEnabled(true);
-    host.View().SetEnabled(Control::MainWindow, false);
     return dialog;
 }
 
@@ -44,7 +48,7 @@ void ConfigButtonDispatch(WindowHost& host)
         host.Messages().Show(MessageKind::Plain, "未知芯片");
         return;
     }
-    Open(host, slot);
+    Open(host, slot, true);
 }
 
 void SelectionDispatch(WindowHost& host)
@@ -54,7 +58,7 @@ void SelectionDispatch(WindowHost& host)
         host.Messages().Show(MessageKind::Plain, "新器件,即将发布");
         return;
     }
-    OptionDialog* dialog = Open(host, slot);
+    OptionDialog* dialog = Open(host, slot, false);
     if (std::ranges::find(kNoCancelAfterSelection, slot) != kNoCancelAfterSelection.end())
         dialog->SetCancelEnabled(false);
 }

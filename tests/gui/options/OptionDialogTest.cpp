@@ -50,15 +50,6 @@ QComboBox* ListWith(QWidget* root, const char* entry)
 
 class OptionDialogTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        if (!QApplication::instance()) {
-            static int argc = 1;
-            static char name[] = "options_gui_tests";
-            static char* argv[] = {name, nullptr};
-            new QApplication(argc, argv);
-        }
-    }
     void SetUp() override
     {
         test::CopyDataFiles(dir.path());
