@@ -54,7 +54,12 @@ std::string DataDir()
 
 void CopyDataFiles(const std::string& dir)
 {
-    fs::copy(DataDir(), dir, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    const auto options = fs::copy_options::recursive | fs::copy_options::overwrite_existing;
+    fs::copy(DataDir(), dir, options);
+    // The package pictures are drawn by the build beside the executables.
+    const fs::path pictures = fs::read_symlink("/proc/self/exe").parent_path() / "image";
+    if (fs::is_directory(pictures))
+        fs::copy(pictures, fs::path(dir) / "image", options);
 }
 
 } // namespace orvane::test

@@ -25,7 +25,8 @@ std::string ReadText(const std::string& path); // throws std::runtime_error when
 // Folder holding the shipped data files (device.name, chip files, About.txt), ending with '/'.
 std::string DataDir();
 
-// Copies the shipped data files into dir (ending with '/').
+// Copies the shipped data files into dir (ending with '/'), with the package pictures where the
+// build drew them beside the test executable.
 void CopyDataFiles(const std::string& dir);
 
 } // namespace orvane::test

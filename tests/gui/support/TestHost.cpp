@@ -33,9 +33,6 @@ TestHost::TestHost()
       operations(state, link, view)
 {
     CopyDataFiles(app.path());
-    const std::filesystem::path pictures =
-        QDir(QCoreApplication::applicationDirPath()).filePath("image").toStdString();
-    std::filesystem::copy(pictures, app.path() + "image");
     ConfigureComm1(comm_);
     main.resize(800, 600);
 }
