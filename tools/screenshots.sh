@@ -1,15 +1,10 @@
 #!/usr/bin/env bash
-# Saves a screenshot of every window to docs/screenshots/: runs the window tests named
-# "Screenshot" on the offscreen platform with ORVANE_SCREENSHOT_DIR set.
+# Saves a screenshot of every window to docs/screenshots/: runs the window tests (offscreen) with
+# ORVANE_SCREENSHOT_DIR set, which makes the tests that take pictures save them there.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-bin=$(cd "${1:-$root/build/bin}" && pwd)
+build=$(cd "${1:-$root/build}" && pwd)
 out="$root/docs/screenshots"
 mkdir -p "$out"
-export QT_QPA_PLATFORM=offscreen ORVANE_SCREENSHOT_DIR="$out" ORVANE_DATA_DIR="$root/data/files/"
-for t in "$bin"/*_test; do
-    if "$t" --gtest_list_tests | grep -q 'Screenshot'; then
-        "$t" --gtest_filter='*Screenshot*' --gtest_brief=1
-    fi
-done
+ORVANE_SCREENSHOT_DIR="$out" ctest --test-dir "$build" -L gui -j "$(nproc)" --output-on-failure
 echo "Screenshots in $out"

@@ -212,10 +212,13 @@ TEST_F(OptionDialogTest, QK128LvrListWarnsOnEverySelection)
     d->CancelButton()->click();
 }
 
-// Every dialog opens for its slots; with ORVANE_SCREENSHOT_DIR set each is saved there as a PNG.
+// Every dialog opens for its slots; with ORVANE_SCREENSHOT_DIR set each is saved as a PNG in its
+// folder options/.
 TEST_F(OptionDialogTest, EveryLayoutOpensAndCanBePhotographed)
 {
     const char* out = std::getenv("ORVANE_SCREENSHOT_DIR");
+    if (out)
+        QDir(out).mkpath("options");
     for (const OptionLayout& layout : OptionLayouts()) {
         OptionDialog* d = Open(CaptionSlot(layout));
         ASSERT_NE(d, nullptr) << layout.name;
@@ -223,7 +226,7 @@ TEST_F(OptionDialogTest, EveryLayoutOpensAndCanBePhotographed)
         EXPECT_GT(d->width(), 100) << layout.name;
         if (out) {
             const QString file =
-                QString::fromUtf8(out) + "/" + QString::fromUtf8(layout.className) + ".png";
+                QString::fromUtf8(out) + "/options/" + QString::fromUtf8(layout.className) + ".png";
             EXPECT_TRUE(d->grab().save(file)) << file.toStdString();
         }
         d->CancelButton()->click();
