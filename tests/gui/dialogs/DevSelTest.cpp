@@ -1,5 +1,7 @@
 #include "gui/dialogs/SecondaryWindows.h"
 #include "gui/dialogs/TfrmDevSel.h"
+#include "gui/options/OptionDialog.h"
+#include "gui/options/OptionDispatch.h"
 
 #include "catalogue/Catalogue.h"
 #include "image/RomImage.h"
@@ -95,14 +97,16 @@ TEST_F(DevSelTest, ClicksShowPicturesAMissingOneIsReportedAndDoubleClickOnlySele
 
 TEST_F(DevSelTest, OkOnAModelMakesItTheChipAndReloadsTheImage)
 {
-    const std::tuple<int, const char*, std::int32_t, std::int32_t, const char*> cases[] = {
-        // node, model, option base, program end, hex view row (RomStart + 160) / 16
-        {11, "QK115", 0x2100, 0x1FFF, "row 00A"},
-        {14, "QK128", 0x2100, 0x1FFF, "row 00A"},
-        {4, "QK124", 0x4100, 0x3FFF, "row 00A"},
-        {25, "QK134", 0x8100, 0x7FFF, "row 00A"},
-    };
-    for (const auto& [node, model, optionBase, romEnd, row] : cases) {
+    const std::tuple<int, const char*, std::int32_t, std::int32_t, const char*, const char*, bool>
+        cases[] = {
+            // node, model, option base, program end, hex view row (RomStart + 160) / 16,
+            // the option dialog that opens, whether its cancel button is on
+            {11, "QK115", 0x2100, 0x1FFF, "row 00A", "TfrmCfgQK101", false},
+            {14, "QK128", 0x2100, 0x1FFF, "row 00A", "TFrmCfgQK128", true},
+            {4, "QK124", 0x4100, 0x3FFF, "row 00A", "TFrmCfgQK124", true},
+            {25, "QK134", 0x8100, 0x7FFF, "row 00A", "TfrmCfgQK134", true},
+        };
+    for (const auto& [node, model, optionBase, romEnd, row, dialog, cancel] : cases) {
         host.state.RomImage[0x0100] = 0x12;
         host.state.ChipPin = "28";
         host.view.log.clear();
@@ -121,6 +125,12 @@ TEST_F(DevSelTest, OkOnAModelMakesItTheChipAndReloadsTheImage)
         EXPECT_EQ(host.view.log, (Strings{"main off", "refresh", row, "main on"}));
         EXPECT_EQ(OpenWindow("TfrmDevSel"), nullptr);
         EXPECT_TRUE(host.messages.shown.empty());
+        OptionDialog* options = OpenOptionDialog(dialog);
+        ASSERT_NE(options, nullptr) << dialog;
+        EXPECT_EQ(options->CancelButton()->isEnabled(), cancel) << dialog;
+        options->close();
+        if (options->isVisible())
+            options->OkButton()->click();
     }
 }
 
