@@ -8,9 +8,10 @@
 
 namespace orvane {
 
-void OpenProgramFile(AppState& s, const std::string& fileName, FileFormat format,
+bool OpenProgramFile(AppState& s, const std::string& fileName, FileFormat format,
                      OperatorMessages& messages)
 {
+    bool whole = true;
     switch (format) {
     case FileFormat::S19:
         BlankRange(s, 0, s.RomEnd + 15);
@@ -18,7 +19,7 @@ void OpenProgramFile(AppState& s, const std::string& fileName, FileFormat format
         break;
     case FileFormat::Wrt:
         BlankRange(s, 0, s.OptionAddr2Last + 15);
-        LoadWrtFile(s, fileName, messages);
+        whole = LoadWrtFile(s, fileName, messages);
         ReadOptionTexts(s, s.RomImage[s.OptionAddr2]);
         break;
     case FileFormat::Bin:
@@ -26,6 +27,7 @@ void OpenProgramFile(AppState& s, const std::string& fileName, FileFormat format
     }
     s.ProgramInfo = fileName;
     ComputeChecksum(s);
+    return whole;
 }
 
 void SaveProgramFile(const AppState& s, const std::string& fileName, FileFormat format)

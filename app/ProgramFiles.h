@@ -13,8 +13,10 @@ enum class FileFormat { S19, Wrt, Bin };
 
 // Open: blanks the range the format fills, reads the file (a WRT file selects its model and
 // brings its option bytes, which become option texts again), names it in ProgramInfo and
-// recomputes the checksums. A FileError leaves ProgramInfo and the checksums as they were.
-void OpenProgramFile(AppState& s, const std::string& fileName, FileFormat format,
+// recomputes the checksums. A FileError leaves ProgramInfo and the checksums as they were. False
+// when a WRT record's checksum was wrong: the operator has seen the box, and only the records
+// before it were loaded.
+bool OpenProgramFile(AppState& s, const std::string& fileName, FileFormat format,
                      OperatorMessages& messages);
 
 // Save As: WRT from RomStart to OptionAddr2Last, S19 from RomStart to RomEnd, or all bytes raw.
