@@ -95,7 +95,7 @@ public:
     // The port hung up or a read or write failed; raised once per OpenPort. The port then
     // stays open, receiving and sending nothing, until ClosePort.
     void SetOnRequestHangup(NotifyHandler handler) { onRequestHangup_ = std::move(handler); }
-    // The transmit queue ran empty after sending.
+    // The transmit queue ran empty after sending; also raised once after each OpenPort.
     void SetOnSendDataEmpty(NotifyHandler handler) { onSendDataEmpty_ = std::move(handler); }
 
     // Throws ECommsError: "This serial port already opened" (the open port is left as it is),
