@@ -106,6 +106,7 @@ public:
     void ClosePort() override;
     bool WriteData(const std::uint8_t* buffer, std::uint16_t length) override;
     bool PortExists(const std::string& name) override;
+    bool PortInUse(const std::string& name) override;
 
     // Write the settings to the open port; false when closed or the driver refused them.
     bool ApplyLineSettings();
