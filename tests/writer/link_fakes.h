@@ -89,6 +89,7 @@ public:
     std::set<std::string> existing, unopenable, busy;
     int refuseWrites = 0; // the next n writes fail
     std::vector<Bytes> sent;
+    std::vector<long long> sentAt; // virtual ms of each frame in sent
     Lines log; // "open COM1", "close", "refused"
     bool isOpen = false;
 
