@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <unistd.h>
@@ -28,6 +29,7 @@ std::string Folder()
         if (!::mkdtemp(name))
             std::abort();
         const std::string path = std::string(name) + "/";
+        std::atexit([] { std::filesystem::remove_all(Folder()); });
         std::ofstream(path + "QK128_20.S19") << "S1077D0400001FFF59\r\nS9030000FC\r\n";
         return path;
     }();
