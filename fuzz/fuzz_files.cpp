@@ -22,19 +22,23 @@ public:
     bool Show(orvane::MessageKind, const std::string&) override { return true; }
 };
 
-std::string Folder()
-{
-    static const std::string dir = [] {
+// A fresh data folder for one input, with a chip file for QK128; removed with the object.
+class Folder {
+public:
+    Folder()
+    {
         char name[] = "/tmp/orvane-fuzz-XXXXXX";
         if (!::mkdtemp(name))
             std::abort();
-        const std::string path = std::string(name) + "/";
-        std::atexit([] { std::filesystem::remove_all(Folder()); });
+        path = std::string(name) + "/";
         std::ofstream(path + "QK128_20.S19") << "S1077D0400001FFF59\r\nS9030000FC\r\n";
-        return path;
-    }();
-    return dir;
-}
+    }
+    ~Folder() { std::filesystem::remove_all(path); }
+    Folder(const Folder&) = delete;
+    Folder& operator=(const Folder&) = delete;
+
+    std::string path;
+};
 
 void Write(const std::string& path, const std::uint8_t* data, std::size_t size)
 {
@@ -47,7 +51,8 @@ void Write(const std::string& path, const std::uint8_t* data, std::size_t size)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     static orvane::AppState s;
-    const std::string dir = Folder();
+    const Folder folder;
+    const std::string& dir = folder.path;
     const std::string file = dir + "input";
     Write(file, data, size);
     NoMessages messages;
