@@ -131,9 +131,11 @@ OperationResult ChipOperations::DoBlankCheck()
             view_.AppendMemoLine(Hex(link_.RxCode, 2) + Hex(count, 2));
             link_.WaitFull(3000);
         }
-        if (link_.RxCode == Failure)
+        // The boxes report this command's reply only: a code left from LoadChipData's reply
+        // must not show "芯片为空!" for a Writer that did not answer.
+        if (result.replyCode == Failure)
             ReportFailure(Reporter::BlankCheck);
-        else if (link_.RxCode == Blank)
+        else if (result.replyCode == Blank)
             view_.Messages().Show(MessageKind::Information, "芯片为空!");
         Exchange(1, 0, Hello, 1000);
         link_.Comm1().ClosePort();

@@ -98,6 +98,11 @@ TEST_F(OperationsTest, TheResultIsThisCommandsReplyNeverAnEarlierOne)
         EXPECT_EQ(r.replyCode, code);
         EXPECT_EQ(view.Reports(), reports);
     }
+    // A Blank code left by LoadChipData's answer is no blank chip.
+    port.byCode = {{LoadChipData, Reply(Blank)}, {CheckBlank, std::nullopt}};
+    Clear();
+    EXPECT_FALSE(ops.DoBlankCheck().succeeded);
+    EXPECT_EQ(view.Reports(), Lines{"memo 0400"});
 }
 
 TEST_F(OperationsTest, ReadTakesProgramAreaAndOptionRowAndFailsWhenEitherFails)
