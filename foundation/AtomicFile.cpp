@@ -20,10 +20,11 @@ constexpr int kMaxLinkHops = 40; // as the kernel's own limit
     throw FileError("无法写入文件 " + path + "：" + what + " (" + std::strerror(err) + ")");
 }
 
+// The folder part of path, ending with '/'.
 std::string FolderOf(const std::string& path)
 {
     const auto slash = path.rfind('/');
-    return slash == std::string::npos ? "." : path.substr(0, slash + 1);
+    return slash == std::string::npos ? "./" : path.substr(0, slash + 1);
 }
 
 // The file a save replaces: symbolic links followed to the end, also a dangling one.

@@ -98,6 +98,14 @@ TEST_F(AtomicFileTest, ALinkIsFollowedAndItsTargetReplacedInItsOwnFolder)
     EXPECT_EQ(ReadText(real), "new");
     EXPECT_EQ(ReadText(dir.file("real/new.ini")), "created");
 
+    // A name without a folder, relative to the working folder, as the command line gets it.
+    const auto cwd = std::filesystem::current_path();
+    std::filesystem::current_path(dir.path());
+    WriteFileAtomically("hop", "bare");
+    std::filesystem::current_path(cwd);
+    EXPECT_EQ(ReadText(real), "bare");
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.file("hop")));
+
     std::filesystem::create_symlink("loop", dir.file("loop"));
     EXPECT_THAT([&] { WriteFileAtomically(dir.file("loop"), "x"); },
                 ThrowsMessage<FileError>(testing::HasSubstr("Too many levels of symbolic links")));
