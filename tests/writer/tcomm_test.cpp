@@ -77,16 +77,16 @@ TEST_F(TCommPty, TheQueueEmptyEventComesOnceAfterOpeningAndOnceAfterEachSending)
     EXPECT_EQ(events, (Strings{"empty", "empty", "empty"}));
 }
 
-TEST_F(TCommPty, ABurstIsOneChunkAndAPauseOfTwentyMillisecondsSplitsItUnlessTheGapIsLonger)
+TEST_F(TCommPty, ABurstIsOneChunkAndAPauseWellAboveTheGapSplitsItUnlessTheGapIsLonger)
 {
     comm.OpenPort();
     PumpFor(20);
     events.clear();
     Send("0123456789");
     PumpFor(100);
-    std::this_thread::sleep_for(30ms);
+    std::this_thread::sleep_for(40ms);
     Send("ab");
-    std::this_thread::sleep_for(25ms);
+    std::this_thread::sleep_for(40ms);
     Send("cd");
     PumpFor(100);
     EXPECT_EQ(events, (Strings{"0123456789", "ab", "cd"}));
@@ -94,7 +94,7 @@ TEST_F(TCommPty, ABurstIsOneChunkAndAPauseOfTwentyMillisecondsSplitsItUnlessTheG
     events.clear();
     comm.SetReadIntervalTimeout(300); // the receive thread takes the new gap at once
     Send("ab");
-    std::this_thread::sleep_for(25ms);
+    std::this_thread::sleep_for(40ms);
     Send("cd");
     PumpFor(500);
     EXPECT_EQ(events, Strings{"abcd"});
