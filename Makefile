@@ -10,7 +10,7 @@ PACKAGES := build-essential cmake ninja-build pkg-config libgtest-dev libgmock-d
             libbenchmark-dev clang libclang-rt-14-dev srecord binutils \
             qt6-base-dev fonts-wqy-microhei
 
-.PHONY: all deps configure build test run fuzz tsan bench clean
+.PHONY: all deps configure build test run fuzz tsan asan bench clean
 
 all: build
 
@@ -34,9 +34,10 @@ configure: deps $(BUILD)/build.ninja
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
-# The threaded tests under ThreadSanitizer and a short run of each fuzzer come first, so that
-# CTest's summary is the last word.
-test: build tsan
+# The threaded tests under ThreadSanitizer, the core, link and command-line tests under
+# AddressSanitizer and UndefinedBehaviorSanitizer, and a short run of each fuzzer come first, so
+# that CTest's summary is the last word.
+test: build tsan asan
 	$(MAKE) fuzz FUZZ_SECONDS=$(TEST_FUZZ_SECONDS)
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) --timeout 300
 
@@ -60,5 +61,13 @@ tsan: deps
 	    ORVANE_DATA_DIR=$(CURDIR)/data/files/ TSAN_OPTIONS=halt_on_error=1 $$t --gtest_brief=1 || exit 1; \
 	done
 
+# The window tests stay out: Qt's own code is not built with the sanitizers.
+asan: deps
+	cmake -S . -B build-asan -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DORVANE_BENCH=OFF \
+	    -DCMAKE_CXX_FLAGS="-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer -g -O1"
+	cmake --build build-asan -j $(JOBS) --target core_tests
+	ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+	    ctest --test-dir build-asan --output-on-failure -j $(JOBS) --timeout 300 -LE gui
+
 clean:
-	rm -rf $(BUILD) build-fuzz build-tsan
+	rm -rf $(BUILD) build-fuzz build-tsan build-asan

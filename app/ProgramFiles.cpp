@@ -9,12 +9,13 @@
 
 namespace orvane {
 
-void OpenProgramFile(AppState& state, const std::string& fileName, FileFormat format,
+bool OpenProgramFile(AppState& state, const std::string& fileName, FileFormat format,
                      OperatorMessages& messages)
 {
     // Read into a copy: a file that fails half-way must not leave a half-blanked image, another
     // model or other option texts behind the checksum and memo the operator still sees.
     AppState s = state;
+    bool whole = true;
     switch (format) {
     case FileFormat::S19:
         BlankRange(s, 0, s.RomEnd + 15);
@@ -22,7 +23,7 @@ void OpenProgramFile(AppState& state, const std::string& fileName, FileFormat fo
         break;
     case FileFormat::Wrt:
         BlankRange(s, 0, s.OptionAddr2Last + 15);
-        LoadWrtFile(s, fileName, messages);
+        whole = LoadWrtFile(s, fileName, messages);
         ReadOptionTexts(s, s.RomImage[s.OptionAddr2]);
         break;
     case FileFormat::Bin:
@@ -31,6 +32,7 @@ void OpenProgramFile(AppState& state, const std::string& fileName, FileFormat fo
     s.ProgramInfo = fileName;
     ComputeChecksum(s);
     state = std::move(s);
+    return whole;
 }
 
 void SaveProgramFile(const AppState& s, const std::string& fileName, FileFormat format)

@@ -43,9 +43,12 @@ Options:
   --set KEY=TEXT             options: one option text (repeat for more)
   --list                     options: list the keys and texts instead of writing a file
 
+A "--" ends the options: the words after it are file names even when they begin with "--".
+
 Exit status: 0 success, 1 Writer gave an unexpected answer, 2 usage, 3 file error,
 4 no Writer, 5 transfer failed, 6 command rejected, 7 chip not blank / data error,
-8 pin failure, 9 checksum error, 10 declined.
+8 pin failure, 9 checksum error (the Writer's, or a record's in a WRT file), 10 declined,
+11 no reply to the command, 12 a reply that is no valid frame.
 )";
 
 namespace {
@@ -86,10 +89,15 @@ Arguments ParseArguments(const std::vector<std::string>& args)
 {
     Arguments a;
     std::vector<std::string> words;
+    bool optionsEnded = false; // after "--" every word is a command or file name
     for (std::size_t i = 0; i < args.size(); ++i) {
         std::string arg = args[i];
-        if (arg.rfind("--", 0) != 0 || arg == "--") {
+        if (optionsEnded || arg.rfind("--", 0) != 0) {
             words.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
             continue;
         }
         std::optional<std::string> inlineValue;

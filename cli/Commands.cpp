@@ -3,14 +3,16 @@
 #include "app/ProgramFiles.h"
 #include "app/Settings.h"
 #include "app/Startup.h"
+#include "cli/Json.h"
 #include "cli/OptionsCommand.h"
-#include "cli/ProgressPort.h"
 #include "catalogue/Catalogue.h"
+#include "foundation/AtomicFile.h"
 #include "image/RomImage.h"
 #include "options/OptionKeys.h"
 #include "writer/ChipOperations.h"
 #include "writer/Comm1Settings.h"
 #include "writer/Frame.h"
+#include "writer/PortNames.h"
 #include "writer/TComm.h"
 #include "writer/WriterLink.h"
 
@@ -44,44 +46,71 @@ void CheckModel(const std::string& appDir, const std::string& model)
     throw UsageError("unknown model '" + model + "'; the catalogue has: " + known);
 }
 
-void PrintInfo(const AppState& s)
+void PrintInfo(const AppState& s, bool json)
 {
+    const std::string programArea = Hex(s.RomStart, 4) + ".." + Hex(s.RomEnd, 4);
+    const std::string chipData = Hex(s.ChipDataAddr1, 4) + ".." + Hex(s.ChipDataAddr2Last + 15, 4);
+    const auto memo = ChecksumInfoLines(s);
+    if (json) {
+        std::string options, lines;
+        for (const OptionKey& key : kOptionKeys)
+            options += (options.empty() ? "" : ",") + JsonString(key.key) + ":" +
+                       JsonString(OptionText(s, key));
+        for (const std::string& line : memo)
+            lines += (lines.empty() ? "" : ",") + JsonString(line);
+        std::cout << R"({"type":"info","model":)" << JsonString(s.ChipName)
+                  << R"(,"package":)" << JsonString(s.ChipPin)
+                  << R"(,"programArea":)" << JsonString(programArea)
+                  << R"(,"optionCopies":[)" << JsonString(Hex(s.OptionAddr1, 4)) << ','
+                  << JsonString(Hex(s.OptionAddr2, 4)) << R"(],"chipData":)"
+                  << JsonString(chipData) << R"(,"options":{)" << options << R"(},"memo":[)"
+                  << lines << "]}\n";
+        return;
+    }
     std::cout << "model: " << s.ChipName << " (package " << s.ChipPin << ")\n"
-              << "program area: " << Hex(s.RomStart, 4) << ".." << Hex(s.RomEnd, 4) << '\n'
+              << "program area: " << programArea << '\n'
               << "option copies: " << Hex(s.OptionAddr1, 4) << ", " << Hex(s.OptionAddr2, 4) << '\n'
-              << "chip data: " << Hex(s.ChipDataAddr1, 4) << ".." << Hex(s.ChipDataAddr2Last + 15, 4)
-              << '\n'
+              << "chip data: " << chipData << '\n'
               << "options:\n";
     for (const OptionKey& key : kOptionKeys)
         std::cout << "  " << key.key << '=' << OptionText(s, key) << '\n';
-    for (const std::string& line : ChecksumInfoLines(s))
+    for (const std::string& line : memo)
         std::cout << line << '\n';
 }
 
-int ReadBlocks(const AppState& s)
-{
-    return std::max(0, s.RomEnd / 32 - s.RomStart / 32 + 1) + 1; // program area + option row
-}
+struct Outcome {
+    int exitCode;
+    std::string detail;
+};
 
-int ExitCodeOf(const OperationResult& r, const WriterLink& link)
+// The exit status and summary of a Writer command from what this command's reply was; success
+// names what was done.
+Outcome OutcomeOf(const OperationResult& r, const WriterLink& link, const std::string& done)
 {
     if (r.succeeded)
-        return kOk;
+        return {kOk, done};
     if (r.declined)
-        return kDeclined;
+        return {kDeclined, "declined"};
     if (r.refused)
-        return kUsage;
+        return {kUsage, "refused before the Writer was asked"};
     if (r.transferFailed)
-        return kTransferFailed;
-    if (r.replyCode == Failure) {
-        switch (r.failureKind) {
-        case 1: return kRejected;
-        case 3: return link.IsPinFailure() ? kPinFailure : kChipError;
-        case 5: return kChecksum;
-        default: return kUnexpectedAnswer;
-        }
+        return {kTransferFailed, "transfer failed"};
+    switch (r.reply) {
+    case ReplyKind::None: return {kNoReply, "no reply from the Writer"};
+    case ReplyKind::Garbled: return {kGarbled, "the Writer's reply was no valid frame"};
+    case ReplyKind::Frame: break;
     }
-    return r.replyCode == 0 ? kNoWriter : kUnexpectedAnswer;
+    if (r.replyCode != Failure)
+        return {kUnexpectedAnswer, "unexpected reply code " + Hex(r.replyCode, 2)};
+    switch (r.failureKind) {
+    case 1: return {kRejected, "command rejected"};
+    case 3:
+        if (link.IsPinFailure())
+            return {kPinFailure, "pin failure"};
+        return {kChipError, "chip error at " + Hex(link.FailureAddress(), 4)};
+    case 5: return {kChecksum, "checksum error"};
+    default: return {kUnexpectedAnswer, "failure of kind " + std::to_string(r.failureKind)};
+    }
 }
 
 // The programming dialog's ID fields as its FormShow sets them, from the options.
@@ -128,91 +157,84 @@ PortNaming Naming(const AppState& s)
 class WriterSession {
 public:
     WriterSession(AppState& s, ConsoleView& view)
-        : s_(s),
-          view_(view),
-          comm_(loop_, MakePortResolver(Naming(s))),
-          port_(comm_, [this] { view_.Progress(++done_, total_); }),
-          link_(s, port_, loop_),
+        : view_(view),
+          resolver_(MakePortResolver(Naming(s))),
+          comm_(loop_, resolver_),
+          link_(s, comm_, loop_),
           operations_(s, link_, view)
     {
         ConfigureComm1(comm_);
     }
 
-    // Names the port, or searches COM1..COM20 as the start-up does. False: no Writer found.
-    bool Connect(const std::optional<std::string>& port)
+    // Names the port, or searches COM1..COM20 as the start-up does (which also reads the
+    // firmware version into the status panel). Nothing when the Writer was found or named, else
+    // why the search found none.
+    std::optional<std::string> Connect(const std::optional<std::string>& port)
     {
         if (port) {
             comm_.SetCommName(*port);
-            return true;
+            return std::nullopt;
         }
-        return link_.ConnectWriter(view_);
-    }
-
-    void ExpectBlocks(int total)
-    {
-        done_ = 0;
-        total_ = total;
+        if (link_.ConnectWriter(view_))
+            return std::nullopt;
+        std::string why = "未找到Writer";
+        for (const std::string& name : link_.BusyPorts())
+            why += "\n" + name + " (" + resolver_(name) + ")：端口正被其他程序使用";
+        return why;
     }
 
     WriterLink& Link() { return link_; }
     ChipOperations& Operations() { return operations_; }
 
 private:
-    AppState& s_;
     ConsoleView& view_;
     QueueEventLoop loop_;
+    PortResolver resolver_;
     TComm comm_;
-    int done_ = 0;
-    int total_ = 0;
-    ProgressPort port_;
     WriterLink link_;
     ChipOperations operations_;
 };
 
+int Finish(ConsoleView& view, const std::string& command, const Outcome& outcome)
+{
+    view.Result(command, outcome.exitCode, outcome.detail);
+    return outcome.exitCode;
+}
+
 int RunWriterCommand(AppState& s, const Arguments& a, ConsoleView& view)
 {
     WriterSession session(s, view);
-    if (!session.Connect(a.port)) {
-        view.Result(a.command, kNoWriter, "未找到Writer");
-        return kNoWriter;
-    }
+    if (const auto notFound = session.Connect(a.port))
+        return Finish(view, a.command, {kNoWriter, *notFound});
     WriterLink& link = session.Link();
     ChipOperations& ops = session.Operations();
 
     if (a.command == "version") {
-        const auto version = link.QueryFirmwareVersion();
-        if (!version) {
-            view.Result(a.command, kNoWriter, kFirmwareUnknownText);
-            return kNoWriter;
+        // The search has read the version already; a named port is asked here.
+        if (a.port) {
+            const auto version = link.QueryFirmwareVersion();
+            view.SetFirmwarePanel(version ? FirmwareVersionText(*version) : "");
         }
-        std::cout << FirmwareVersionText(*version) << '\n';
-        view.Result(a.command, kOk, "");
-        return kOk;
+        const std::string& text = view.FirmwarePanel();
+        if (text.empty())
+            return Finish(view, a.command, {kNoReply, kFirmwareUnknownText});
+        if (!a.json)
+            std::cout << text << '\n';
+        return Finish(view, a.command, {kOk, text});
     }
-    if (a.command == "blank-check") {
-        const int code = ExitCodeOf(ops.DoBlankCheck(), link);
-        view.Result(a.command, code, code == kOk ? "blank" : "not blank");
-        return code;
-    }
+    if (a.command == "blank-check")
+        return Finish(view, a.command, OutcomeOf(ops.DoBlankCheck(), link, "blank"));
     if (a.command == "read") {
         const std::string& out = a.operands[0];
-        const FileFormat format = FormatOf(out, a.to, true);
-        session.ExpectBlocks(ReadBlocks(s));
-        const int code = ExitCodeOf(ops.ReadChip(), link);
-        if (code != kOk) {
-            view.Result(a.command, code, "read incomplete; " + out + " not written");
-            return code;
-        }
-        SaveProgramFile(s, out, format);
-        view.Result(a.command, kOk, "read into " + out);
-        return kOk;
+        Outcome outcome = OutcomeOf(ops.ReadChip(), link, "read into " + out);
+        if (outcome.exitCode != kOk)
+            outcome.detail += "; " + out + " not written";
+        else
+            SaveProgramFile(s, out, FormatOf(out, a.to, true));
+        return Finish(view, a.command, outcome);
     }
-    if (a.command == "download") {
-        session.ExpectBlocks(static_cast<int>(DownloadBlockCount(s)));
-        const int code = ExitCodeOf(ops.DownloadProgram(), link);
-        view.Result(a.command, code, code == kOk ? "downloaded" : "download failed");
-        return code;
-    }
+    if (a.command == "download")
+        return Finish(view, a.command, OutcomeOf(ops.DownloadProgram(), link, "downloaded"));
 
     // program
     SetUpDeviceID(s, a);
@@ -223,16 +245,13 @@ int RunWriterCommand(AppState& s, const Arguments& a, ConsoleView& view)
         ProgramRunOptions options{.writeId = a.idStart.has_value(),
                                   .autoIncrement = true,
                                   .download = !a.noDownload};
-        const bool sends = options.download || options.writeId;
-        session.ExpectBlocks(sends ? static_cast<int>(DownloadBlockCount(s)) : 0);
-        const int code = ExitCodeOf(ops.RunProgramming(options), link);
-        if (code != kOk) {
-            view.Result(a.command, code, "chip " + std::to_string(chip) + " failed");
-            return code;
+        Outcome outcome = OutcomeOf(ops.RunProgramming(options), link, "");
+        if (outcome.exitCode != kOk) {
+            outcome.detail = "chip " + std::to_string(chip) + " failed: " + outcome.detail;
+            return Finish(view, a.command, outcome);
         }
     }
-    view.Result(a.command, kOk, "programmed " + std::to_string(a.count) + " chip(s)");
-    return kOk;
+    return Finish(view, a.command, {kOk, "programmed " + std::to_string(a.count) + " chip(s)"});
 }
 
 } // namespace
@@ -242,6 +261,11 @@ int RunCommand(const Arguments& a, ConsoleView& view, const std::string& exeDir)
     const std::string appDir = WithSlash(a.appDir.empty() ? exeDir : a.appDir);
     if (a.model)
         CheckModel(appDir, *a.model);
+    // A read into a place that cannot take the file fails before the chip is read.
+    if (a.command == "read") {
+        FormatOf(a.operands[0], a.to, true);
+        CheckWritable(a.operands[0]);
+    }
 
     AppState& s = TheAppState();
     SetUpState(s, appDir, a.model);
@@ -249,23 +273,28 @@ int RunCommand(const Arguments& a, ConsoleView& view, const std::string& exeDir)
     const bool takesFile = a.command == "info" || a.command == "convert" ||
                            a.command == "download" || (a.command == "program" && !a.operands.empty());
     const bool setsOptions = a.command == "options" && !a.list;
+    bool whole = true;
     if (takesFile || setsOptions) {
         const std::string& in = a.operands[0];
-        OpenProgramFile(s, in, FormatOf(in, a.format, false), view);
+        whole = OpenProgramFile(s, in, FormatOf(in, a.format, false), view);
     }
+    // A file cut short by a record's checksum error is shown, never written or sent.
+    const std::string cut =
+        "record checksum error in " + (takesFile || setsOptions ? a.operands[0] : "");
 
     if (a.command == "info") {
-        PrintInfo(s);
-        view.Result(a.command, kOk, "");
-        return kOk;
+        PrintInfo(s, a.json);
+        return Finish(view, a.command, whole ? Outcome{kOk, ""}
+                                             : Outcome{kChecksum, cut + "; loaded up to it"});
     }
+    if (!whole)
+        return Finish(view, a.command, {kChecksum, cut + "; nothing written or sent"});
     if (a.command == "options")
         return RunOptionsCommand(s, a, view);
     if (a.command == "convert") {
         const std::string& out = a.operands[1];
         SaveProgramFile(s, out, *a.to);
-        view.Result(a.command, kOk, "wrote " + out);
-        return kOk;
+        return Finish(view, a.command, {kOk, "wrote " + out});
     }
     return RunWriterCommand(s, a, view);
 }

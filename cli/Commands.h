@@ -11,7 +11,7 @@ namespace orvane::cli {
 // Exit codes: distinct for each way a command can fail.
 enum ExitCode {
     kOk = 0,
-    kUnexpectedAnswer = 1,
+    kUnexpectedAnswer = 1, // a reply frame with a code the command does not expect
     kUsage = 2,
     kFileError = 3,
     kNoWriter = 4,
@@ -21,6 +21,8 @@ enum ExitCode {
     kPinFailure = 8,  // kind 3 at 0x7D00 and above
     kChecksum = 9,    // kind 5
     kDeclined = 10,   // a question was answered No
+    kNoReply = 11,    // the Writer did not answer the command
+    kGarbled = 12,    // what came back was no reply frame
 };
 
 // Sets up AppState as the GUI's start-up does, runs the command, reports its result through

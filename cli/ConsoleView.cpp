@@ -42,8 +42,8 @@ bool AskTerminal()
 
 } // namespace
 
-ConsoleView::ConsoleView(bool json, bool yes)
-    : json_(json), yes_(yes), stderrIsTerminal_(::isatty(STDERR_FILENO) == 1)
+ConsoleView::ConsoleView(bool json, bool yes, bool progressInPlace)
+    : json_(json), yes_(yes), progressInPlace_(progressInPlace)
 {
 }
 
@@ -101,19 +101,33 @@ void ConsoleView::SetFirmwarePanel(const std::string& text)
     Status("firmware", text);
 }
 
-void ConsoleView::Progress(int done, int total)
+void ConsoleView::ReportTransferProgress(std::int64_t done, std::int64_t total)
 {
     if (json_) {
         std::cout << R"({"type":"progress","done":)" << done << R"(,"total":)" << total << "}\n"
                   << std::flush;
         return;
     }
-    if (stderrIsTerminal_) {
-        std::cerr << "\rprogress: " << done << '/' << total << std::flush;
-        progressOpen_ = true;
-    } else if (done == total || done % 32 == 0) {
-        std::cerr << "progress: " << done << '/' << total << '\n';
+    if (!progressInPlace_) {
+        if (done == total || done % 32 == 0)
+            std::cerr << "progress: " << done << '/' << total << '\n';
+        return;
     }
+    const Clock::time_point now = Clock::now();
+    if (!progressOpen_ || done < progressStartDone_) {
+        progressStart_ = now;
+        progressStartDone_ = done;
+    }
+    // The rate of the blocks since the first one shown.
+    const double seconds = std::chrono::duration<double>(now - progressStart_).count();
+    const auto blocks = static_cast<double>(done - progressStartDone_);
+    char line[128];
+    std::snprintf(line, sizeof line, "\rprogress: %lld/%lld blocks %3lld%% %6.1f blocks/s\x1b[K",
+                  static_cast<long long>(done), static_cast<long long>(total),
+                  static_cast<long long>(total > 0 ? done * 100 / total : 100),
+                  seconds > 0 ? blocks / seconds : 0.0);
+    std::cerr << line << std::flush;
+    progressOpen_ = true;
 }
 
 void ConsoleView::EndProgressLine()

@@ -5,6 +5,7 @@
 #include "foundation/OperatorMessages.h"
 #include "writer/OperationView.h"
 
+#include <chrono>
 #include <cstdio>
 #include <string>
 
@@ -12,7 +13,10 @@ namespace orvane::cli {
 
 class ConsoleView final : public OperationView, public OperatorMessages {
 public:
-    ConsoleView(bool json, bool yes);
+    using Clock = std::chrono::steady_clock;
+
+    // progressInPlace: stderr is a terminal, so the progress is one line redrawn in place.
+    ConsoleView(bool json, bool yes, bool progressInPlace);
 
     // OperatorMessages
     bool Show(MessageKind kind, const std::string& text) override;
@@ -28,15 +32,16 @@ public:
     void SetFirmwarePanel(const std::string& text) override;
     void ShowNextID(const std::string& text) override;
     void AdvanceProgress() override {}
-    void ReportTransferProgress(std::int64_t, std::int64_t) override {}
+    // Block transfer progress, done of total blocks: on a terminal one line with count,
+    // percentage and rate, redrawn in place; piped, a line every 32 blocks and at the end; with
+    // --json a progress object per block.
+    void ReportTransferProgress(std::int64_t done, std::int64_t total) override;
     void ResetProgress() override {}
     void AppendMemoLine(const std::string& line) override;
     void ShowChipInfo(const std::array<std::string, 4>&) override {}
     void RefreshHexView() override {}
     void ScrollHexView(int, std::optional<int>) override {}
 
-    // Block transfer progress: done of total blocks.
-    void Progress(int done, int total);
     // The last line of a command.
     void Result(const std::string& command, int exitCode, const std::string& detail);
     // A status text such as the firmware version panel, keyed for JSON.
@@ -49,8 +54,10 @@ private:
 
     bool json_;
     bool yes_;
-    bool stderrIsTerminal_;
+    bool progressInPlace_;
     bool progressOpen_ = false;
+    Clock::time_point progressStart_;
+    std::int64_t progressStartDone_ = 0;
     std::string firmwarePanel_;
 };
 

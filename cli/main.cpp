@@ -38,7 +38,7 @@ int main(int argc, char** argv)
         return help ? kOk : kUsage;
     }
 
-    ConsoleView view(args.json, args.yes);
+    ConsoleView view(args.json, args.yes, ::isatty(STDERR_FILENO) == 1);
     auto fail = [&](int code, const std::string& text) {
         view.Show(MessageKind::Error, text);
         view.Result(args.command, code, text);

@@ -3,35 +3,110 @@
 #include "foundation/Errors.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace orvane {
 namespace {
 
+constexpr int kMaxLinkHops = 40; // as the kernel's own limit
+
 [[noreturn]] void Fail(const std::string& path, const char* what, int err)
 {
     throw FileError("无法写入文件 " + path + "：" + what + " (" + std::strerror(err) + ")");
 }
 
-// Mode for the new file: the old file's mode when it exists, else what a plain create gives.
-mode_t TargetMode(const std::string& path)
+// The folder part of path, ending with '/'.
+std::string FolderOf(const std::string& path)
+{
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? "./" : path.substr(0, slash + 1);
+}
+
+// The file a save replaces: symbolic links followed to the end, also a dangling one.
+std::string FinalTarget(const std::string& path)
+{
+    std::string target = path;
+    for (int hop = 0; hop < kMaxLinkHops; ++hop) {
+        struct stat st {};
+        if (::lstat(target.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return target;
+        std::string next(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 4096), '\0');
+        const ssize_t n = ::readlink(target.c_str(), next.data(), next.size());
+        if (n < 0)
+            Fail(path, "readlink", errno);
+        next.resize(static_cast<std::size_t>(n));
+        target = next.starts_with('/') ? next : FolderOf(target) + next;
+    }
+    Fail(path, "readlink", ELOOP);
+}
+
+// The existing target's status; none when there is no file yet. Refuses what cannot be replaced.
+std::optional<struct stat> CheckTarget(const std::string& path, const std::string& target)
 {
     struct stat st {};
-    if (::stat(path.c_str(), &st) == 0)
-        return st.st_mode & 07777;
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
+    if (::stat(target.c_str(), &st) != 0) {
+        if (errno != ENOENT)
+            Fail(path, "stat", errno);
+        if (::access(FolderOf(target).c_str(), W_OK | X_OK) != 0)
+            Fail(path, "open", errno);
+        return std::nullopt;
+    }
+    if (!S_ISREG(st.st_mode))
+        Fail(path, "open", S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
+    // Root may write anything; a file nobody may write is still meant to stay as it is.
+    if ((st.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0 ||
+        ::access(FolderOf(target).c_str(), W_OK | X_OK) != 0)
+        Fail(path, "open", EACCES);
+    return st;
+}
+
+// A file size limit (ulimit -f) must end in EFBIG from write, not in the signal's default of
+// ending the program with the temporary file left behind.
+void IgnoreFileSizeSignal()
+{
+    static const bool ignored = [] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        return true;
+    }();
+    (void)ignored;
+}
+
+// The old file's owner, group and mode for the new one: the group where the user may set it,
+// the owner only where the user may (as root).
+void TakeOverAttributes(int fd, const std::optional<struct stat>& old)
+{
+    if (!old) {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        ::fchmod(fd, 0666 & ~mask);
+        return;
+    }
+    // When neither is allowed the file gets the user's group, as any new file would.
+    const bool owned = ::fchown(fd, old->st_uid, old->st_gid) == 0 ||
+                       ::fchown(fd, static_cast<uid_t>(-1), old->st_gid) == 0;
+    (void)owned;
+    ::fchmod(fd, old->st_mode & 07777); // after fchown, which may clear set-ID bits
 }
 
 } // namespace
 
+void CheckWritable(const std::string& path)
+{
+    CheckTarget(path, FinalTarget(path));
+}
+
 void WriteFileAtomically(const std::string& path, std::string_view content)
 {
-    std::string temp = path + ".XXXXXX";
+    IgnoreFileSizeSignal();
+    const std::string target = FinalTarget(path);
+    const std::optional<struct stat> old = CheckTarget(path, target);
+
+    std::string temp = target + ".XXXXXX";
     const int fd = ::mkstemp(temp.data());
     if (fd < 0)
         Fail(path, "create", errno);
@@ -55,8 +130,7 @@ void WriteFileAtomically(const std::string& path, std::string_view content)
         p += n;
         left -= static_cast<std::size_t>(n);
     }
-    if (::fchmod(fd, TargetMode(path)) != 0)
-        abandon("chmod");
+    TakeOverAttributes(fd, old);
     if (::fsync(fd) != 0)
         abandon("sync");
     if (::close(fd) != 0) {
@@ -64,7 +138,7 @@ void WriteFileAtomically(const std::string& path, std::string_view content)
         ::unlink(temp.c_str());
         Fail(path, "close", err);
     }
-    if (::rename(temp.c_str(), path.c_str()) != 0) {
+    if (::rename(temp.c_str(), target.c_str()) != 0) {
         const int err = errno;
         ::unlink(temp.c_str());
         Fail(path, "rename", err);

@@ -7,8 +7,16 @@
 
 namespace orvane {
 
-// Replaces (or creates) path with content. Throws FileError naming path when any step fails
-// (no permission, disk full, missing folder); the previous file, if any, is then unchanged.
+// Replaces (or creates) path with content. A symbolic link is followed: its final target is
+// replaced, in the target's own folder, and the link stays. An existing file keeps its mode, its
+// group where the user may set it, and (as root) its owner. A file whose mode bits allow no
+// writing is refused, also for root. Throws FileError naming path when any step fails (no
+// permission, disk full, file size limit, missing folder); the previous file, if any, is then
+// unchanged and no temporary file is left.
 void WriteFileAtomically(const std::string& path, std::string_view content);
+
+// Throws the FileError WriteFileAtomically would give for a target it cannot replace (missing
+// or unwritable folder, no permission, not a regular file), without writing anything.
+void CheckWritable(const std::string& path);
 
 } // namespace orvane

@@ -2,12 +2,9 @@
 
 #include "foundation/AtomicFile.h"
 #include "foundation/Errors.h"
+#include "foundation/ReadFile.h"
 
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
 #include <string_view>
-#include <unistd.h>
 
 namespace orvane {
 namespace {
@@ -92,38 +89,12 @@ std::optional<SectionSpan> FindSection(const std::vector<std::string>& lines,
     return std::nullopt;
 }
 
-[[noreturn]] void ReadFailed(const std::string& path, int err)
-{
-    throw FileError("无法读取文件 " + path + "：" + std::strerror(err));
-}
-
 } // namespace
 
 IniFile IniFile::Load(const std::string& path)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        if (errno == ENOENT || errno == ENOTDIR)
-            return IniFile{};
-        ReadFailed(path, errno);
-    }
-    std::string text;
-    char buffer[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n == 0)
-            break;
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            const int err = errno;
-            ::close(fd);
-            ReadFailed(path, err);
-        }
-        text.append(buffer, static_cast<std::size_t>(n));
-    }
-    ::close(fd);
-    return Parse(text);
+    const std::optional<std::string> text = ReadFileIfPresent(path, kSmallFileLimit);
+    return text ? Parse(*text) : IniFile{};
 }
 
 IniFile IniFile::Parse(const std::string& text)

@@ -2,45 +2,14 @@
 
 #include "foundation/AtomicFile.h"
 #include "foundation/Errors.h"
+#include "foundation/ReadFile.h"
 #include "catalogue/Catalogue.h"
 #include "image/SRecordText.h"
-
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace orvane {
 namespace {
 
-// A full 64 KiB image is about 180 KiB of S-records; anything far larger is not a program file
-// and is refused before it is read into memory.
-constexpr std::size_t kMaxFileSize = 16u << 20;
 constexpr int kWrtFirstRecordLine = 3;
-
-std::string ReadWholeFile(const std::string& fileName)
-{
-    const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        throw FileError("无法打开文件 " + fileName + "：" + std::strerror(errno));
-    std::string text;
-    char buffer[1 << 16];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0 || text.size() + static_cast<std::size_t>(n) > kMaxFileSize) {
-            const std::string reason = n < 0 ? std::strerror(errno) : "文件过大";
-            ::close(fd);
-            throw FileError("无法读取文件 " + fileName + "：" + reason);
-        }
-        if (n == 0)
-            break;
-        text.append(buffer, static_cast<std::size_t>(n));
-    }
-    ::close(fd);
-    return text;
-}
 
 // Room for every record a 64 KiB image can give, so the text is built without reallocation.
 std::string RecordBuffer()
@@ -54,22 +23,24 @@ std::string RecordBuffer()
 
 void LoadS19Range(AppState& s, std::int32_t low, std::int32_t high, const std::string& fileName)
 {
-    const std::string text = ReadWholeFile(fileName);
+    const std::string text = ReadWholeFile(fileName, kProgramFileLimit);
     SRecordReader reader(text, fileName);
     StoreRecords(s.RomImage, reader, low, high, nullptr);
 }
 
-void LoadWrtFile(AppState& s, const std::string& fileName, OperatorMessages& messages)
+bool LoadWrtFile(AppState& s, const std::string& fileName, OperatorMessages& messages)
 {
-    const std::string text = ReadWholeFile(fileName);
+    const std::string text = ReadWholeFile(fileName, kProgramFileLimit);
     WrtHeader header = ParseWrtHeader(text, fileName);
     s.ChipName = std::move(header.chipName);
     s.ChipPin = std::move(header.chipPin);
-    UpdateAddressMap(s);
+    UpdateAddressMap(s); // where the new model's chip file goes
     LoadChipFile(s);
+    UpdateAddressMap(s); // the program area as the new chip file gives it
     SRecordReader reader(text, fileName, header.recordsOffset, kWrtFirstRecordLine);
-    StoreRecords(s.RomImage, reader, s.RomStart, s.OptionAddr2Last, &messages);
+    const bool whole = StoreRecords(s.RomImage, reader, s.RomStart, s.OptionAddr2Last, &messages);
     ApplySizeRules(s);
+    return whole;
 }
 
 void WriteS19File(const AppState& s, std::int32_t from, std::int32_t to, const std::string& fileName)

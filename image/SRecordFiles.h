@@ -14,10 +14,11 @@ namespace orvane {
 // Reads S1 records into the image, keeping the records whose address lies in low..high+15.
 void LoadS19Range(AppState& s, std::int32_t low, std::int32_t high, const std::string& fileName);
 
-// Reads a WRT file: header (ChipName, ChipPin), UpdateAddressMap, LoadChipFile, the records over
+// Reads a WRT file: header (ChipName, ChipPin), UpdateAddressMap, LoadChipFile, UpdateAddressMap
+// again (the program area comes from the new chip file), the records over
 // RomStart..OptionAddr2Last+15, then ApplySizeRules. A record whose checksum is wrong is reported
-// as a plain box "File  Error!XX in line N" and ends the records.
-void LoadWrtFile(AppState& s, const std::string& fileName, OperatorMessages& messages);
+// as a plain box "File  Error!XX in line N" and ends the records; the result is then false.
+bool LoadWrtFile(AppState& s, const std::string& fileName, OperatorMessages& messages);
 
 // Writes 32-byte records for addresses from, from+32, ... below `to` (all-0xFF records skipped),
 // then "S9030000FC"; CRLF line ends.

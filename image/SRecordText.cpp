@@ -238,7 +238,7 @@ void AppendS1Records(std::string& out, const std::array<std::uint8_t, kImageSize
     out += "S9030000FC\r\n";
 }
 
-void StoreRecords(std::array<std::uint8_t, kImageSize>& image, SRecordReader& reader,
+bool StoreRecords(std::array<std::uint8_t, kImageSize>& image, SRecordReader& reader,
                   std::int32_t low, std::int32_t high, OperatorMessages* checksumErrors)
 {
     const std::int64_t last = std::int64_t{high} + 15;
@@ -257,9 +257,10 @@ void StoreRecords(std::array<std::uint8_t, kImageSize>& image, SRecordReader& re
             AppendHexByte(text, record.ExpectedChecksum());
             checksumErrors->Show(MessageKind::Plain,
                                  text + " in line " + std::to_string(reader.Line() + 1));
-            return;
+            return false;
         }
     }
+    return true;
 }
 
 } // namespace orvane

@@ -77,8 +77,8 @@ WrtHeader ParseWrtHeader(std::string_view text, const std::string& fileName);
 // past 0xFFFF are dropped. With checksumErrors set, each record's checksum is verified: the first
 // wrong one is reported as "File  Error!XX in line N" (XX the checksum that would be right, N one
 // past the record's line) and ends the records, its bytes stored. Records stored before a
-// FileError stay in the image.
-void StoreRecords(std::array<std::uint8_t, kImageSize>& image, SRecordReader& reader,
+// FileError stay in the image. False when a wrong checksum ended the records.
+bool StoreRecords(std::array<std::uint8_t, kImageSize>& image, SRecordReader& reader,
                   std::int32_t low, std::int32_t high, OperatorMessages* checksumErrors);
 
 // Appends records for addresses from, from+32, ... below `to`, then "S9030000FC"; CRLF line ends.

@@ -20,6 +20,7 @@ constexpr int kDownloadedPayload = 6;
 
 constexpr const char* kCommandError = "Command error!";
 constexpr const char* kChecksumError = "Check_sum error!";
+constexpr const char* kDownloadFailedText = "程序下载失败!";
 constexpr const char* kNotBlankPrefix = "Chip not blank!\nChip Addr:";
 
 std::string BlankCheckAddressText(const WriterLink& link, const AppState&, int address)
@@ -74,8 +75,12 @@ void ChipOperations::Exchange(std::uint8_t L, std::int32_t address, std::uint8_t
 
 void ChipOperations::NoteReply(OperationResult& result) const
 {
-    result.replyCode = link_.RxCode;
-    result.failureKind = link_.RxCode == Failure ? link_.RxData[0] : 0;
+    result.reply = link_.RxCount == 0 ? ReplyKind::None
+                   : link_.RxLen == 0 ? ReplyKind::Garbled
+                                      : ReplyKind::Frame;
+    const bool frame = result.reply == ReplyKind::Frame;
+    result.replyCode = frame ? link_.RxCode : 0;
+    result.failureKind = frame && link_.RxCode == Failure ? link_.RxData[0] : 0;
 }
 
 void ChipOperations::ReportFailure(Reporter reporter)
@@ -121,13 +126,16 @@ OperationResult ChipOperations::DoBlankCheck()
         NoteReply(result);
         if (link_.RxCode != Failure && link_.RxCode != Done) {
             // The diagnostic line of the Writer's answer; without one it shows the code still in
-            // the receive buffer and a count of 00.
-            view_.AppendMemoLine(Hex(link_.RxCode, 2) + Hex(link_.RxCount, 2));
+            // the receive buffer and a count of 00. Bytes that are no reply count as none.
+            const int count = result.reply == ReplyKind::Frame ? link_.RxCount : 0;
+            view_.AppendMemoLine(Hex(link_.RxCode, 2) + Hex(count, 2));
             link_.WaitFull(3000);
         }
-        if (link_.RxCode == Failure)
+        // The boxes report this command's reply only: a code left from LoadChipData's reply
+        // must not show "芯片为空!" for a Writer that did not answer.
+        if (result.replyCode == Failure)
             ReportFailure(Reporter::BlankCheck);
-        else if (link_.RxCode == Blank)
+        else if (result.replyCode == Blank)
             view_.Messages().Show(MessageKind::Information, "芯片为空!");
         Exchange(1, 0, Hello, 1000);
         link_.Comm1().ClosePort();
@@ -244,12 +252,15 @@ OperationResult ChipOperations::DownloadProgram()
 
     NoteReply(result);
     result.transferFailed = !transferred;
-    const bool downloaded =
-        link_.RxCode == Downloaded && link_.RxPayloadLength() >= kDownloadedPayload;
-    if (link_.RxCode == Failure)
+    // After a failed transfer the Writer's checksum is of a partial image: no finished report.
+    const bool downloaded = result.replyCode == Downloaded &&
+                            link_.RxPayloadLength() >= kDownloadedPayload;
+    if (result.replyCode == Failure)
         ReportFailure(Reporter::Download);
-    else if (downloaded)
+    else if (downloaded && transferred)
         ShowDownloadReport();
+    if (!transferred)
+        view_.AppendMemoLine(kDownloadFailedText);
     result.succeeded = transferred && downloaded;
     switchOn();
     return result;

@@ -14,13 +14,21 @@
 
 namespace orvane {
 
+// What came back for the command that decides an operation's result.
+enum class ReplyKind {
+    None,    // nothing arrived in the wait
+    Garbled, // bytes arrived that are no reply frame
+    Frame,   // a reply frame: replyCode holds its code
+};
+
 // How an operation ended, for callers that need more than the operator saw (the CLI's exit code).
 struct OperationResult {
     bool succeeded = false;      // blank chip, complete read, Downloaded, Done
     bool declined = false;       // the operator answered No to the operation's question
     bool refused = false;        // the run did not start: its device ID cannot reach the chip
     bool transferFailed = false; // DownloadImage or ReadImage showed its error
-    std::uint8_t replyCode = 0;  // RxCode of the reply that decides the result
+    ReplyKind reply = ReplyKind::None;
+    std::uint8_t replyCode = 0;   // the reply's code; 0 unless reply is Frame
     std::uint8_t failureKind = 0; // RxData[0] when replyCode is 0xF2
 };
 
@@ -57,7 +65,8 @@ private:
     enum class Reporter { BlankCheck, Download, Programming };
 
     void Exchange(std::uint8_t L, std::int32_t address, std::uint8_t code, int waitMs);
-    // The code of the reply just parsed, and its Failure kind, into result.
+    // What this command's reply was, its code and its Failure kind, into result. A code left in
+    // RxBuf by an earlier reply (no new chunk) is not this command's.
     void NoteReply(OperationResult& result) const;
     void ReportFailure(Reporter reporter);
     void ShowDownloadReport();

@@ -30,6 +30,8 @@ public:
 
     // Opens the named device exclusively and closes it at once.
     virtual bool PortExists(const std::string& name) = 0;
+    // True when the named device exists but another program holds it.
+    virtual bool PortInUse(const std::string& name) = 0;
 
     void SetOnReceiveData(ReceiveHandler handler) { onReceiveData_ = std::move(handler); }
 

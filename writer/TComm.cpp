@@ -232,6 +232,19 @@ bool TComm::PortExists(const std::string& name)
     return true;
 }
 
+bool TComm::PortInUse(const std::string& name)
+{
+    const std::string path = resolver_ ? resolver_(name) : name;
+    if (path.empty())
+        return false;
+    const int fd = OpenExclusive(path);
+    if (fd >= 0) {
+        CloseExclusive(fd);
+        return false;
+    }
+    return errno == EBUSY;
+}
+
 bool TComm::ApplyLineSettings()
 {
     return session_ && ApplyLineState(session_->fd, line_);

@@ -95,7 +95,7 @@ public:
     // The port hung up or a read or write failed; raised once per OpenPort. The port then
     // stays open, receiving and sending nothing, until ClosePort.
     void SetOnRequestHangup(NotifyHandler handler) { onRequestHangup_ = std::move(handler); }
-    // The transmit queue ran empty after sending.
+    // The transmit queue ran empty after sending; also raised once after each OpenPort.
     void SetOnSendDataEmpty(NotifyHandler handler) { onSendDataEmpty_ = std::move(handler); }
 
     // Throws ECommsError: "This serial port already opened" (the open port is left as it is),
@@ -106,6 +106,7 @@ public:
     void ClosePort() override;
     bool WriteData(const std::uint8_t* buffer, std::uint16_t length) override;
     bool PortExists(const std::string& name) override;
+    bool PortInUse(const std::string& name) override;
 
     // Write the settings to the open port; false when closed or the driver refused them.
     bool ApplyLineSettings();

@@ -69,7 +69,8 @@ bool TransmitQueue::Empty() const
 
 void TransmitQueue::Run(int portFd, int wakeFd, const TransmitCallbacks& callbacks)
 {
-    bool sent = false;
+    // Starts set, so that the queue-empty event is raised once after the port opens.
+    bool sent = true;
     for (;;) {
         std::vector<std::uint8_t> block;
         {

@@ -12,7 +12,7 @@
 namespace orvane {
 
 struct TransmitCallbacks {
-    std::function<void()> queueEmpty; // the queue ran empty after at least one block was written
+    std::function<void()> queueEmpty; // the queue ran empty at the start or after writing
     std::function<void()> hangup;     // a write failed; the queue takes no further blocks
 };
 

@@ -136,7 +136,8 @@ bool WriterLink::ProbePort(const std::string& name)
     try {
         port_.OpenPort();
     } catch (const ECommsError&) {
-        return false; // taken by another program since PortExists: not ours to search
+        busyPorts_.push_back(name); // taken by another program since PortExists
+        return false;
     }
     RxCount = 0;
     // Raw probes without SendCommand's retries: when the first cannot be queued right after
@@ -157,9 +158,13 @@ bool WriterLink::ProbePort(const std::string& name)
 bool WriterLink::ConnectWriter(OperationView& view)
 {
     bool found = false;
+    busyPorts_.clear();
     for (int n = 1; n <= kPortSearchCount && !found; ++n) {
         const std::string name = "COM" + std::to_string(n);
-        found = PortExists(name) && ProbePort(name);
+        if (PortExists(name))
+            found = ProbePort(name);
+        else if (port_.PortInUse(name))
+            busyPorts_.push_back(name);
     }
     if (!found) {
         view.SetFirmwarePanel(kFirmwareUnknownText);

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace orvane {
 
@@ -85,6 +86,9 @@ public:
     // Start-up search of COM1..COM20 with two Hello probes per port; sets the status panel and
     // returns whether a port answered 0xE2. Comm1's name (and ComName) stay at the port tried last.
     bool ConnectWriter(OperationView& view);
+    // The ports of the last search that another program held, so that a failed search can say
+    // why (a second program on the Writer's port).
+    const std::vector<std::string>& BusyPorts() const { return busyPorts_; }
 
     // Hello, then GetVersion on the port already named; the five version bytes when the Writer
     // answered 0x46 with all of them. Throws ECommsError when the port cannot be opened.
@@ -100,6 +104,7 @@ private:
     CommPort& port_;
     EventLoop& loop_;
     std::size_t chunkLength_ = 0; // bytes of RxBuf that came with the last chunk
+    std::vector<std::string> busyPorts_;
 };
 
 } // namespace orvane

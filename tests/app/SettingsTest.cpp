@@ -22,7 +22,8 @@ struct SettingsTest : ::testing::Test {
         s.AppDir = dir.path();
         LoadModelNames(s);
         s.IDLen = s.IDAddr = 7;
-        s.InitID = s.NextID = 5;
+        s.InitID = 5;
+        s.NextID = 9; // a non-hex ID_START still sets NextID := InitID
         return s;
     }
 

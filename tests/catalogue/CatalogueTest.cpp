@@ -92,7 +92,8 @@ TEST(Catalogue, ModelNamesFile)
     }
     std::filesystem::remove(dir.file("device.name"));
     EXPECT_THAT([&] { LoadModelNames(s); },
-                testing::ThrowsMessage<FileError>("无法打开文件：" + dir.path() + "device.name"));
+                testing::ThrowsMessage<FileError>("无法打开文件 " + dir.path() +
+                                                      "device.name：No such file or directory"));
     std::filesystem::create_directory(dir.file("device.name"));
     EXPECT_THROW(LoadModelNames(s), FileError);
     EXPECT_EQ(s.ModelName[31], "M31");

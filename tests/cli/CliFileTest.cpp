@@ -101,14 +101,69 @@ TEST_F(CliFileTest, MissingFileIsAFileErrorNamingTheFile)
     EXPECT_NE(r.err.find(missing), std::string::npos) << r.err;
 }
 
-TEST_F(CliFileTest, BadWrtChecksumShowsThePlainBoxText)
+TEST_F(CliFileTest, AWrtChecksumErrorEndsEveryCommandWithNineBeforeAnythingIsWrittenOrSent)
 {
     std::string wrt = Golden("program_QK128.WRT");
     wrt.replace(wrt.find("D94C"), 4, "D94D"); // first record's checksum off by one
-    WriteText(app.file("bad.WRT"), wrt);
-    const ProcessResult r = RunCli({"info", app.file("bad.WRT")});
-    EXPECT_EQ(r.exitCode, 0);
-    EXPECT_NE(r.err.find("message: File  Error!4C in line 4\n"), std::string::npos) << r.err;
+    const std::string bad = app.file("bad.WRT"), out = app.file("out.S19");
+    WriteText(bad, wrt);
+    const std::string box = "message: File  Error!4C in line 4\n";
+
+    const ProcessResult info = RunCli({"info", bad});
+    EXPECT_EQ(info.exitCode, 9);
+    EXPECT_EQ(info.out.rfind("model: QK128 (package 20)\n", 0), 0u) << info.out;
+    EXPECT_EQ(info.err, box + "failed: record checksum error in " + bad + "; loaded up to it\n");
+
+    const std::string nothing = "failed: record checksum error in " + bad +
+                                "; nothing written or sent\n";
+    const std::vector<std::vector<std::string>> commands = {
+        {"convert", bad, out, "--to", "s19"},
+        {"download", bad, "--yes", "--port", app.file("no-port")}, // no Writer is looked for
+        {"program", bad, "--yes", "--port", app.file("no-port")},
+    };
+    for (const auto& args : commands) {
+        const ProcessResult r = RunCli(args);
+        EXPECT_EQ(r.exitCode, 9) << args[0];
+        EXPECT_EQ(r.err, box + nothing) << args[0];
+    }
+    EXPECT_FALSE(std::filesystem::exists(out));
+}
+
+TEST_F(CliFileTest, ReadChecksItsOutputBeforeTalkingToTheWriter)
+{
+    const std::string out = app.file("no-such-folder/read.S19");
+    // The named port does not exist: reaching for it would exit 4.
+    const ProcessResult r = RunCli({"read", out, "--port", app.file("no-port")});
+    EXPECT_EQ(r.exitCode, 3) << r.err;
+    EXPECT_EQ(r.err.rfind("error: 无法写入文件 " + out + "：open (No such file or directory)\n", 0),
+              0u) << r.err;
+}
+
+TEST_F(CliFileTest, DoubleDashEndsTheOptions)
+{
+    const std::string file = app.file("--odd.S19");
+    WriteText(file, Golden("program.S19"));
+    const ProcessResult r = RunCli({"--model", "QK128", "info", "--", file});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, Replace(Golden("info_QK128.txt"), "@FILE@", file));
+    const ProcessResult twice = RunCli({"info", "--", "--", "--json"});
+    EXPECT_EQ(twice.exitCode, 2);
+    EXPECT_NE(twice.err.find("info takes 1 file name(s)"), std::string::npos) << twice.err;
+}
+
+TEST_F(CliFileTest, InfoInJsonIsOneObjectWithTheSameFacts)
+{
+    const ProcessResult r = RunCli({"info", Program(), "--model", "QK128", "--json"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    const auto lines = Lines(r.out);
+    ASSERT_EQ(lines.size(), 2u) << r.out;
+    for (const auto& line : lines)
+        EXPECT_TRUE(IsJson(line)) << line;
+    EXPECT_EQ(lines[0].rfind(R"({"type":"info","model":"QK128","package":"20",)"
+                             R"("programArea":"0000..1FFF","optionCopies":["2100","2120"],)"
+                             R"("chipData":"7D00..7FFF","options":{"WDT":)", 0), 0u) << lines[0];
+    EXPECT_NE(lines[0].find(R"(,"memo":[")"), std::string::npos) << lines[0];
+    EXPECT_EQ(lines[1], R"({"type":"result","command":"info","ok":true,"exit":0,"detail":""})");
 }
 
 TEST_F(CliFileTest, JsonLinesCarryMessagesAndTheResult)

@@ -14,11 +14,10 @@ class CliFixture {
 public:
     CliFixture() { CopyDataFiles(app.path()); }
 
-    // orvane-cli with args plus --app-dir.
+    // orvane-cli with --app-dir, then args (which may hold "--").
     ProcessResult RunCli(std::vector<std::string> args) const
     {
-        args.push_back("--app-dir");
-        args.push_back(app.path());
+        args.insert(args.begin(), {"--app-dir", app.path()});
         return RunProcess(CLI_PATH, args);
     }
 

@@ -5,6 +5,10 @@
 
 #include <filesystem>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 namespace orvane::test {
 namespace {
 
@@ -22,7 +26,7 @@ protected:
 
     ProcessResult OnSameWriter(std::vector<std::string> args) const
     {
-        args.insert(args.end(), {"--port", writer_->Link(), "--model", "QK128"});
+        args.insert(args.begin(), {"--port", writer_->Link(), "--model", "QK128"});
         return RunCli(args);
     }
 
@@ -43,33 +47,60 @@ TEST_F(CliWriterTest, ExitCodeAndMessageTellEachOutcomeApart)
         int exitCode;
         std::string says;
     };
+    const std::string noReply = "failed: no reply from the Writer\n";
+    const std::string garbled = "failed: the Writer's reply was no valid frame\n";
     const std::vector<Case> cases = {
-        {{"blank-check"}, {}, 0, "memo: 0405\ninfo: 芯片为空!\n"},
+        {{"blank-check"}, {}, 0, "memo: 0405\ninfo: 芯片为空!\nok: blank\n"},
         {{"blank-check"}, {"--chip", "programmed"}, 7, "info: Chip not blank!\n  Chip Addr:"},
-        {{"blank-check"}, {"--chip", "none"}, 8, "info: 引脚错误2,检查芯片是否正确!\n"},
-        {{"blank-check"}, {"--fault", "kind1@code=03"}, 6, "message: Command error!\n"},
-        {{"blank-check"}, {"--fault", "kind5@code=03"}, 9, "info: Check_sum error!\n"},
+        {{"blank-check"}, {"--chip", "programmed"}, 7, "failed: chip error at 0000\n"},
+        {{"blank-check"}, {"--chip", "none"}, 8,
+         "info: 引脚错误2,检查芯片是否正确!\nfailed: pin failure\n"},
+        {{"blank-check"}, {"--fault", "kind1@code=03"}, 6,
+         "message: Command error!\nfailed: command rejected\n"},
+        {{"blank-check"}, {"--fault", "kind5@code=03"}, 9,
+         "info: Check_sum error!\nfailed: checksum error\n"},
+        // Silence shows the code of LoadChipData's answer still in the buffer; bytes that are no
+        // frame count as no reply in the memo, and neither is taken for this command's answer.
+        {{"blank-check"}, {"--fault", "no-reply@code=03"}, 11, "memo: 2200\n" + noReply},
+        {{"blank-check"}, {"--fault", "oversize@code=03"}, 11, "memo: 2200\n" + noReply},
+        {{"blank-check"}, {"--fault", "garbage@code=03"}, 12, "memo: 0000\n" + garbled},
+        {{"blank-check"}, {"--fault", "split@code=03"}, 12, "memo: 0000\n" + garbled},
         {{"download", program}, {}, 10, "question: 请确认电源，USB线已经连接好! -> no\n"},
         {{"program", "--no-download"}, {}, 10, "question: 烧写程序将为上次下载内容! -> no\n"},
         {{"download", program, "--yes"}, {"--fault", "no-reply@code=11"}, 5,
-         "error: 通信错误2请检查烧写器是否连接正确！\n"},
-        {{"read", read}, {"--fault", "no-reply@code=38"}, 5, "error: 开始读取！\n"},
+         "error: 通信错误2请检查烧写器是否连接正确！\nmemo: 程序下载失败!\nfailed: transfer failed\n"},
+        {{"download", program, "--yes"}, {"--fault", "garbage@code=11"}, 5,
+         "error: 通信错误2请检查烧写器是否连接正确！\nmemo: 程序下载失败!\nfailed: transfer failed\n"},
+        {{"download", program, "--yes"}, {"--fault", "no-reply@code=05"}, 11, noReply},
+        {{"download", program, "--yes"}, {"--fault", "split@code=05"}, 12, garbled},
+        {{"program", program, "--yes"}, {"--fault", "garbage@code=01"}, 12,
+         "failed: chip 1 failed: the Writer's reply was no valid frame\n"},
+        {{"read", read}, {"--fault", "no-reply@code=38"}, 5,
+         "error: 开始读取！\nfailed: transfer failed; " + read + " not written\n"},
         {{"program", program, "--id-start", "5", "--id-addr", "1FFF"}, {}, 2,
-         "message: ID地址1FFF超出程序区0000-1FFF,器件ID不会烧入芯片!\n"},
+         "message: ID地址1FFF超出程序区0000-1FFF,器件ID不会烧入芯片!\n"
+         "failed: refused before the Writer was asked\n"},
     };
     for (const Case& c : cases) {
         const ProcessResult r = OnWriter(c.args, c.writer);
         EXPECT_EQ(r.exitCode, c.exitCode) << c.says << r.err;
         EXPECT_TRUE(Has(r.err, c.says)) << r.err;
+        EXPECT_FALSE(Has(r.err, "程序下载完毕")) << r.err; // a failed download is never finished
     }
     EXPECT_FALSE(std::filesystem::exists(read)); // an incomplete read writes no file
 }
 
-TEST_F(CliWriterTest, VersionPrintsTheStatusBarText)
+TEST_F(CliWriterTest, VersionPrintsTheStatusBarTextOrOneJsonLine)
 {
     const ProcessResult r = OnWriter({"version"}, {"--version", "3.4", "2020.1.2"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out, "固件版本:  V3.4---2020.1.2\n");
+    const ProcessResult json = OnSameWriter({"version", "--json"});
+    EXPECT_EQ(json.exitCode, 0) << json.err;
+    EXPECT_EQ(json.out,
+              R"({"type":"status","key":"firmware","text":"固件版本:  V3.4---2020.1.2"})" "\n"
+              R"({"type":"result","command":"version","ok":true,"exit":0,)"
+              R"("detail":"固件版本:  V3.4---2020.1.2"})" "\n");
 }
 
 TEST_F(CliWriterTest, DownloadReportsBothChecksumsAndProgressInJson)
@@ -119,6 +150,27 @@ TEST_F(CliWriterTest, SearchFindsTheWriterOnAHandSetComPortOrReportsNone)
     const ProcessResult found = RunCli({"version"});
     EXPECT_EQ(found.exitCode, 0) << found.err;
     EXPECT_EQ(found.out, "固件版本:  V1.2---2011.5.17\n");
+}
+
+TEST_F(CliWriterTest, TheSearchAsksTheVersionOnceAndNamesAPortAnotherProgramHolds)
+{
+    // Commands 1 and 2 are the probes, 3 and 4 the search's version query: a second query's
+    // GetVersion, command 6, would go unanswered.
+    writer_.emplace(SIM_PATH, app.path(), std::vector<std::string>{"--fault", "no-reply@6"});
+    WriteText(app.file("Udate_VX.ini"), "[PORTS]\r\nCOM1=" + writer_->Link() + "\r\n");
+    const ProcessResult once = RunCli({"version"});
+    EXPECT_EQ(once.exitCode, 0) << once.err;
+    EXPECT_EQ(once.out, "固件版本:  V1.2---2011.5.17\n");
+
+    const int held = ::open(writer_->Link().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(::flock(held, LOCK_EX | LOCK_NB), 0); // as a first orvane-cli holds it
+    const ProcessResult second = RunCli({"blank-check"});
+    ::close(held);
+    EXPECT_EQ(second.exitCode, 4);
+    EXPECT_TRUE(Has(second.err, "failed: 未找到Writer\nCOM1 (" + writer_->Link() +
+                                    ")：端口正被其他程序使用\n"))
+        << second.err;
 }
 
 } // namespace

@@ -72,7 +72,8 @@ TEST(RomImage, ConfirmTypedInputCopiesOnlyTheListedAddresses)
 {
     // chip, start, end, editor size: shorter than the image (bytes deleted) or longer
     const std::tuple<const char*, std::int32_t, std::int32_t, std::size_t> cases[] = {
-        {"QK128", 0x0000, 0x00FF, 0x80}, {"QK134", 0xFFF8, 0xFFFF, kImageSize + 20}};
+        {"QK128", 0x0000, 0x00FF, 0x80}, {"QK134", 0xFFF8, 0xFFFF, kImageSize + 20},
+        {"QK128", 0x0010, 0x01FF, kImageSize}}; // the program area's last row up to RomEnd + 15
     for (const auto& [chip, start, end, size] : cases) {
         AppState s = StateWithBounds(chip, std::uint16_t(start), std::uint16_t(end));
         ComputeChecksum(s);

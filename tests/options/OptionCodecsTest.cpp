@@ -52,6 +52,8 @@ TEST(ReadOptionTexts, SetsOnlyTheLayoutsTexts)
         {"S1", 0x01, "XT=RC1 SEC=ON LVR=OFF "},
         {"S2", 0x07, "SEC=ON CW=74 "},
         {"S3", 0x8D, "XT=RC1 SEC=OFF LVR=ON P12F=ON "},
+        {"S4", 0x96, "SEC=OFF LVR=ON Fsys=10 Fs=01 LCD=ON "}, // layout D
+        {"S4", 0x2C, "SEC=ON LVR=OFF Fsys=00 Fs=11 LCD=OFF "},
         {"S6", 0x17, "SEC=ON LVR=OFF P12F=OFF lvrs=3.6V osc=111 "},
         {"S7", 0x78, "XT=RC SEC=ON PosLog=ON CW=06 "},
         {"S8", 0x0E, "XT=RC2 LVR=ON P12F=ON "},

@@ -88,5 +88,23 @@ TEST(SimProcess, PacesTheWireThenHangsUpMidReplyAndServesANewTerminal)
     EXPECT_EQ(Port(sim.Link()).Exchange(kHello, 5), kHelloAck);
 }
 
+TEST(SimProcess, KeepsTheLinkOfAnotherSimulatorsOpenTerminalUnlessToldToReplaceIt)
+{
+    test::TempDir dir;
+    test::SimulatorProcess first(SIM_PATH, dir.path());
+    const std::string terminal = std::filesystem::read_symlink(first.Link());
+    const test::ProcessResult refused = test::RunProcess(SIM_PATH, {"--link", first.Link()});
+    EXPECT_EQ(refused.exitCode, 2);
+    EXPECT_EQ(refused.err, "orvane-writer-sim: the link " + first.Link() + " points at " +
+                               terminal + ", a terminal still open (another simulator?); stop "
+                               "that one or give --replace-link\n");
+    EXPECT_EQ(std::filesystem::read_symlink(first.Link()), terminal);
+    EXPECT_EQ(Port(first.Link()).Exchange(kHello, 5), kHelloAck);
+
+    test::SimulatorProcess second(SIM_PATH, dir.path(), {"--replace-link"});
+    EXPECT_NE(std::filesystem::read_symlink(second.Link()), terminal);
+    EXPECT_EQ(Port(second.Link()).Exchange(kHello, 5), kHelloAck);
+}
+
 } // namespace
 } // namespace orvane

@@ -27,6 +27,7 @@ bool FakePort::WriteData(const std::uint8_t* buffer, std::uint16_t length)
         return false;
     }
     sent.emplace_back(buffer, buffer + length);
+    sentAt.push_back(loop_.Ms());
     for (const WriterReply& reply : model.Feed(sent.back())) {
         std::optional<Bytes> bytes = reply.bytes;
         if (const auto rule = byNumber.find(static_cast<int>(sent.size())); rule != byNumber.end())

@@ -74,6 +74,7 @@ public:
     }
     bool WriteData(const std::uint8_t* buffer, std::uint16_t length) override;
     bool PortExists(const std::string& name) override { return existing.count(name) != 0; }
+    bool PortInUse(const std::string& name) override { return busy.count(name) != 0; }
     void Deliver(int ms, Bytes bytes) // a chunk ms from now, if this opening still lasts
     {
         loop_.After(ms, [this, session = session_, bytes = std::move(bytes)] {
@@ -85,9 +86,10 @@ public:
     WriterModel model{{.freshChipAfterProgram = true, .faults = {}, .garbageSeed = 1}};
     // Replies instead of the model's, by 1-based command number or by code; nullopt: silence.
     std::map<int, std::optional<Bytes>> byNumber, byCode;
-    std::set<std::string> existing, unopenable;
+    std::set<std::string> existing, unopenable, busy;
     int refuseWrites = 0; // the next n writes fail
     std::vector<Bytes> sent;
+    std::vector<long long> sentAt; // virtual ms of each frame in sent
     Lines log; // "open COM1", "close", "refused"
     bool isOpen = false;
 

@@ -99,6 +99,18 @@ TEST_F(LinkFixture, PortSearchAndVersionQuery)
     EXPECT_EQ(loop.Ms(), 2040 + 10 + 3000) << "waits for more than 7 bytes";
     port.unopenable = {"COM3"};
     EXPECT_THROW(link.QueryFirmwareVersion(), ECommsError);
+
+    // Ports that another program holds are named after a failed search: one refused by the
+    // exclusive open, one taken between that open and the probe's.
+    port.existing = {"COM5"};
+    port.unopenable = {"COM5"};
+    port.busy = {"COM2", "COM7"};
+    EXPECT_FALSE(link.ConnectWriter(view));
+    EXPECT_EQ(link.BusyPorts(), (Lines{"COM2", "COM5", "COM7"}));
+    port.busy.clear();
+    port.existing.clear();
+    EXPECT_FALSE(link.ConnectWriter(view));
+    EXPECT_TRUE(link.BusyPorts().empty()) << "each search starts afresh";
 }
 
 } // namespace

@@ -12,7 +12,16 @@ namespace {
 
 class OperationsTest : public LinkFixture {
 protected:
-    void Clear() { port.sent.clear(); view.log.clear(); }
+    void Clear() { port.sent.clear(); port.sentAt.clear(); view.log.clear(); }
+    // Each command with the time until the next one (or until the operation returned): "E1+1000".
+    Lines Waits() const
+    {
+        Lines out = Commands();
+        for (std::size_t i = 0; i < out.size(); ++i)
+            out[i] += "+" + std::to_string((i + 1 < out.size() ? port.sentAt[i + 1] : loop.Ms()) -
+                                           port.sentAt[i]);
+        return out;
+    }
     OperationResult Program(ProgramRunOptions options) { return ops.RunProgramming(options); }
 };
 
@@ -71,6 +80,30 @@ TEST_F(OperationsTest, EachOperationReportsTheWritersAnswers)
             EXPECT_EQ(view.Reports(), reports[i].empty() ? Lines{} : Lines{reports[i]});
         }
     EXPECT_EQ(s.NextID, 5);
+}
+
+TEST_F(OperationsTest, TheResultIsThisCommandsReplyNeverAnEarlierOne)
+{
+    const std::tuple<std::optional<Bytes>, ReplyKind, int, Lines> cases[] = {
+        {std::nullopt, ReplyKind::None, 0, {"memo 2200"}}, // LoadChipData's code, left in RxBuf
+        {HexBytes("68 05 03 16"), ReplyKind::Garbled, 0, {"memo 0000"}}, // L past the chunk
+        {HexBytes("68 00 03 16"), ReplyKind::Garbled, 0, {"memo 0000"}},
+        {Reply(Failure, {5}), ReplyKind::Frame, Failure, {"box info Check_sum error!"}},
+        {Reply(0x55), ReplyKind::Frame, 0x55, {"memo 5505"}},
+    };
+    for (const auto& [reply, kind, code, reports] : cases) {
+        port.byCode = {{CheckBlank, reply}};
+        Clear();
+        const OperationResult r = ops.DoBlankCheck();
+        EXPECT_EQ(r.reply, kind);
+        EXPECT_EQ(r.replyCode, code);
+        EXPECT_EQ(view.Reports(), reports);
+    }
+    // A Blank code left by LoadChipData's answer is no blank chip.
+    port.byCode = {{LoadChipData, Reply(Blank)}, {CheckBlank, std::nullopt}};
+    Clear();
+    EXPECT_FALSE(ops.DoBlankCheck().succeeded);
+    EXPECT_EQ(view.Reports(), Lines{"memo 0400"});
 }
 
 TEST_F(OperationsTest, ReadTakesProgramAreaAndOptionRowAndFailsWhenEitherFails)
@@ -144,8 +177,49 @@ TEST_F(OperationsTest, DownloadSendsEveryAreaAndFailsAnAreaWithAFailedBlock)
         Clear();
         EXPECT_EQ(ops.DownloadProgram().transferFailed, !good);
         EXPECT_EQ(Commands(WriteBlock).size(), blocks);
-        EXPECT_EQ(view.Reports().front() == kTransferError, !good);
+        // A failed transfer never ends in the finished report, whatever FinishDownload got.
+        if (good)
+            EXPECT_EQ(view.Reports().front().rfind("box info 程序下载完毕", 0), 0u);
+        else
+            EXPECT_EQ(view.Reports(), (Lines{kTransferError, "memo 程序下载失败!"}));
     }
+}
+
+TEST_F(OperationsTest, EveryCommandWaitsItsOwnTimeForASilentWriter)
+{
+    for (const std::uint8_t code : {Hello, LoadChipData, CheckBlank, StartRead, ReadBlock, FinishRead,
+                                    LoadChipData2, StartDownload, WriteBlock, FinishDownload,
+                                    ProgramChip, GetVersion})
+        port.byCode[code] = std::nullopt;
+    const std::pair<std::function<void()>, Lines> cases[] = {
+        // CheckBlank: 3000 ms, then the full 3000 ms after an answer other than Done or Failure.
+        {[&] { ops.DoBlankCheck(); }, {"E1+1000", "21@7D00+2000", "03+6000", "E1+1000"}},
+        // The option row's 1000 ms, then up to 2000 ms for the last block's answer.
+        {[&] { ops.ReadChip(); },
+         {"E1+1000", "21@7D00+2000", "37+1000", "38@0000+1000", "38@4000+3000", "40+1000",
+          "E1+1000"}},
+        // A block 600 ms, then up to 2000 ms; FinishDownload 3000 ms.
+        {[&] { ops.DownloadProgram(); },
+         {"E1+1000", "04@7DC0+5000", "07+5000", "E1+0", "11@0000+2600", "E1+1000", "05+3000"}},
+        {[&] { Program({false, true, true}); },
+         {"E1+1000", "07+1000", "E1+0", "11@0000+600", "E1+500"}},
+        {[&] { link.QueryFirmwareVersion(); }, {"E1+1000", "45+3000"}},
+    };
+    for (const auto& [run, waits] : cases) {
+        Clear();
+        run();
+        EXPECT_EQ(Waits(), waits);
+    }
+
+    // ProgramChip waits 5000 ms; FinishDownload's wait goes on until more than 6 bytes came.
+    port.byCode = {{ProgramChip, std::nullopt}};
+    Clear();
+    Program({false, true, true});
+    EXPECT_EQ(Waits().end()[-2], "01+5000");
+    port.byCode = {{FinishDownload, HexBytes("68 02 06 00 16")}};
+    Clear();
+    ops.DownloadProgram();
+    EXPECT_EQ(Waits().back(), "05+3000");
 }
 
 TEST(DeviceIdTest, WritesTheLowBytesMostSignificantFirstAndOnlyInsideTheImage)

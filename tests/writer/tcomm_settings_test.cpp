@@ -1,5 +1,6 @@
 // The termios record TComm writes, the gap arithmetic of the receive thread and the texts of
 // failed opens.
+#include "writer/Comm1Settings.h"
 #include "writer/GapReader.h"
 #include "writer/LineSettings.h"
 #include "writer/TComm.h"
@@ -12,6 +13,18 @@
 
 namespace orvane {
 namespace {
+
+// The Writer link's port: 19200 baud, no XON/XOFF, and a 4 ms gap between a reply's bytes.
+TEST(TCommSettings, Comm1IsSetUpForTheWriter)
+{
+    QueueEventLoop loop;
+    TComm comm(loop);
+    ConfigureComm1(comm);
+    EXPECT_EQ(comm.LineSettings().BaudRate, 19200u);
+    EXPECT_FALSE(comm.LineSettings().Outx_XonXoffFlow);
+    EXPECT_FALSE(comm.LineSettings().Inx_XonXoffFlow);
+    EXPECT_EQ(comm.Timeouts().ReadIntervalTimeout, 4u);
+}
 
 // A pseudo-terminal ignores the frame format and the flow control: they are checked here.
 TEST(TCommSettings, TheWriterLinkIsEightNoneOneWithoutFlowControlAndReadsReturnAtOnce)

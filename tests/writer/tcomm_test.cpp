@@ -61,6 +61,45 @@ protected:
     Strings events; // received chunks and "hangup", in order
 };
 
+TEST_F(TCommPty, TheQueueEmptyEventComesOnceAfterOpeningAndOnceAfterEachSending)
+{
+    comm.SetOnSendDataEmpty([this] { events.push_back("empty"); });
+    comm.OpenPort();
+    PumpFor(50);
+    EXPECT_EQ(events, Strings{"empty"});
+    ASSERT_TRUE(Write("abc"));
+    EXPECT_EQ(Receive(3), "abc");
+    PumpFor(50);
+    EXPECT_EQ(events, (Strings{"empty", "empty"}));
+    comm.ClosePort();
+    comm.OpenPort();
+    PumpFor(50);
+    EXPECT_EQ(events, (Strings{"empty", "empty", "empty"}));
+}
+
+TEST_F(TCommPty, ABurstIsOneChunkAndAPauseWellAboveTheGapSplitsItUnlessTheGapIsLonger)
+{
+    comm.OpenPort();
+    PumpFor(20);
+    events.clear();
+    Send("0123456789");
+    PumpFor(100);
+    std::this_thread::sleep_for(40ms);
+    Send("ab");
+    std::this_thread::sleep_for(40ms);
+    Send("cd");
+    PumpFor(100);
+    EXPECT_EQ(events, (Strings{"0123456789", "ab", "cd"}));
+
+    events.clear();
+    comm.SetReadIntervalTimeout(300); // the receive thread takes the new gap at once
+    Send("ab");
+    std::this_thread::sleep_for(40ms);
+    Send("cd");
+    PumpFor(500);
+    EXPECT_EQ(events, Strings{"abcd"});
+}
+
 TEST_F(TCommPty, ChunksEndAtTheGapAndEveryByteValuePassesBothWays)
 {
     std::string all(256, '\0');

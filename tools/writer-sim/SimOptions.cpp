@@ -10,7 +10,9 @@ const char* const kSimUsage = R"(Usage: orvane-writer-sim [options]
 A simulated Writer on a pseudo-terminal. The first line printed is the terminal's path; the
 simulator then answers until it gets SIGINT or SIGTERM.
 
-  --link PATH          place a symbolic link PATH to the terminal (removed on exit)
+  --link PATH          place a symbolic link PATH to the terminal (removed on exit); a link
+                       to a terminal that is still open (another simulator's) is refused
+  --replace-link       replace such a link all the same
   --version M.m Y.M.D  firmware version to report (default 1.2 2011.5.17)
   --chip KIND          chip in the socket: blank (default), programmed, none (pin failure)
   --fresh-chip         insert a new blank chip after each chip programmed well
@@ -125,6 +127,8 @@ SimOptions ParseSimOptions(const std::vector<std::string>& args)
             options.help = true;
         } else if (arg == "--link") {
             options.linkPath = value();
+        } else if (arg == "--replace-link") {
+            options.replaceLink = true;
         } else if (arg == "--trace") {
             options.tracePath = value();
         } else if (arg == "--version") {

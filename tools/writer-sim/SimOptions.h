@@ -12,6 +12,7 @@ namespace orvane {
 struct SimOptions {
     WriterConfig writer;
     std::string linkPath;  // empty: no link
+    bool replaceLink = false; // also when it points at another simulator's open terminal
     std::string tracePath; // empty: no trace
     bool pace = false;
     std::chrono::milliseconds replyDelay{0};

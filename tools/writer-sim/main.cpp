@@ -50,7 +50,11 @@ void OnSignal(int)
 // reachable through a symbolic link.
 class Pty {
 public:
-    explicit Pty(std::string linkPath) : linkPath_(std::move(linkPath)) { Open(); }
+    Pty(std::string linkPath, bool replaceLink)
+        : linkPath_(std::move(linkPath)), replaceLink_(replaceLink)
+    {
+        Open();
+    }
     ~Pty() { Close(); }
     Pty(const Pty&) = delete;
     Pty& operator=(const Pty&) = delete;
@@ -99,8 +103,17 @@ private:
     {
         namespace fs = std::filesystem;
         std::error_code ec;
-        if (fs::is_symlink(fs::symlink_status(linkPath_, ec)))
+        if (fs::is_symlink(fs::symlink_status(linkPath_, ec))) {
+            // A link to a terminal that still exists is another simulator's, which a host may be
+            // talking to; a link left dangling by one that ended is ours to replace.
+            const fs::path target = fs::read_symlink(linkPath_, ec);
+            if (!replaceLink_ && fs::is_character_file(fs::status(linkPath_, ec)))
+                throw std::runtime_error("the link " + linkPath_ + " points at " +
+                                         target.string() +
+                                         ", a terminal still open (another simulator?); "
+                                         "stop that one or give --replace-link");
             fs::remove(linkPath_, ec);
+        }
         fs::create_symlink(slavePath_, linkPath_, ec);
         if (ec)
             throw std::runtime_error("cannot place the link " + linkPath_ + ": " + ec.message());
@@ -118,6 +131,7 @@ private:
     }
 
     std::string linkPath_;
+    bool replaceLink_;
     std::string slavePath_;
     int master_ = -1;
     bool linked_ = false;
@@ -137,7 +151,7 @@ std::string Hex(const std::vector<std::uint8_t>& bytes)
 class Simulator {
 public:
     explicit Simulator(const SimOptions& options)
-        : options_(options), model_(options.writer), pty_(options.linkPath)
+        : options_(options), model_(options.writer), pty_(options.linkPath, options.replaceLink)
     {
         if (!options.tracePath.empty()) {
             trace_.open(options.tracePath, std::ios::out | std::ios::trunc);

@@ -1,0 +1,158 @@
+// Reading and safe saving against what a user's folder may hold: links, FIFOs, devices, huge
+// files, read-only files, foreign groups and a file size limit.
+#include "foundation/AtomicFile.h"
+#include "foundation/Errors.h"
+#include "foundation/IniFile.h"
+#include "foundation/ReadFile.h"
+#include "tests/support/TempDir.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace orvane {
+namespace {
+
+using test::ReadText;
+using test::TempDir;
+using test::WriteText;
+using testing::ThrowsMessage;
+
+std::vector<std::string> FolderEntries(const TempDir& dir)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+        names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST(ReadWholeFile, RefusesWhatIsNoRegularFileOrTooLargeWithoutBlocking)
+{
+    TempDir dir;
+    const std::string fifo = dir.file("fifo"), zero = dir.file("zero"), big = dir.file("big");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::filesystem::create_symlink("/dev/zero", zero);
+    WriteText(big, std::string(kSmallFileLimit + 1, '\n'));
+    WriteText(dir.file("ok"), std::string(kSmallFileLimit, 'x'));
+    const std::pair<std::string, std::string> cases[] = {
+        {fifo, "无法读取文件 " + fifo + "：不是普通文件"}, // would block in open() without a writer
+        {zero, "无法读取文件 " + zero + "：不是普通文件"}, // would never end
+        {dir.path(), "无法读取文件 " + dir.path() + "：不是普通文件"},
+        {big, "无法读取文件 " + big + "：文件过大（超过 1048576 字节）"},
+        {dir.file("none"), "无法打开文件 " + dir.file("none") + "：No such file or directory"},
+    };
+    for (const auto& c : cases)
+        EXPECT_THAT([&] { ReadWholeFile(c.first, kSmallFileLimit); },
+                    ThrowsMessage<FileError>(c.second));
+    EXPECT_EQ(ReadWholeFile(dir.file("ok"), kSmallFileLimit).size(), kSmallFileLimit);
+    EXPECT_EQ(ReadFileIfPresent(dir.file("none/x"), kSmallFileLimit), std::nullopt);
+
+    // The settings file goes through the same reader: a missing one is empty, a hostile one refused.
+    EXPECT_EQ(IniFile::Load(dir.file("none")).Text(), "");
+    EXPECT_THROW(IniFile::Load(zero), FileError);
+    EXPECT_THROW(IniFile::Load(fifo), FileError);
+}
+
+class AtomicFileTest : public testing::Test {
+protected:
+    TempDir dir;
+    const std::string target = dir.file("Udate_VX.ini");
+};
+
+TEST_F(AtomicFileTest, AFileNobodyMayWriteIsRefusedEvenForRootAndKeptAsItWas)
+{
+    WriteText(target, "old");
+    ASSERT_EQ(::chmod(target.c_str(), 0444), 0);
+    EXPECT_THAT([&] { WriteFileAtomically(target, "new"); },
+                ThrowsMessage<FileError>("无法写入文件 " + target + "：open (Permission denied)"));
+    EXPECT_THAT([&] { CheckWritable(target); }, ThrowsMessage<FileError>(testing::HasSubstr(
+                                                    "Permission denied")));
+    EXPECT_EQ(ReadText(target), "old");
+    EXPECT_EQ(FolderEntries(dir), std::vector<std::string>{"Udate_VX.ini"});
+
+    EXPECT_THAT([&] { WriteFileAtomically(dir.file("no/such.ini"), "x"); },
+                ThrowsMessage<FileError>(testing::HasSubstr("No such file or directory")));
+    EXPECT_THAT([&] { CheckWritable(dir.path()); },
+                ThrowsMessage<FileError>(testing::HasSubstr("Is a directory")));
+}
+
+TEST_F(AtomicFileTest, ALinkIsFollowedAndItsTargetReplacedInItsOwnFolder)
+{
+    std::filesystem::create_directory(dir.file("real"));
+    const std::string real = dir.file("real/settings.ini");
+    WriteText(real, "old");
+    std::filesystem::create_symlink("real/settings.ini", dir.file("hop"));
+    std::filesystem::create_symlink(dir.file("hop"), target); // two hops, relative and absolute
+    std::filesystem::create_symlink("real/new.ini", dir.file("dangling"));
+
+    WriteFileAtomically(target, "new");
+    WriteFileAtomically(dir.file("dangling"), "created");
+    EXPECT_TRUE(std::filesystem::is_symlink(target));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.file("dangling")));
+    EXPECT_EQ(ReadText(real), "new");
+    EXPECT_EQ(ReadText(dir.file("real/new.ini")), "created");
+
+    // A name without a folder, relative to the working folder, as the command line gets it.
+    const auto cwd = std::filesystem::current_path();
+    std::filesystem::current_path(dir.path());
+    WriteFileAtomically("hop", "bare");
+    std::filesystem::current_path(cwd);
+    EXPECT_EQ(ReadText(real), "bare");
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.file("hop")));
+
+    std::filesystem::create_symlink("loop", dir.file("loop"));
+    EXPECT_THAT([&] { WriteFileAtomically(dir.file("loop"), "x"); },
+                ThrowsMessage<FileError>(testing::HasSubstr("Too many levels of symbolic links")));
+}
+
+TEST_F(AtomicFileTest, AReplacedFileKeepsItsModeOwnerAndGroup)
+{
+    WriteText(target, "old");
+    ASSERT_EQ(::chmod(target.c_str(), 0640), 0);
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(::chown(target.c_str(), 4321, 8765), 0);
+    }
+    WriteFileAtomically(target, "new");
+    struct stat st {};
+    ASSERT_EQ(::stat(target.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    if (root) {
+        EXPECT_EQ(st.st_uid, 4321u);
+        EXPECT_EQ(st.st_gid, 8765u);
+    }
+    EXPECT_EQ(ReadText(target), "new");
+}
+
+TEST_F(AtomicFileTest, AWriteCutShortByTheFileSizeLimitFailsAndLeavesNoTemporaryFile)
+{
+    WriteText(target, "old");
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const rlimit limit{4096, 4096};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        try {
+            WriteFileAtomically(target, std::string(100000, 'x'));
+        } catch (const FileError& e) {
+            const bool named = std::string(e.what()).find("File too large") != std::string::npos;
+            ::_exit(named ? 0 : 2);
+        }
+        ::_exit(1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(ReadText(target), "old");
+    EXPECT_EQ(FolderEntries(dir), std::vector<std::string>{"Udate_VX.ini"});
+}
+
+} // namespace
+} // namespace orvane
