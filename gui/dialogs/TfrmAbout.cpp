@@ -1,5 +1,7 @@
 #include "gui/dialogs/TfrmAbout.h"
 
+#include "foundation/Errors.h"
+#include "foundation/ReadFile.h"
 #include "gui/WindowHost.h"
 
 #include <QDesktopServices>
@@ -10,9 +12,7 @@
 #include <QUrl>
 
 #include <array>
-#include <cerrno>
-#include <cstring>
-#include <fstream>
+#include <sstream>
 
 namespace orvane {
 namespace {
@@ -84,13 +84,14 @@ TfrmAbout::TfrmAbout(WindowHost& host)
 
 void TfrmAbout::FormShow()
 {
-    const std::string path = host_.State().AppDir + "About.txt";
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        host_.Messages().Show(MessageKind::Error,
-                              "无法打开文件 " + path + "：" + std::strerror(errno));
+    std::string text;
+    try {
+        text = ReadWholeFile(host_.State().AppDir + "About.txt", kSmallFileLimit);
+    } catch (const FileError& e) {
+        host_.Messages().Show(MessageKind::Error, e.what());
         return; // defaults stay and the Writer is not asked
     }
+    std::istringstream file(text);
     std::array<std::string, 4> lines;
     for (std::string& line : lines) {
         std::getline(file, line);

@@ -79,7 +79,7 @@ TEST_F(CliWriterTest, ExitCodeAndMessageTellEachOutcomeApart)
          "error: 开始读取！\nfailed: transfer failed; " + read + " not written\n"},
         {{"program", program, "--id-start", "5", "--id-addr", "1FFF"}, {}, 2,
          "message: ID地址1FFF超出程序区0000-1FFF,器件ID不会烧入芯片!\n"
-         "failed: refused before the Writer was asked\n"},
+         "failed: chip 1 failed: refused before the Writer was asked\n"},
     };
     for (const Case& c : cases) {
         const ProcessResult r = OnWriter(c.args, c.writer);
