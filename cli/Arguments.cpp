@@ -21,6 +21,10 @@ Writer:
   download FILE              download FILE into the Writer
   program [FILE]             download FILE and program the chip (FILE may be left out with
                              --no-download: the Writer programs what it holds)
+  otp-check FILE             read the chip and tell whether it can still take FILE
+Production line:
+  journal LOT                print the summary of a lot journal
+  ports                      list the serial ports with their USB identity and access
 
 Options:
   --app-dir DIR              data folder (device.name, chip files, Udate_VX.ini); default: the
@@ -35,10 +39,21 @@ Options:
                              program: write a device ID into each chip, stepping it
   --no-download              program: program what the Writer already holds
   --count N                  program: N chips in a row (Enter between chips on a terminal)
+  --port usb:VVVV:PPPP[:SERIAL]
+                             the Writer's USB adapter by vendor, product and serial number
+  --journal LOT              program: record every chip in the lot journal LOT and take the
+                             next unused ID from it (shared by the Writers of one line)
+  --allow-reissue            program: burn an ID the journal already records as reserved
+  --expect-checksum HHHH     download/program: refuse an image whose checksum with options
+                             (before any ID is written) is not HHHH
+  --otp-check                program: check before each chip that it can still take the image
+  --rolling-code LEN:ADDR3,ADDR2,ADDR1,ADDR0:INIT:STEP:MAX:LIMIT
+                             build the rolling-code block into the image (or "off")
 
 Exit status: 0 success, 1 Writer gave an unexpected answer, 2 usage, 3 file error,
 4 no Writer, 5 transfer failed, 6 command rejected, 7 chip not blank / data error,
-8 pin failure, 9 checksum error, 10 declined.
+8 pin failure, 9 checksum error or image gate, 10 declined, 11 ID already reserved in the
+journal; 128+N stopped by signal N (the journal has its summary).
 )";
 
 namespace {
@@ -46,6 +61,7 @@ namespace {
 const std::map<std::string, int> kOperandCounts = {
     {"info", 1}, {"convert", 2}, {"version", 0}, {"blank-check", 0},
     {"read", 1}, {"download", 1}, {"program", -1}, // program: 0 or 1
+    {"otp-check", 1}, {"journal", 1}, {"ports", 0},
 };
 
 std::optional<FileFormat> ParseFormat(const std::string& text)
@@ -70,6 +86,38 @@ int ParseCount(const std::string& option, const std::string& text, int min, int 
         throw UsageError(option + " takes a number from " + std::to_string(min) + " to " +
                          std::to_string(max) + ", not '" + text + "'");
     return value;
+}
+
+std::uint16_t ParseChecksum(const std::string& option, const std::string& text)
+{
+    std::uint16_t value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, 16);
+    if (text.empty() || text.size() > 4 || ec != std::errc() || end != text.data() + text.size())
+        throw UsageError(option + " takes four hexadecimal digits, not '" + text + "'");
+    return value;
+}
+
+// The production options go with the commands they serve and exclude what defeats them.
+void CheckProductionOptions(const Arguments& a)
+{
+    const bool program = a.command == "program";
+    if (a.expectChecksum && a.noDownload)
+        throw UsageError("--expect-checksum checks the image to download: not with --no-download");
+    if (a.expectChecksum && !program && a.command != "download")
+        throw UsageError("--expect-checksum goes with download or program");
+    if (a.rollingCode && a.noDownload)
+        throw UsageError("--rolling-code builds the block into the image to download: not with "
+                         "--no-download");
+    for (const auto& [given, name] : {std::pair{a.journal.has_value(), "--journal"},
+                                      std::pair{a.allowReissue, "--allow-reissue"},
+                                      std::pair{a.otpCheck, "--otp-check"}}) {
+        if (given && !program)
+            throw UsageError(std::string(name) + " goes with program");
+    }
+    if (a.otpCheck && a.noDownload)
+        throw UsageError("--otp-check compares the chip with the image: not with --no-download");
+    if (a.journal && a.step == 0)
+        throw UsageError("--step 0 would burn one ID into every chip of the lot");
 }
 
 } // namespace
@@ -122,6 +170,11 @@ Arguments ParseArguments(const std::vector<std::string>& args)
         else if (arg == "--step") a.step = ParseCount(arg, value(), 0, 255);
         else if (arg == "--no-download") flag(a.noDownload);
         else if (arg == "--count") a.count = ParseCount(arg, value(), 1, 1000000);
+        else if (arg == "--journal") a.journal = value();
+        else if (arg == "--allow-reissue") flag(a.allowReissue);
+        else if (arg == "--expect-checksum") a.expectChecksum = ParseChecksum(arg, value());
+        else if (arg == "--otp-check") flag(a.otpCheck);
+        else if (arg == "--rolling-code") a.rollingCode = value();
         else if (arg == "--help") throw UsageError("");
         else throw UsageError("unknown option " + arg);
     }
@@ -142,6 +195,7 @@ Arguments ParseArguments(const std::vector<std::string>& args)
         throw UsageError("convert needs --to s19|wrt|bin");
     if (a.idLen && *a.idLen != "2" && *a.idLen != "3")
         throw UsageError("--id-len takes 2 or 3");
+    CheckProductionOptions(a);
     return a;
 }
 

@@ -3,6 +3,7 @@
 #include "app/ProgramFiles.h"
 #include "app/Settings.h"
 #include "app/Startup.h"
+#include "cli/ProductionCommands.h"
 #include "cli/ProgressPort.h"
 #include "catalogue/Catalogue.h"
 #include "image/RomImage.h"
@@ -55,6 +56,7 @@ void PrintInfo(const AppState& s)
         std::cout << "  " << key.key << '=' << OptionText(s, key) << '\n';
     for (const std::string& line : ChecksumInfoLines(s))
         std::cout << line << '\n';
+    std::cout << "rolling code: " << RollingCodeText(s) << '\n';
 }
 
 // Number of 16-byte rows from first to last row inclusive, none when last is before first.
@@ -119,15 +121,6 @@ void SetUpDeviceID(AppState& s, const Arguments& a)
     s.IDStep = static_cast<std::uint8_t>(a.step);
 }
 
-void WaitForNextChip(int chip, int count)
-{
-    if (::isatty(STDIN_FILENO) != 1)
-        return;
-    std::cerr << "Insert chip " << chip << " of " << count << " and press Enter " << std::flush;
-    std::string ignored;
-    std::getline(std::cin, ignored);
-}
-
 PortNaming Naming(const AppState& s)
 {
     PortNaming naming;
@@ -182,7 +175,7 @@ private:
 int RunWriterCommand(AppState& s, const Arguments& a, ConsoleView& view)
 {
     WriterSession session(s, view);
-    if (!session.Connect(a.port)) {
+    if (!session.Connect(ResolvePortOption(a.port, s))) {
         view.Result(a.command, kNoWriter, "未找到Writer");
         return kNoWriter;
     }
@@ -224,24 +217,15 @@ int RunWriterCommand(AppState& s, const Arguments& a, ConsoleView& view)
         return code;
     }
 
-    // program
+    WriterContext context{s, a, view, ops, link,
+                          [&link](const OperationResult& r) { return ExitCodeOf(r, link); },
+                          [&session](int blocks) { session.ExpectBlocks(blocks); },
+                          DownloadBlocks(s), ReadBlocks(s)};
+    if (a.command == "otp-check")
+        return RunOtpCheckCommand(context);
     SetUpDeviceID(s, a);
     s.ProgramDialogOpen = true;
-    for (int chip = 1; chip <= a.count; ++chip) {
-        if (chip > 1)
-            WaitForNextChip(chip, a.count);
-        ProgramRunOptions options{.writeId = a.idStart.has_value(),
-                                  .autoIncrement = true,
-                                  .download = !a.noDownload};
-        session.ExpectBlocks(options.download || options.writeId ? DownloadBlocks(s) : 0);
-        const int code = ExitCodeOf(ops.RunProgramming(options), link);
-        if (code != kOk) {
-            view.Result(a.command, code, "chip " + std::to_string(chip) + " failed");
-            return code;
-        }
-    }
-    view.Result(a.command, kOk, "programmed " + std::to_string(a.count) + " chip(s)");
-    return kOk;
+    return RunProgramCommand(context);
 }
 
 } // namespace
@@ -253,13 +237,22 @@ int RunCommand(const Arguments& a, ConsoleView& view, const std::string& exeDir)
         CheckModel(appDir, *a.model);
 
     AppState& s = TheAppState();
+    if (a.command == "journal")
+        return RunJournalCommand(a, view);
+    if (a.command == "ports") {
+        s.AppDir = appDir;
+        return RunPortsCommand(a, view, s);
+    }
     SetUpState(s, appDir, a.model);
 
     const bool takesFile = a.command == "info" || a.command == "convert" ||
-                           a.command == "download" || (a.command == "program" && !a.operands.empty());
+                           a.command == "download" || a.command == "otp-check" ||
+                           (a.command == "program" && !a.operands.empty());
     if (takesFile) {
         const std::string& in = a.operands[0];
         OpenProgramFile(s, in, FormatOf(in, a.format, false), view);
+        if (const int stop = ApplyImageOptions(s, a, view); stop != kOk)
+            return stop;
     }
 
     if (a.command == "info") {

@@ -21,6 +21,7 @@ enum ExitCode {
     kPinFailure = 8,  // kind 3 at 0x7D00 and above
     kChecksum = 9,    // kind 5
     kDeclined = 10,   // a question was answered No
+    kIdReserved = 11, // the lot journal already records the ID as reserved
 };
 
 // Sets up AppState as the GUI's start-up does, runs the command, reports its result through

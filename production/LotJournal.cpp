@@ -277,9 +277,10 @@ std::optional<std::int64_t> ChooseId(const LotSummary& lot, const IdRequest& req
     return id;
 }
 
-LotJournal::LotJournal(std::string path) : path_(std::move(path))
+LotJournal::LotJournal(std::string path, Access access) : path_(std::move(path))
 {
-    fd_ = ::open(path_.c_str(), O_RDWR | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0644);
+    const int flags = access == Access::Append ? O_RDWR | O_APPEND | O_CREAT : O_RDONLY;
+    fd_ = ::open(path_.c_str(), flags | O_NONBLOCK | O_CLOEXEC, 0644);
     if (fd_ < 0)
         throw FileError("cannot open the journal " + path_ + ": " + std::strerror(errno));
     struct stat st {};

@@ -105,9 +105,10 @@ struct Reservation {
 
 class LotJournal {
 public:
-    // Opens or creates the journal; throws FileError naming it when it is not a regular file or
-    // cannot be opened for appending.
-    explicit LotJournal(std::string path);
+    enum class Access { Append, ReadOnly };
+    // Opens the journal, creating it for Append; throws FileError naming it when it is not a
+    // regular file or cannot be opened.
+    explicit LotJournal(std::string path, Access access = Access::Append);
     ~LotJournal();
     LotJournal(const LotJournal&) = delete;
     LotJournal& operator=(const LotJournal&) = delete;
