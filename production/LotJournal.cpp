@@ -100,6 +100,21 @@ private:
 
 } // namespace
 
+std::string DialogJournalPath(const std::string& folder, const std::string& model,
+                              std::int64_t unixMs)
+{
+    // A model name is a byte string from device.name: keep it out of other folders.
+    std::string name = model;
+    for (char& c : name) {
+        if (c == '/' || c == '\0')
+            c = '_';
+    }
+    if (name.empty() || name == "." || name == "..")
+        name = "lot";
+    const std::string day = IsoTime(unixMs).substr(0, 10);
+    return folder + (folder.empty() || folder.back() == '/' ? "" : "/") + name + "-" + day + ".jsonl";
+}
+
 std::string IdText(const DeviceId& id)
 {
     return Hex(static_cast<std::uint64_t>(id.value), std::clamp(2 * id.length, 1, 16));

@@ -130,6 +130,11 @@ private:
     int fd_ = -1;
 };
 
+// The journal the programming dialog writes in folder: one lot per model and day,
+// "<folder>/<model>-YYYY-MM-DD.jsonl" (UTC), so that a restarted dialog goes on with the same lot.
+std::string DialogJournalPath(const std::string& folder, const std::string& model,
+                              std::int64_t unixMs);
+
 // The JSON line of each record, as the journal holds it (without the line end).
 std::string ChipLine(const ChipRecord& record, std::int64_t unixMs);
 std::string SummaryLine(const RunSummary& summary, std::int64_t unixMs);
