@@ -3,6 +3,7 @@
 #include "production/JsonLine.h"
 #include "production/LotJournal.h"
 
+#include "app/Settings.h"
 #include "foundation/Errors.h"
 #include "tests/support/TempDir.h"
 
@@ -183,6 +184,15 @@ TEST(LotJournal, TheDialogKeepsOneLotPerModelAndDay)
     EXPECT_EQ(DialogJournalPath("/lots", "QK128", noon), "/lots/QK128-2026-12-06.jsonl");
     EXPECT_EQ(DialogJournalPath("/lots/", "../x", noon), "/lots/.._x-2026-12-06.jsonl");
     EXPECT_EQ(DialogJournalPath("/lots", "..", noon), "/lots/lot-2026-12-06.jsonl");
+
+    // The folder is a hand-set key; without it the dialog keeps no journal.
+    test::TempDir dir;
+    AppState s;
+    s.AppDir = dir.path();
+    EXPECT_EQ(ReadJournalFolder(s), "");
+    test::WriteText(dir.file("Udate_VX.ini"), "[CHIP]\r\nCHIP_NAME=QK128\r\n[JOURNAL]\r\n"
+                                              "FOLDER=/srv/lots\r\n");
+    EXPECT_EQ(ReadJournalFolder(s), "/srv/lots");
 }
 
 } // namespace
