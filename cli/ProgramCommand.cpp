@@ -108,10 +108,24 @@ ChipRecord RecordOf(const WriterContext& c, const OperationResult& r, int code)
     return record;
 }
 
+// A lot's IDs go into the image before the download: they need one, and a lot started with IDs
+// goes on with them.
+void CheckLotIds(const Arguments& a, const LotSummary& lot)
+{
+    const bool ids = a.idStart || lot.lastId;
+    if (ids && a.noDownload)
+        throw UsageError("the lot writes device IDs, which go into the image to download: not "
+                         "with --no-download");
+    if (!ids && (a.idAddr || a.idLen))
+        throw UsageError("the lot has no ID yet: give --id-start for its first ID");
+}
+
 void PrintSummary(const WriterContext& c, const RunSummary& run)
 {
     if (c.a.json) {
-        std::cout << SummaryLine(run, 0) << '\n' << std::flush;
+        const auto now = std::chrono::duration_cast<std::chrono::milliseconds>(
+            std::chrono::system_clock::now().time_since_epoch());
+        std::cout << SummaryLine(run, now.count()) << '\n' << std::flush;
         return;
     }
     std::cerr << "summary: " << run.tried << " tried, " << run.passed << " passed, "
@@ -129,8 +143,10 @@ int RunProgramCommand(WriterContext& c)
     AppState& s = c.s;
     StopSignals signals;
     std::optional<LotJournal> journal;
-    if (a.journal)
+    if (a.journal) {
         journal.emplace(*a.journal);
+        CheckLotIds(a, journal->Read());
+    }
     const std::string site = a.port.value_or(s.ComName);
     const std::string firmware = journal ? FirmwareOf(c) : "";
     const auto started = std::chrono::steady_clock::now();

@@ -277,11 +277,29 @@ TEST_F(CliProductionTest, ImageGateRefusesAnotherChecksumBeforeTheWriterHearsOfI
     EXPECT_EQ(ReadText(trace), "");
     EXPECT_EQ(download("cd09").exitCode, 0);
 
-    const ProcessResult both = Run({"program", "--no-download", "--expect-checksum", "CD09",
-                                    "--app-dir", app.path()});
-    EXPECT_EQ(both.exitCode, 2);
-    EXPECT_TRUE(Has(both.err, "--expect-checksum checks the image to download: not with "
-                              "--no-download")) << both.err;
+    struct Case {
+        std::vector<std::string> args;
+        const char* message;
+    };
+    const Case refused[] = {
+        {{"program", "--no-download", "--expect-checksum", "CD09"},
+         "--expect-checksum checks the image to download: not with --no-download"},
+        {{"program", "--no-download", "--journal", lot, "--id-start", "0001"},
+         "the lot writes device IDs, which go into the image to download: not with --no-download"},
+        {{"program", program, "--journal", lot, "--id-addr", "0100"},
+         "the lot has no ID yet: give --id-start for its first ID"},
+        {{"program", program, "--journal", lot, "--id-start", "1", "--step", "0"},
+         "--step 0 would burn one ID into every chip of the lot"},
+        {{"download", program, "--journal", lot}, "--journal goes with program"},
+    };
+    for (const Case& c : refused) {
+        std::vector<std::string> args = c.args;
+        args.insert(args.end(), {"--port", writer.Link(), "--app-dir", app.path()});
+        const ProcessResult r = Run(args);
+        EXPECT_EQ(r.exitCode, 2) << c.message;
+        EXPECT_TRUE(Has(r.err, std::string("orvane-cli: ") + c.message + "\n")) << r.err;
+    }
+    EXPECT_EQ(ReadText(lot), ""); // refused before any chip was reserved
 }
 
 TEST_F(CliProductionTest, OtpCheckListsWhereTheChipCannotTakeTheImage)
