@@ -15,7 +15,6 @@
 #include "writer/WriterLink.h"
 
 #include <iostream>
-#include <unistd.h>
 
 namespace orvane::cli {
 namespace {

@@ -3,10 +3,11 @@
 #include "cli/Commands.h"
 #include "cli/ProductionCommands.h"
 
+#include "app/LotRecords.h"
+
 #include "image/RomImage.h"
 #include "production/JsonLine.h"
 #include "production/LotJournal.h"
-#include "writer/Frame.h"
 
 #include <chrono>
 #include <csignal>
@@ -77,35 +78,33 @@ std::string FirmwareOf(WriterContext& c)
     return v == std::string::npos ? "" : panel.substr(v + 1);
 }
 
-// The chip's record from the run's result and the reply it left in the link.
-ChipRecord RecordOf(const WriterContext& c, const OperationResult& r, int code)
+// Which ID the journal gives the run's chip: the operator's first ID for chip 1 (or the lot's
+// next one), then one step past the run's previous ID (or past the lot's last one when another
+// Writer took it).
+IdRequest RequestFor(const Arguments& a, const AppState& s, int chip,
+                     std::optional<std::int64_t> previousId)
 {
-    ChipRecord record;
-    record.replyCode = r.replyCode;
-    record.failureKind = r.replyCode == Failure ? r.failureKind : 0;
-    if (r.replyCode == Failure && r.failureKind == 3) {
-        record.failureAddress = static_cast<std::uint16_t>(c.link.FailureAddress());
-        record.failureData = {c.link.RxData[3], c.link.RxData[4]};
+    IdRequest request;
+    request.step = s.IDStep;
+    request.allowReissue = a.allowReissue;
+    if (chip == 1) {
+        if (a.idStart)
+            request.wanted = s.NextID;
+        request.insist = a.idStart.has_value();
+        request.fromLot = true;
+    } else if (previousId) {
+        request.wanted =
+            static_cast<std::int64_t>(static_cast<std::uint64_t>(*previousId) + s.IDStep);
     }
-    if (r.succeeded) {
-        record.outcome = ChipOutcome::Passed;
-        record.detail = "programmed";
-    } else if (r.transferFailed || r.declined || r.replyCode == 0) {
-        // Without a ProgramChip answer the chip may still hold part of the image.
-        record.outcome = r.transferFailed || r.declined ? ChipOutcome::NotProgrammed
-                                                        : ChipOutcome::Failed;
-        record.detail = r.declined ? "declined" : r.transferFailed ? "download failed"
-                                                                   : "no answer to ProgramChip";
-    } else {
-        record.outcome = ChipOutcome::Failed;
-        record.detail = "the Writer answered " + Hex(r.replyCode, 2);
-        if (r.replyCode == Failure)
-            record.detail += " kind " + std::to_string(r.failureKind);
-        if (record.failureAddress)
-            record.detail += " at " + Hex(*record.failureAddress, 4);
-        record.detail += " (exit status " + std::to_string(code) + ")";
-    }
-    return record;
+    return request;
+}
+
+std::string OtpDetail(const OtpVerdict& verdict)
+{
+    if (verdict.conflicts.empty())
+        return "OTP check: the chip could not be read";
+    return "OTP check: " + std::to_string(verdict.conflicts.size()) +
+           " address(es) need a 1 where the chip holds a 0";
 }
 
 // A lot's IDs go into the image before the download: they need one, and a lot started with IDs
@@ -162,23 +161,11 @@ int RunProgramCommand(WriterContext& c)
         if (StopSignals::Caught())
             break;
 
-        ChipRecord record;
+        Reservation reserved;
         if (journal) {
-            IdRequest request;
-            request.step = s.IDStep;
-            request.allowReissue = a.allowReissue;
-            if (chip == 1) {
-                if (a.idStart)
-                    request.wanted = s.NextID;
-                request.insist = a.idStart.has_value();
-                request.fromLot = true;
-            } else if (previousId) {
-                request.wanted = static_cast<std::int64_t>(
-                    static_cast<std::uint64_t>(*previousId) + s.IDStep);
-            }
-            Reservation reserved;
             try {
-                reserved = journal->Reserve(site, request, s.IDLen, s.IDAddr);
+                reserved = journal->Reserve(site, RequestFor(a, s, chip, previousId), s.IDLen,
+                                            s.IDAddr);
             } catch (const IdReservedError& e) {
                 const std::string text = std::string(e.what()) + ". Leave out --id-start to go "
                                          "on with the lot, or give --allow-reissue to burn it again";
@@ -186,60 +173,44 @@ int RunProgramCommand(WriterContext& c)
                 code = kIdReserved;
                 break;
             }
-            record.chip = reserved.chip;
-            record.id = reserved.id;
             runWritesIds = reserved.id.has_value();
             if (reserved.id)
                 s.NextID = reserved.id->value;
         } else if (runWritesIds) {
-            record.id = DeviceId{s.NextID, s.IDLen};
+            reserved.id = DeviceId{s.NextID, s.IDLen};
         }
-        if (record.id) {
-            previousId = record.id->value;
-            run.firstId = run.firstId.value_or(*record.id);
-            run.lastId = record.id;
+        if (reserved.id) {
+            previousId = reserved.id->value;
+            run.firstId = run.firstId.value_or(*reserved.id);
+            run.lastId = reserved.id;
         }
 
         ProgramRunOptions options{.writeId = runWritesIds,
                                   .autoIncrement = !journal,
                                   .download = !a.noDownload};
-        OperationResult result;
+        ChipRecord record;
         if (a.otpCheck) {
             if (runWritesIds)
                 WriteDeviceID(s); // the ID is part of what the chip must take
             const OtpVerdict verdict = CheckChipTakesImage(c);
-            if (verdict.code != kOk) {
+            code = verdict.code;
+            if (code != kOk) {
                 std::cout << OtpConflictText(verdict.conflicts) << std::flush;
+                record = RecordOfRun(s, {}, c.link, reserved, site, firmware);
                 record.outcome = ChipOutcome::NotProgrammed;
-                record.detail = verdict.conflicts.empty()
-                    ? "OTP check: the chip could not be read"
-                    : "OTP check: " + std::to_string(verdict.conflicts.size()) +
-                          " address(es) need a 1 where the chip holds a 0";
-                code = verdict.code;
+                record.detail = OtpDetail(verdict);
             }
         }
         if (code == kOk) {
             c.expectBlocks(options.download || options.writeId ? c.downloadBlocks : 0);
-            result = c.ops.RunProgramming(options);
+            const OperationResult result = c.ops.RunProgramming(options);
             code = c.exitCodeOf(result);
-            const ChipRecord answer = RecordOf(c, result, code);
-            record.replyCode = answer.replyCode;
-            record.failureKind = answer.failureKind;
-            record.failureAddress = answer.failureAddress;
-            record.failureData = answer.failureData;
-            record.outcome = answer.outcome;
-            record.detail = answer.detail;
+            record = RecordOfRun(s, result, c.link, reserved, site, firmware);
         }
         ++run.tried;
         run.passed += record.outcome == ChipOutcome::Passed ? 1 : 0;
-        if (journal) {
-            record.site = site;
-            record.model = s.ChipName;
-            record.firmware = firmware;
-            record.checksum = s.FileChecksum;
-            record.checksumWithOptions = s.FileChecksumWithOptions;
+        if (journal)
             journal->Record(record);
-        }
         if (code != kOk)
             c.view.Result(a.command, code, "chip " + std::to_string(chip) + " failed: " +
                                                record.detail);
