@@ -24,6 +24,9 @@ namespace {
 
 // A journal this large is no lot of ours (a lot of 100,000 chips stays near 60 MiB).
 constexpr off_t kMaxJournalBytes = off_t{256} << 20;
+// Chip numbers beyond this come from no lot: such a line is unreadable, and the next number
+// cannot overflow.
+constexpr std::int64_t kMaxChipNumber = 1'000'000'000'000;
 
 std::int64_t NowMs()
 {
@@ -117,7 +120,7 @@ std::string DialogJournalPath(const std::string& folder, const std::string& mode
 
 std::string IdText(const DeviceId& id)
 {
-    return Hex(static_cast<std::uint64_t>(id.value), std::clamp(2 * id.length, 1, 16));
+    return Hex(static_cast<std::uint64_t>(id.value), 2 * std::clamp(id.length, 1, 8));
 }
 
 std::string_view OutcomeName(ChipOutcome outcome)
@@ -191,7 +194,8 @@ LotSummary SummarizeLot(std::string_view text)
         const auto fields = ParseJsonLine(raw);
         const auto chip = fields ? Number<std::int64_t>(*fields, "chip") : std::nullopt;
         const std::string type = fields ? Text(*fields, "type") : std::string();
-        if (!fields || (type != "summary" && (!chip || *chip <= 0))) {
+        const bool chipOk = chip && *chip > 0 && *chip <= kMaxChipNumber;
+        if (!fields || (type != "summary" && !chipOk)) {
             ++lot.unreadableLines;
             continue;
         }

@@ -81,6 +81,8 @@ const char* const kLot =
     R"({"type":"reserve","unix_ms":4100,"chip":4,"site":"COM2"})" "\n"
     R"({"type":"chip","unix_ms":9000,"chip":4,"site":"COM2","outcome":"passed"})" "\n"
     R"({"type":"mystery","chip":9})" "\n"
+    R"({"type":"reserve","chip":9223372036854775807,"id":"FFFF","id_len":2147483647})" "\n"
+    R"({"type":"reserve","chip":-3,"id":"7777"})" "\n"
     R"({"type":"reserve","unix_ms":9100,"chip":5,"site":"COM1","id":"00)";
 
 TEST(LotJournal, ALotReadsBackFromEverySiteAndSurvivesACrash)
@@ -92,11 +94,13 @@ TEST(LotJournal, ALotReadsBackFromEverySiteAndSurvivesACrash)
     EXPECT_EQ(lot.unfinished, 1);
     EXPECT_EQ(lot.lastChip, 4);
     EXPECT_EQ(lot.reservedIds, (std::set<std::int64_t>{0x10, 0x11, 0x12}));
-    EXPECT_EQ(lot.unreadableLines, 2);
+    EXPECT_EQ(lot.unreadableLines, 4);
     EXPECT_EQ(LotSummaryText(lot),
               "chips tried: 4\npassed: 2\nfailed: 1\nunfinished: 1\nyield: 50.0%\n"
               "first ID: 0010\nlast ID: 0012\nspoiled IDs: 0011 0012\nsites: COM1, COM2\n"
-              "duration: 8.0 s\nunreadable lines: 2\n");
+              "duration: 8.0 s\nunreadable lines: 4\n");
+    EXPECT_EQ(IdText({0x1234, 2147483647}), "0000000000001234");
+    EXPECT_EQ(IdText({-1, 0}), "FFFFFFFFFFFFFFFF");
     EXPECT_EQ(LotSummaryText(SummarizeLot("")),
               "chips tried: 0\npassed: 0\nfailed: 0\nyield: -\nfirst ID: -\nlast ID: -\n"
               "spoiled IDs: -\nsites: -\nduration: 0.0 s\n");
