@@ -27,6 +27,20 @@ OtpVerdict CheckChipTakesImage(WriterContext& c)
     return verdict;
 }
 
+void PrintOtpConflicts(const WriterContext& c, const OtpVerdict& verdict)
+{
+    const std::size_t n = verdict.conflicts.size();
+    if (!c.a.json) {
+        std::cout << OtpConflictText(verdict.conflicts) << std::flush;
+        return;
+    }
+    std::string addresses = "[";
+    for (std::size_t i = 0; i < std::min<std::size_t>(n, 20); ++i)
+        addresses += (i ? "," : "") + JsonQuote(Hex(verdict.conflicts[i].address, 4));
+    std::cout << JsonLine().Str("type", "otp").Num("conflicts", static_cast<std::int64_t>(n))
+                     .Raw("addresses", addresses + "]").Text() << '\n' << std::flush;
+}
+
 int RunOtpCheckCommand(WriterContext& c)
 {
     const OtpVerdict verdict = CheckChipTakesImage(c);
@@ -35,15 +49,7 @@ int RunOtpCheckCommand(WriterContext& c)
         c.view.Result(c.a.command, verdict.code, "the chip could not be read");
         return verdict.code;
     }
-    if (c.a.json) {
-        std::string addresses = "[";
-        for (std::size_t i = 0; i < std::min<std::size_t>(n, 20); ++i)
-            addresses += (i ? "," : "") + JsonQuote(Hex(verdict.conflicts[i].address, 4));
-        std::cout << JsonLine().Str("type", "otp").Num("conflicts", static_cast<std::int64_t>(n))
-                         .Raw("addresses", addresses + "]").Text() << '\n';
-    } else {
-        std::cout << OtpConflictText(verdict.conflicts);
-    }
+    PrintOtpConflicts(c, verdict);
     c.view.Result(c.a.command, verdict.code,
                   n == 0 ? "the chip can take the image"
                          : "the chip cannot take the image: " + std::to_string(n) +

@@ -41,6 +41,8 @@ struct OtpVerdict {
     std::vector<OtpConflict> conflicts;
 };
 OtpVerdict CheckChipTakesImage(WriterContext& c);
+// The conflicts on stdout: one line each (first 20, then a count), or one JSON line.
+void PrintOtpConflicts(const WriterContext& c, const OtpVerdict& verdict);
 // The program command's chips, with the journal, ID reservation and OTP check when asked for.
 int RunProgramCommand(WriterContext& c);
 

@@ -195,7 +195,7 @@ int RunProgramCommand(WriterContext& c)
             const OtpVerdict verdict = CheckChipTakesImage(c);
             code = verdict.code;
             if (code != kOk) {
-                std::cout << OtpConflictText(verdict.conflicts) << std::flush;
+                PrintOtpConflicts(c, verdict);
                 record = RecordOfRun(s, {}, c.link, reserved, site, firmware);
                 record.outcome = ChipOutcome::NotProgrammed;
                 record.detail = OtpDetail(verdict);

@@ -331,6 +331,11 @@ TEST_F(CliProductionTest, OtpCheckListsWhereTheChipCannotTakeTheImage)
         }
     }
 
+    const ProcessResult json = Run({"otp-check", image, "--json", "--model", model_, "--port",
+                                    writers_.back()->Link(), "--app-dir", app.path()});
+    EXPECT_TRUE(Has(json.out, "\n" R"({"type":"otp","conflicts":3,"addresses":["0010","0011","0020"]})"
+                              "\n")) << json.out;
+
     // program --otp-check leaves such a chip alone and the journal says so.
     const std::string chip = app.file("chip.S19");
     WriteText(chip, S1(0x0010, {0x02}) + "S9030000FC\r\n");
