@@ -71,8 +71,9 @@ RollingCodeBytes BuildRollingCodeBlock(const RollingCodeFields& f, const Rolling
                                    Checked(f.addr1, 0xFFFF, kAddressMessage),
                                    Checked(f.addr2, 0xFFFF, kAddressMessage),
                                    Checked(f.addr3, 0xFFFF, kAddressMessage)};
-    const std::uint32_t va[4] = {Checked(f.va3, 0xFF, kByteMessage), Checked(f.va2, 0xFF, kByteMessage),
-                                 Checked(f.va1, 0xFF, kByteMessage), Checked(f.va0, 0xFF, kByteMessage)};
+    const std::uint32_t va[4] = {
+        Checked(f.va3, 0xFF, kByteMessage), Checked(f.va2, 0xFF, kByteMessage),
+        Checked(f.va1, 0xFF, kByteMessage), Checked(f.va0, 0xFF, kByteMessage)};
     const std::uint32_t step = Checked(f.vindex, 255, "步进数不能大于255");
     const std::uint32_t limit = RollingCodeNumber(f.counter);
     const std::uint32_t max = RollingCodeNumber(f.maxId);

@@ -23,7 +23,8 @@ protected:
         fs::create_directories(sys + "class/tty");
         fs::create_directories(proc + "1");
         test::WriteText(proc + "1/comm", "systemd\n");
-        AddAdapter("ttyUSB0", "1-1", "1a86", "7523", "", "ch341-uart", "usb-1a86_USB_Serial-if00-port0");
+        AddAdapter("ttyUSB0", "1-1", "1a86", "7523", "", "ch341-uart",
+                   "usb-1a86_USB_Serial-if00-port0");
         AddAdapter("ttyUSB1", "1-2", "0403", "6001", "A12345", "ftdi_sio",
                    "usb-FTDI_FT232R_USB_UART_A12345-if00-port0");
         AddAdapter("ttyUSB2", "1-3", "0403", "6001", "B67890", "ftdi_sio",
