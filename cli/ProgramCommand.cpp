@@ -109,9 +109,14 @@ std::string OtpDetail(const OtpVerdict& verdict)
 
 // A lot's IDs go into the image before the download: they need one, and a lot started with IDs
 // goes on with them.
-void CheckLotIds(const Arguments& a, const LotSummary& lot)
+void CheckLotIds(const Arguments& a, const AppState& s, const LotSummary& lot)
 {
     const bool ids = a.idStart || lot.lastId;
+    // Every Writer of a lot writes its IDs at the same place, with the same length.
+    if (lot.lastId && lot.idAddr && (*lot.idAddr != s.IDAddr || lot.idLength != s.IDLen))
+        throw UsageError("the lot writes its IDs at " + Hex(*lot.idAddr, 4) + " with --id-len " +
+                         std::to_string(lot.idLength) + ", not at " + Hex(s.IDAddr, 4) +
+                         " with --id-len " + std::to_string(s.IDLen));
     if (ids && a.noDownload)
         throw UsageError("the lot writes device IDs, which go into the image to download: not "
                          "with --no-download");
@@ -144,7 +149,7 @@ int RunProgramCommand(WriterContext& c)
     std::optional<LotJournal> journal;
     if (a.journal) {
         journal.emplace(*a.journal);
-        CheckLotIds(a, journal->Read());
+        CheckLotIds(a, s, journal->Read());
     }
     const std::string site = a.port.value_or(s.ComName);
     const std::string firmware = journal ? FirmwareOf(c) : "";

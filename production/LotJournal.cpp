@@ -211,6 +211,8 @@ LotSummary SummarizeLot(std::string_view text)
             if (c.id) {
                 lot.reservedIds.insert(c.id->value);
                 lot.idLength = c.id->length;
+                if (const auto addr = Number<std::int32_t>(*fields, "id_addr", 16))
+                    lot.idAddr = *addr;
                 if (!lot.firstId || c.id->value < lot.firstId->value)
                     lot.firstId = c.id;
                 if (!lot.lastId || c.id->value > lot.lastId->value)

@@ -73,7 +73,8 @@ struct LotSummary {
     std::set<std::string> sites;
     std::int64_t firstMs = 0, lastMs = 0; // times of the first and last line (Unix ms)
     int unreadableLines = 0;
-    int idLength = 2;
+    int idLength = 2;                  // of the last ID reserved
+    std::optional<std::int32_t> idAddr; // where the last ID reserved goes in the image
 };
 
 LotSummary SummarizeLot(std::string_view journalText);

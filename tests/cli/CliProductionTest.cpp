@@ -187,6 +187,10 @@ TEST_F(CliProductionTest, JournalRecordsPassedAndFailedChipsAndRefusesToReissueA
                                "give --allow-reissue to burn it again\n")) << again.err;
     EXPECT_EQ(OfType(JournalLines(lot), "reserve").size(), 2u);
 
+    const ProcessResult elsewhere = Run(Program(fresh, {"--id-addr", "0102"}));
+    EXPECT_EQ(elsewhere.exitCode, 2);
+    EXPECT_TRUE(Has(elsewhere.err, "orvane-cli: the lot writes its IDs at 0100 with --id-len 2, "
+                                   "not at 0102 with --id-len 2\n")) << elsewhere.err;
     EXPECT_EQ(Run(Program(fresh, {})).exitCode, 0);
     EXPECT_EQ(Run(Program(fresh, {"--id-start", "0001", "--allow-reissue"})).exitCode, 0);
     const auto reserved = OfType(JournalLines(lot), "reserve");
