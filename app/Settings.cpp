@@ -106,6 +106,11 @@ bool ReadFaeFlag(const AppState& s)
     return IniFile::Load(SettingsFileName(s)).Read("IRC", "fae") != "0";
 }
 
+std::string ReadJournalFolder(const AppState& s)
+{
+    return IniFile::Load(SettingsFileName(s)).Read("JOURNAL", "FOLDER").value_or("");
+}
+
 bool SaveSettingsOrReport(const AppState& s, OperatorMessages& messages)
 {
     try {

@@ -24,4 +24,8 @@ bool SaveSettingsOrReport(const AppState& s, OperatorMessages& messages);
 // The hand-set key fae of section IRC: false only for "0".
 bool ReadFaeFlag(const AppState& s);
 
+// The hand-set key FOLDER of section JOURNAL: where the programming dialog keeps its lot
+// journals; "" (no journal) when the key is absent or empty. Never written by the program.
+std::string ReadJournalFolder(const AppState& s);
+
 } // namespace orvane

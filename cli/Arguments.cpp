@@ -21,6 +21,10 @@ Writer:
   download FILE              download FILE into the Writer
   program [FILE]             download FILE and program the chip (FILE may be left out with
                              --no-download: the Writer programs what it holds)
+  otp-check FILE             read the chip and tell whether it can still take FILE
+Production line:
+  journal LOT                print the summary of a lot journal
+  ports                      list the serial ports with their USB identity and access
 Option bytes:
   options IN OUT.WRT --set KEY=TEXT ...
                              load IN, take the settings file's option texts, replace those
@@ -43,12 +47,25 @@ Options:
   --set KEY=TEXT             options: one option text (repeat for more)
   --list                     options: list the keys and texts instead of writing a file
 
+  --port usb:VVVV:PPPP[:SERIAL]
+                             the Writer's USB adapter by vendor, product and serial number
+  --journal LOT              program: record every chip in the lot journal LOT and take the
+                             next unused ID from it (shared by the Writers of one line)
+  --allow-reissue            program: burn an ID the journal already records as reserved
+  --expect-checksum HHHH     download/program: refuse an image whose checksum with options
+                             (before any ID is written) is not HHHH
+  --otp-check                program: check before each chip that it can still take the image
+  --rolling-code LEN:ADDR3,ADDR2,ADDR1,ADDR0:INIT:STEP:MAX:LIMIT
+                             build the rolling-code block into the image (or "off")
+
+
 A "--" ends the options: the words after it are file names even when they begin with "--".
 
 Exit status: 0 success, 1 Writer gave an unexpected answer, 2 usage, 3 file error,
-4 no Writer, 5 transfer failed, 6 command rejected, 7 chip not blank / data error,
-8 pin failure, 9 checksum error (the Writer's, or a record's in a WRT file), 10 declined,
-11 no reply to the command, 12 a reply that is no valid frame.
+4 no Writer, 5 transfer failed, 6 command rejected, 7 chip not blank / data error (also: the chip
+cannot take the image), 8 pin failure, 9 checksum error (the Writer's, a record's in a WRT file,
+or the image gate), 10 declined, 11 no reply to the command, 12 a reply that is no valid frame,
+13 ID already reserved in the journal; 128+N stopped by signal N (the journal has its summary).
 )";
 
 namespace {
@@ -57,6 +74,7 @@ const std::map<std::string, int> kOperandCounts = {
     {"info", 1}, {"convert", 2}, {"version", 0}, {"blank-check", 0},
     {"read", 1}, {"download", 1}, {"program", -1}, // program: 0 or 1
     {"options", -1}, // options: 2, or none with --list
+    {"otp-check", 1}, {"journal", 1}, {"ports", 0},
 };
 
 std::optional<FileFormat> ParseFormat(const std::string& text)
@@ -81,6 +99,38 @@ int ParseCount(const std::string& option, const std::string& text, int min, int 
         throw UsageError(option + " takes a number from " + std::to_string(min) + " to " +
                          std::to_string(max) + ", not '" + text + "'");
     return value;
+}
+
+std::uint16_t ParseChecksum(const std::string& option, const std::string& text)
+{
+    std::uint16_t value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, 16);
+    if (text.empty() || text.size() > 4 || ec != std::errc() || end != text.data() + text.size())
+        throw UsageError(option + " takes four hexadecimal digits, not '" + text + "'");
+    return value;
+}
+
+// The production options go with the commands they serve and exclude what defeats them.
+void CheckProductionOptions(const Arguments& a)
+{
+    const bool program = a.command == "program";
+    if (a.expectChecksum && a.noDownload)
+        throw UsageError("--expect-checksum checks the image to download: not with --no-download");
+    if (a.expectChecksum && !program && a.command != "download")
+        throw UsageError("--expect-checksum goes with download or program");
+    if (a.rollingCode && a.noDownload)
+        throw UsageError("--rolling-code builds the block into the image to download: not with "
+                         "--no-download");
+    for (const auto& [given, name] : {std::pair{a.journal.has_value(), "--journal"},
+                                      std::pair{a.allowReissue, "--allow-reissue"},
+                                      std::pair{a.otpCheck, "--otp-check"}}) {
+        if (given && !program)
+            throw UsageError(std::string(name) + " goes with program");
+    }
+    if (a.otpCheck && a.noDownload)
+        throw UsageError("--otp-check compares the chip with the image: not with --no-download");
+    if (a.journal && a.step == 0)
+        throw UsageError("--step 0 would burn one ID into every chip of the lot");
 }
 
 } // namespace
@@ -146,6 +196,11 @@ Arguments ParseArguments(const std::vector<std::string>& args)
             a.sets.emplace_back(set.substr(0, eq), set.substr(eq + 1));
         }
         else if (arg == "--list") flag(a.list);
+        else if (arg == "--journal") a.journal = value();
+        else if (arg == "--allow-reissue") flag(a.allowReissue);
+        else if (arg == "--expect-checksum") a.expectChecksum = ParseChecksum(arg, value());
+        else if (arg == "--otp-check") flag(a.otpCheck);
+        else if (arg == "--rolling-code") a.rollingCode = value();
         else if (arg == "--help") throw UsageError("");
         else throw UsageError("unknown option " + arg);
     }
@@ -168,6 +223,7 @@ Arguments ParseArguments(const std::vector<std::string>& args)
         throw UsageError("convert needs --to s19|wrt|bin");
     if (a.idLen && *a.idLen != "2" && *a.idLen != "3")
         throw UsageError("--id-len takes 2 or 3");
+    CheckProductionOptions(a);
     return a;
 }
 

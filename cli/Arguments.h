@@ -3,6 +3,7 @@
 
 #include "app/ProgramFiles.h"
 
+#include <cstdint>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -36,6 +37,12 @@ struct Arguments {
     // options
     std::vector<std::pair<std::string, std::string>> sets; // --set KEY=TEXT, in order
     bool list = false;
+    // production line
+    std::optional<std::string> journal;        // program: the lot's journal file
+    bool allowReissue = false;                 // program: an ID the journal reserved may be burned
+    std::optional<std::uint16_t> expectChecksum; // download/program: the image gate
+    bool otpCheck = false;                     // program: check each chip can take the image
+    std::optional<std::string> rollingCode;    // LEN:ADDRS:INIT:STEP:MAX:LIMIT or off
 };
 
 // Throws UsageError with a message that says what is wrong.

@@ -5,6 +5,7 @@
 #include "app/Startup.h"
 #include "cli/Json.h"
 #include "cli/OptionsCommand.h"
+#include "cli/ProductionCommands.h"
 #include "catalogue/Catalogue.h"
 #include "foundation/AtomicFile.h"
 #include "image/RomImage.h"
@@ -17,7 +18,6 @@
 #include "writer/WriterLink.h"
 
 #include <iostream>
-#include <unistd.h>
 
 namespace orvane::cli {
 namespace {
@@ -76,41 +76,7 @@ void PrintInfo(const AppState& s, bool json)
         std::cout << "  " << key.key << '=' << OptionText(s, key) << '\n';
     for (const std::string& line : memo)
         std::cout << line << '\n';
-}
-
-struct Outcome {
-    int exitCode;
-    std::string detail;
-};
-
-// The exit status and summary of a Writer command from what this command's reply was; success
-// names what was done.
-Outcome OutcomeOf(const OperationResult& r, const WriterLink& link, const std::string& done)
-{
-    if (r.succeeded)
-        return {kOk, done};
-    if (r.declined)
-        return {kDeclined, "declined"};
-    if (r.refused)
-        return {kUsage, "refused before the Writer was asked"};
-    if (r.transferFailed)
-        return {kTransferFailed, "transfer failed"};
-    switch (r.reply) {
-    case ReplyKind::None: return {kNoReply, "no reply from the Writer"};
-    case ReplyKind::Garbled: return {kGarbled, "the Writer's reply was no valid frame"};
-    case ReplyKind::Frame: break;
-    }
-    if (r.replyCode != Failure)
-        return {kUnexpectedAnswer, "unexpected reply code " + Hex(r.replyCode, 2)};
-    switch (r.failureKind) {
-    case 1: return {kRejected, "command rejected"};
-    case 3:
-        if (link.IsPinFailure())
-            return {kPinFailure, "pin failure"};
-        return {kChipError, "chip error at " + Hex(link.FailureAddress(), 4)};
-    case 5: return {kChecksum, "checksum error"};
-    default: return {kUnexpectedAnswer, "failure of kind " + std::to_string(r.failureKind)};
-    }
+    std::cout << "rolling code: " << RollingCodeText(s) << '\n';
 }
 
 // The programming dialog's ID fields as its FormShow sets them, from the options.
@@ -136,15 +102,6 @@ void SetUpDeviceID(AppState& s, const Arguments& a)
     s.InitID = static_cast<std::int32_t>(HexToInt(s.InitIDText));
     s.NextID = s.InitID;
     s.IDStep = static_cast<std::uint8_t>(a.step);
-}
-
-void WaitForNextChip(int chip, int count)
-{
-    if (::isatty(STDIN_FILENO) != 1)
-        return;
-    std::cerr << "Insert chip " << chip << " of " << count << " and press Enter " << std::flush;
-    std::string ignored;
-    std::getline(std::cin, ignored);
 }
 
 PortNaming Naming(const AppState& s)
@@ -195,16 +152,10 @@ private:
     ChipOperations operations_;
 };
 
-int Finish(ConsoleView& view, const std::string& command, const Outcome& outcome)
-{
-    view.Result(command, outcome.exitCode, outcome.detail);
-    return outcome.exitCode;
-}
-
 int RunWriterCommand(AppState& s, const Arguments& a, ConsoleView& view)
 {
     WriterSession session(s, view);
-    if (const auto notFound = session.Connect(a.port))
+    if (const auto notFound = session.Connect(ResolvePortOption(a.port, s)))
         return Finish(view, a.command, {kNoWriter, *notFound});
     WriterLink& link = session.Link();
     ChipOperations& ops = session.Operations();
@@ -236,25 +187,49 @@ int RunWriterCommand(AppState& s, const Arguments& a, ConsoleView& view)
     if (a.command == "download")
         return Finish(view, a.command, OutcomeOf(ops.DownloadProgram(), link, "downloaded"));
 
-    // program
+    WriterContext context{s, a, view, ops, link};
+    if (a.command == "otp-check")
+        return RunOtpCheckCommand(context);
     SetUpDeviceID(s, a);
     s.ProgramDialogOpen = true;
-    for (int chip = 1; chip <= a.count; ++chip) {
-        if (chip > 1)
-            WaitForNextChip(chip, a.count);
-        ProgramRunOptions options{.writeId = a.idStart.has_value(),
-                                  .autoIncrement = true,
-                                  .download = !a.noDownload};
-        Outcome outcome = OutcomeOf(ops.RunProgramming(options), link, "");
-        if (outcome.exitCode != kOk) {
-            outcome.detail = "chip " + std::to_string(chip) + " failed: " + outcome.detail;
-            return Finish(view, a.command, outcome);
-        }
-    }
-    return Finish(view, a.command, {kOk, "programmed " + std::to_string(a.count) + " chip(s)"});
+    return RunProgramCommand(context);
 }
 
 } // namespace
+
+Outcome OutcomeOf(const OperationResult& r, const WriterLink& link, const std::string& done)
+{
+    if (r.succeeded)
+        return {kOk, done};
+    if (r.declined)
+        return {kDeclined, "declined"};
+    if (r.refused)
+        return {kUsage, "refused before the Writer was asked"};
+    if (r.transferFailed)
+        return {kTransferFailed, "transfer failed"};
+    switch (r.reply) {
+    case ReplyKind::None: return {kNoReply, "no reply from the Writer"};
+    case ReplyKind::Garbled: return {kGarbled, "the Writer's reply was no valid frame"};
+    case ReplyKind::Frame: break;
+    }
+    if (r.replyCode != Failure)
+        return {kUnexpectedAnswer, "unexpected reply code " + Hex(r.replyCode, 2)};
+    switch (r.failureKind) {
+    case 1: return {kRejected, "command rejected"};
+    case 3:
+        if (link.IsPinFailure())
+            return {kPinFailure, "pin failure"};
+        return {kChipError, "chip error at " + Hex(link.FailureAddress(), 4)};
+    case 5: return {kChecksum, "checksum error"};
+    default: return {kUnexpectedAnswer, "failure of kind " + std::to_string(r.failureKind)};
+    }
+}
+
+int Finish(ConsoleView& view, const std::string& command, const Outcome& outcome)
+{
+    view.Result(command, outcome.exitCode, outcome.detail);
+    return outcome.exitCode;
+}
 
 int RunCommand(const Arguments& a, ConsoleView& view, const std::string& exeDir)
 {
@@ -268,15 +243,26 @@ int RunCommand(const Arguments& a, ConsoleView& view, const std::string& exeDir)
     }
 
     AppState& s = TheAppState();
+    if (a.command == "journal")
+        return RunJournalCommand(a, view);
+    if (a.command == "ports") {
+        s.AppDir = appDir;
+        return RunPortsCommand(a, view, s);
+    }
     SetUpState(s, appDir, a.model);
 
     const bool takesFile = a.command == "info" || a.command == "convert" ||
-                           a.command == "download" || (a.command == "program" && !a.operands.empty());
+                           a.command == "download" || a.command == "otp-check" ||
+                           (a.command == "program" && !a.operands.empty());
     const bool setsOptions = a.command == "options" && !a.list;
     bool whole = true;
     if (takesFile || setsOptions) {
         const std::string& in = a.operands[0];
         whole = OpenProgramFile(s, in, FormatOf(in, a.format, false), view);
+        if (whole) {
+            if (const int stop = ApplyImageOptions(s, a, view); stop != kOk)
+                return stop;
+        }
     }
     // A file cut short by a record's checksum error is shown, never written or sent.
     const std::string cut =

@@ -3,6 +3,8 @@
 
 #include "cli/Arguments.h"
 #include "cli/ConsoleView.h"
+#include "writer/ChipOperations.h"
+#include "writer/WriterLink.h"
 
 #include <string>
 
@@ -23,7 +25,21 @@ enum ExitCode {
     kDeclined = 10,   // a question was answered No
     kNoReply = 11,    // the Writer did not answer the command
     kGarbled = 12,    // what came back was no reply frame
+    kIdReserved = 13, // the lot journal already records the ID as reserved
 };
+
+// How a command ended: its exit status and the summary after "ok:" or "failed:".
+struct Outcome {
+    int exitCode;
+    std::string detail;
+};
+
+// The outcome of a Writer command from what this command's own reply was; success names what
+// was done.
+Outcome OutcomeOf(const OperationResult& r, const WriterLink& link, const std::string& done);
+
+// Reports the outcome as the command's last line; its exit status.
+int Finish(ConsoleView& view, const std::string& command, const Outcome& outcome);
 
 // Sets up AppState as the GUI's start-up does, runs the command, reports its result through
 // view and returns the exit code. exeDir ends with '/'. Errors of the core propagate.

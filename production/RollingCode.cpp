@@ -2,6 +2,7 @@
 
 #include "catalogue/Catalogue.h"
 #include "foundation/Errors.h"
+#include "image/RomImage.h"
 
 #include <algorithm>
 #include <charconv>
@@ -26,6 +27,14 @@ void PutBigEndian(RollingCodeBytes& block, std::size_t at, std::uint32_t value, 
 {
     for (int i = bytes - 1; i >= 0; --i, value >>= 8)
         block[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value);
+}
+
+std::uint32_t GetBigEndian(const RollingCodeBytes& block, std::size_t at, int bytes)
+{
+    std::uint32_t value = 0;
+    for (int i = 0; i < bytes; ++i)
+        value = value << 8 | block[at + static_cast<std::size_t>(i)];
+    return value;
 }
 
 std::uint32_t Checked(const std::string& text, std::uint32_t max, const char* message)
@@ -89,6 +98,21 @@ RollingCodeBytes BuildRollingCodeBlock(const RollingCodeForm& form,
     std::copy_n(block.begin() + kValueOffset, 4, block.begin() + kValueCopyOffset);
     PutBigEndian(block, kMaxIdOffset, maxId, 4);
     return block;
+}
+
+std::string DescribeRollingCodeBlock(const RollingCodeBytes& b)
+{
+    if (b[kStateOffset] != kRollingCodeOn)
+        return "off (state " + Hex(b[kStateOffset], 2) + ")";
+    const int length = b[kLengthOffset];
+    std::string addresses;
+    for (int i = std::clamp(length, 1, 4) - 1; i >= 0; --i)
+        addresses += Hex(GetBigEndian(b, kAddrOffset + 2 * static_cast<std::size_t>(i), 2), 4) +
+                     (i > 0 ? "," : "");
+    return "on, " + std::to_string(length) + " byte(s) at " + addresses + ", initial " +
+           Hex(GetBigEndian(b, kValueOffset, 4), 8) + ", step " + std::to_string(b[kStepOffset]) +
+           ", max " + Hex(GetBigEndian(b, kMaxIdOffset, 4), 8) + ", limit " +
+           Hex(GetBigEndian(b, kCounterOffset, 4), 8);
 }
 
 void PlaceRollingCodeBlock(AppState& s)

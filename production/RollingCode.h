@@ -16,16 +16,17 @@ using RollingCodeBytes = std::array<std::uint8_t, 64>;
 inline constexpr std::uint8_t kRollingCodeOn = 0x0A;
 inline constexpr std::uint8_t kRollingCodeOff = 0xFF;
 
-// The rolling-code dialog's entries as typed. Index i of addr and value is code byte i (0 least
-// significant): Addr0..Addr3 and Va0..Va3.
+// The rolling-code dialog's entries as typed, decimal or hexadecimal after "0x", with the texts
+// the dialog starts with. Index i of addr and value is code byte i (0 least significant):
+// Addr0..Addr3 and Va0..Va3.
 struct RollingCodeForm {
     bool enabled = false; // "使能滚动码"
     int length = 4;       // selected length button, 1..4
-    std::array<std::string, 4> addr;
-    std::array<std::string, 4> value;
-    std::string step;    // Vindex
-    std::string counter; // limit on the number of chips
-    std::string maxId;   // MaxID
+    std::array<std::string, 4> addr{"0x8d00", "0x8d01", "0x8d02", "0x8d03"};
+    std::array<std::string, 4> value{"0x01", "0x00", "0x00", "0x00"};
+    std::string step = "0x01";          // Vindex
+    std::string counter = "0xffffffff"; // limit on the number of chips
+    std::string maxId = "0xffffffff";   // MaxID
 };
 
 // A field out of its range; what() is the operator's text ("数值不能大于0xffff" ...).
@@ -44,6 +45,10 @@ RollingCodeBytes BuildRollingCodeBlock(const RollingCodeForm& form,
 // A dialog entry: a signed 32-bit integer in decimal, or in hexadecimal after "0x"; the bits as
 // unsigned 32 (a negative entry is therefore larger than any positive one).
 std::uint32_t RollingCodeNumber(const std::string& text);
+
+// The block in words: "off", or its length, addresses (high to low), initial value, step,
+// maximum and limit.
+std::string DescribeRollingCodeBlock(const RollingCodeBytes& block);
 
 // Copies RollingCodeBlock into the image at 0x8DC0 for the model of slot 31, else at 0x7DC0.
 void PlaceRollingCodeBlock(AppState& s);

@@ -25,8 +25,6 @@ struct Placed {
 // Code byte i's edits: Addr0/Va0 are the rightmost.
 constexpr int kAddrLeft[4] = {368, 264, 160, 56};
 constexpr int kValueLeft[4] = {400, 296, 184, 80};
-constexpr const char* kAddrDefault[4] = {"0x8d00", "0x8d01", "0x8d02", "0x8d03"};
-constexpr const char* kValueDefault[4] = {"0x01", "0x00", "0x00", "0x00"};
 constexpr Placed kLengthButtons[4] = {
     {"1字节长", 384, 48}, {"2字节长", 264, 48}, {"3字节长", 160, 56}, {"4字节长", 56, 56}};
 constexpr Placed kEntryLabels[4] = {
@@ -43,7 +41,7 @@ constexpr Placed kNotes[] = {
     {"3.输入十六进制数时必须： 0xff格式", 16, 440},
 };
 
-QLineEdit* Edit(QWidget* parent, const char* text, int left, int top)
+QLineEdit* Edit(QWidget* parent, const std::string& text, int left, int top)
 {
     auto* edit = new QLineEdit(Shown(text), parent);
     edit->setGeometry(left, top, 80, 24);
@@ -79,15 +77,16 @@ TFrmDynamicID::TFrmDynamicID(WindowHost& host)
         connect(rbLength[i], &QRadioButton::clicked, this,
                 [this, i] { rbLengthClick(static_cast<int>(i) + 1); });
     }
+    const RollingCodeForm defaults;
     for (std::size_t i = 0; i < 4; ++i) {
-        Addr[i] = Edit(this, kAddrDefault[i], kAddrLeft[i], 144);
-        Va[i] = Edit(this, kValueDefault[i], kValueLeft[i], 216);
+        Addr[i] = Edit(this, defaults.addr[i], kAddrLeft[i], 144);
+        Va[i] = Edit(this, defaults.value[i], kValueLeft[i], 216);
         Labels[i] = Label(this, kEntryLabels[i]);
     }
-    Vindex = Edit(this, "0x01", 96, 272);
+    Vindex = Edit(this, defaults.step, 96, 272);
     (new QLabel("滚动码最大值:", this))->move(176, 280);
-    MaxID = Edit(this, "0xffffffff", 304, 272);
-    Counter = Edit(this, "0xffffffff", 144, 312);
+    MaxID = Edit(this, defaults.maxId, 304, 272);
+    Counter = Edit(this, defaults.counter, 144, 312);
     for (const Placed& note : kNotes)
         Label(this, note);
     btOK = new QPushButton("确定", this);

@@ -12,8 +12,10 @@ using Bytes = std::vector<std::uint8_t>;
 // The dialog's texts as it opens, after ticking "使能滚动码" (which selects one byte).
 RollingCodeForm Defaults()
 {
-    return {true, 1, {"0x8d00", "0x8d01", "0x8d02", "0x8d03"}, {"0x01", "0x00", "0x00", "0x00"},
-            "0x01", "0xffffffff", "0xffffffff"};
+    RollingCodeForm form;
+    form.enabled = true;
+    form.length = 1;
+    return form;
 }
 
 Bytes Head(const RollingCodeBytes& block, std::size_t n)

@@ -1,6 +1,11 @@
 #include "tools/writer-sim/SimOptions.h"
 
+#include "foundation/Errors.h"
+#include "image/SRecordFiles.h"
+
 #include <algorithm>
+#include <filesystem>
+#include <memory>
 #include <charconv>
 #include <stdexcept>
 
@@ -15,6 +20,7 @@ simulator then answers until it gets SIGINT or SIGTERM.
   --replace-link       replace such a link all the same
   --version M.m Y.M.D  firmware version to report (default 1.2 2011.5.17)
   --chip KIND          chip in the socket: blank (default), programmed, none (pin failure)
+  --chip FILE.S19      a chip holding what the S19 file holds (0xFF elsewhere)
   --fresh-chip         insert a new blank chip after each chip programmed well
   --pace               deliver bytes at 19200 baud wire time
   --reply-delay MS     wait MS milliseconds before each reply
@@ -65,6 +71,23 @@ constexpr FaultName kFaultNames[] = {
     {"kind5", WriterFaultKind::ChecksumError},  {"kind1", WriterFaultKind::Rejected},
     {"hang-up", WriterFaultKind::HangUp},
 };
+
+// The bytes an S19 file puts on a chip that was blank before.
+std::array<std::uint8_t, 0x10000> ChipContentFrom(const std::string& fileName)
+{
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(fileName, error))
+        throw std::invalid_argument("--chip takes blank, programmed, none or an S19 file, not '" +
+                                    fileName + "'");
+    auto image = std::make_unique<AppState>();
+    image->RomImage.fill(kBlank);
+    try {
+        LoadS19Range(*image, 0, kImageSize - 16, fileName);
+    } catch (const FileError& e) {
+        throw std::invalid_argument(e.what());
+    }
+    return image->RomImage;
+}
 
 } // namespace
 
@@ -142,7 +165,7 @@ SimOptions ParseSimOptions(const std::vector<std::string>& args)
             else if (kind == "none")
                 options.writer.chip = SocketChip::None;
             else
-                throw std::invalid_argument("--chip takes blank, programmed or none");
+                options.writer.chipContent = ChipContentFrom(kind);
         } else if (arg == "--fresh-chip") {
             options.writer.freshChipAfterProgram = true;
         } else if (arg == "--pace") {

@@ -105,6 +105,8 @@ WriterModel::WriterModel(WriterConfig config)
 {
     memory_.fill(0xFF);
     InsertChip(config_.chip);
+    if (config_.chipContent)
+        chip_ = *config_.chipContent;
 }
 
 void WriterModel::InsertChip(SocketChip chip)

@@ -51,6 +51,8 @@ std::array<std::uint8_t, 5> ParseWriterVersion(std::string_view text);
 struct WriterConfig {
     std::array<std::uint8_t, 5> version{1, 2, 11, 5, 17}; // major, minor, year - 2000, month, day
     SocketChip chip = SocketChip::Blank;
+    // What the chip in the socket holds at start (a partly programmed chip); none: as `chip` says.
+    std::optional<std::array<std::uint8_t, 0x10000>> chipContent{};
     bool freshChipAfterProgram = false; // a new blank chip replaces each chip programmed well
     std::vector<WriterFault> faults;
     std::uint32_t garbageSeed = 1;

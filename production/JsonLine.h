@@ -1,0 +1,35 @@
+// One flat JSON object per line: the journal's record format. Values are strings, integers,
+// booleans or null; no nesting, so a line can be checked and read back without a JSON library.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace orvane {
+
+// Builds {"key":value,...} in the order the fields are added.
+class JsonLine {
+public:
+    JsonLine& Str(std::string_view key, std::string_view text);
+    JsonLine& Num(std::string_view key, std::int64_t number);
+    JsonLine& Raw(std::string_view key, std::string_view json); // a value already in JSON form
+    // The object, without a line end.
+    std::string Text() const { return text_ + "}"; }
+
+private:
+    void Key(std::string_view key);
+    std::string text_ = "{";
+};
+
+// text as a JSON string literal; bytes that are not UTF-8 become U+FFFD.
+std::string JsonQuote(std::string_view text);
+
+// The fields of one flat object. Strings are unescaped; other values keep their JSON text
+// ("12", "true", "null"). Nothing when the line is not one flat object.
+using JsonFields = std::map<std::string, std::string, std::less<>>;
+std::optional<JsonFields> ParseJsonLine(std::string_view line);
+
+} // namespace orvane

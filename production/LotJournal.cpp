@@ -1,0 +1,405 @@
+#include "production/LotJournal.h"
+
+#include "foundation/Errors.h"
+#include "image/RomImage.h"
+#include "production/JsonLine.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <map>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace orvane {
+namespace {
+
+// A journal this large is no lot of ours (a lot of 100,000 chips stays near 60 MiB).
+constexpr off_t kMaxJournalBytes = off_t{256} << 20;
+// Chip numbers beyond this come from no lot: such a line is unreadable, and the next number
+// cannot overflow.
+constexpr std::int64_t kMaxChipNumber = 1'000'000'000'000;
+
+std::int64_t NowMs()
+{
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
+}
+
+std::string IsoTime(std::int64_t unixMs)
+{
+    const std::time_t seconds = static_cast<std::time_t>(unixMs / 1000);
+    std::tm utc{};
+    gmtime_r(&seconds, &utc);
+    char text[80];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03dZ", utc.tm_year + 1900,
+                  utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec,
+                  static_cast<int>(unixMs % 1000));
+    return text;
+}
+
+JsonLine Head(std::string_view type, std::int64_t unixMs)
+{
+    JsonLine line;
+    line.Str("type", type).Str("time", IsoTime(unixMs)).Num("unix_ms", unixMs);
+    return line;
+}
+
+template <typename T>
+std::optional<T> Number(const JsonFields& f, std::string_view key, int base = 10)
+{
+    const auto it = f.find(key);
+    if (it == f.end())
+        return std::nullopt;
+    T value{};
+    const std::string& text = it->second;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+    if (ec != std::errc() || end != text.data() + text.size() || text.empty())
+        return std::nullopt;
+    return value;
+}
+
+std::string Text(const JsonFields& f, std::string_view key)
+{
+    const auto it = f.find(key);
+    return it == f.end() ? std::string() : it->second;
+}
+
+// The ID of a line, read back from its hexadecimal text (all 64 bits, as NextID holds it).
+std::optional<DeviceId> IdOf(const JsonFields& f)
+{
+    const auto value = Number<std::uint64_t>(f, "id", 16);
+    if (!value)
+        return std::nullopt;
+    const int length = Number<int>(f, "id_len").value_or(2);
+    return DeviceId{static_cast<std::int64_t>(*value), length};
+}
+
+// Holds the journal's flock for one read or append.
+class FileLock {
+public:
+    FileLock(int fd, int mode, const std::string& path) : fd_(fd)
+    {
+        while (::flock(fd_, mode) != 0) {
+            if (errno != EINTR)
+                throw FileError("cannot lock the journal " + path + ": " + std::strerror(errno));
+        }
+    }
+    ~FileLock() { ::flock(fd_, LOCK_UN); }
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+
+private:
+    int fd_;
+};
+
+} // namespace
+
+std::string DialogJournalPath(const std::string& folder, const std::string& model,
+                              std::int64_t unixMs)
+{
+    // A model name is a byte string from device.name: keep it out of other folders.
+    std::string name = model;
+    for (char& c : name) {
+        if (c == '/' || c == '\0')
+            c = '_';
+    }
+    if (name.empty() || name == "." || name == "..")
+        name = "lot";
+    const std::string day = IsoTime(unixMs).substr(0, 10);
+    return folder + (folder.empty() || folder.back() == '/' ? "" : "/") + name + "-" + day + ".jsonl";
+}
+
+std::string IdText(const DeviceId& id)
+{
+    return Hex(static_cast<std::uint64_t>(id.value), 2 * std::clamp(id.length, 1, 8));
+}
+
+std::string_view OutcomeName(ChipOutcome outcome)
+{
+    switch (outcome) {
+    case ChipOutcome::Passed: return "passed";
+    case ChipOutcome::Failed: return "failed";
+    case ChipOutcome::NotProgrammed: return "not-programmed";
+    }
+    return "failed";
+}
+
+std::string YieldText(int passed, int tried)
+{
+    if (tried <= 0)
+        return "-";
+    char text[16];
+    std::snprintf(text, sizeof text, "%.1f%%", 100.0 * passed / tried);
+    return text;
+}
+
+std::string ChipLine(const ChipRecord& r, std::int64_t unixMs)
+{
+    JsonLine line = Head("chip", unixMs);
+    line.Num("chip", r.chip).Str("site", r.site).Str("model", r.model).Str("firmware", r.firmware);
+    line.Str("checksum", Hex(r.checksum, 4)).Str("checksum_options", Hex(r.checksumWithOptions, 4));
+    if (r.id)
+        line.Str("id", IdText(*r.id)).Num("id_len", r.id->length);
+    if (r.replyCode == 0)
+        line.Raw("reply", "null");
+    else
+        line.Str("reply", Hex(r.replyCode, 2));
+    if (r.replyCode == 0xF2)
+        line.Num("kind", r.failureKind);
+    if (r.failureAddress)
+        line.Str("address", Hex(*r.failureAddress, 4))
+            .Str("data", Hex(r.failureData[0], 2) + Hex(r.failureData[1], 2));
+    line.Str("outcome", OutcomeName(r.outcome)).Str("detail", r.detail);
+    return line.Text();
+}
+
+std::string SummaryLine(const RunSummary& s, std::int64_t unixMs)
+{
+    JsonLine line = Head("summary", unixMs);
+    char seconds[32];
+    std::snprintf(seconds, sizeof seconds, "%.1f", s.seconds);
+    line.Str("site", s.site).Num("tried", s.tried).Num("passed", s.passed)
+        .Num("failed", s.tried - s.passed).Str("yield", YieldText(s.passed, s.tried));
+    if (s.firstId)
+        line.Str("first_id", IdText(*s.firstId)).Str("last_id", IdText(*s.lastId));
+    line.Raw("seconds", seconds).Str("ended_by", s.endedBy);
+    return line.Text();
+}
+
+LotSummary SummarizeLot(std::string_view text)
+{
+    LotSummary lot;
+    struct Chip {
+        std::optional<DeviceId> id;
+        std::optional<std::string> outcome;
+    };
+    std::map<std::int64_t, Chip> chips;
+    for (std::size_t from = 0; from < text.size();) {
+        std::size_t end = text.find('\n', from);
+        if (end == std::string_view::npos)
+            end = text.size();
+        const std::string_view raw = text.substr(from, end - from);
+        from = end + 1;
+        if (raw.find_first_not_of(" \t\r") == std::string_view::npos)
+            continue;
+        const auto fields = ParseJsonLine(raw);
+        const auto chip = fields ? Number<std::int64_t>(*fields, "chip") : std::nullopt;
+        const std::string type = fields ? Text(*fields, "type") : std::string();
+        const bool chipOk = chip && *chip > 0 && *chip <= kMaxChipNumber;
+        if (!fields || (type != "summary" && !chipOk)) {
+            ++lot.unreadableLines;
+            continue;
+        }
+        if (const auto ms = Number<std::int64_t>(*fields, "unix_ms")) {
+            lot.firstMs = lot.firstMs == 0 ? *ms : std::min(lot.firstMs, *ms);
+            lot.lastMs = std::max(lot.lastMs, *ms);
+        }
+        if (const std::string site = Text(*fields, "site"); !site.empty())
+            lot.sites.insert(site);
+        if (type == "reserve") {
+            Chip& c = chips[*chip];
+            c.id = IdOf(*fields);
+            if (c.id) {
+                lot.reservedIds.insert(c.id->value);
+                lot.idLength = c.id->length;
+                if (const auto addr = Number<std::int32_t>(*fields, "id_addr", 16))
+                    lot.idAddr = *addr;
+                if (!lot.firstId || c.id->value < lot.firstId->value)
+                    lot.firstId = c.id;
+                if (!lot.lastId || c.id->value > lot.lastId->value)
+                    lot.lastId = c.id;
+            }
+            lot.lastChip = std::max(lot.lastChip, *chip);
+        } else if (type == "chip") {
+            chips[*chip].outcome = Text(*fields, "outcome");
+        } else if (type != "summary") {
+            ++lot.unreadableLines;
+        }
+    }
+    for (const auto& [number, c] : chips) {
+        ++lot.tried;
+        const bool passed = c.outcome == std::string(OutcomeName(ChipOutcome::Passed));
+        if (passed)
+            ++lot.passed;
+        else if (c.outcome)
+            ++lot.failed;
+        else
+            ++lot.unfinished;
+        if (!passed && c.id)
+            lot.spoiledIds.push_back(*c.id);
+    }
+    return lot;
+}
+
+std::string LotSummaryText(const LotSummary& lot)
+{
+    std::string sites;
+    for (const std::string& site : lot.sites)
+        sites += (sites.empty() ? "" : ", ") + site;
+    std::string spoiled;
+    for (const DeviceId& id : lot.spoiledIds)
+        spoiled += (spoiled.empty() ? "" : " ") + IdText(id);
+    const double seconds = static_cast<double>(lot.lastMs - lot.firstMs) / 1000.0;
+    char duration[32];
+    std::snprintf(duration, sizeof duration, "%.1f s", seconds);
+
+    std::string out;
+    out += "chips tried: " + std::to_string(lot.tried) + "\n";
+    out += "passed: " + std::to_string(lot.passed) + "\n";
+    out += "failed: " + std::to_string(lot.failed) + "\n";
+    if (lot.unfinished > 0)
+        out += "unfinished: " + std::to_string(lot.unfinished) + "\n";
+    out += "yield: " + YieldText(lot.passed, lot.tried) + "\n";
+    out += "first ID: " + (lot.firstId ? IdText(*lot.firstId) : "-") + "\n";
+    out += "last ID: " + (lot.lastId ? IdText(*lot.lastId) : "-") + "\n";
+    out += "spoiled IDs: " + (spoiled.empty() ? "-" : spoiled) + "\n";
+    out += "sites: " + (sites.empty() ? "-" : sites) + "\n";
+    out += std::string("duration: ") + duration + "\n";
+    if (lot.unreadableLines > 0)
+        out += "unreadable lines: " + std::to_string(lot.unreadableLines) + "\n";
+    return out;
+}
+
+std::optional<std::int64_t> ChooseId(const LotSummary& lot, const IdRequest& request)
+{
+    const auto reserved = [&](std::int64_t id) { return lot.reservedIds.count(id) != 0; };
+    const auto next = [&]() -> std::optional<std::int64_t> {
+        if (!lot.lastId)
+            return std::nullopt;
+        return static_cast<std::int64_t>(static_cast<std::uint64_t>(lot.lastId->value) +
+                                         request.step);
+    };
+    const auto refuse = [&](std::int64_t id) {
+        const auto free = next();
+        throw IdReservedError("ID " + IdText({id, lot.idLength}) +
+                              " is already reserved in the lot journal; its next free ID is " +
+                              (free ? IdText({*free, lot.idLength}) : "-"));
+    };
+
+    std::optional<std::int64_t> id = request.wanted;
+    if (id && reserved(*id) && !request.allowReissue) {
+        if (request.insist)
+            refuse(*id);
+        id = next(); // another Writer took it: go on past the lot's last ID
+    }
+    if (!request.wanted && request.fromLot)
+        id = next();
+    if (id && reserved(*id) && !request.allowReissue)
+        refuse(*id); // a step of 0 lands on the ID just issued
+    return id;
+}
+
+LotJournal::LotJournal(std::string path, Access access) : path_(std::move(path))
+{
+    const int flags = access == Access::Append ? O_RDWR | O_APPEND | O_CREAT : O_RDONLY;
+    fd_ = ::open(path_.c_str(), flags | O_NONBLOCK | O_CLOEXEC, 0644);
+    if (fd_ < 0)
+        throw FileError("cannot open the journal " + path_ + ": " + std::strerror(errno));
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd_);
+        throw FileError("the journal " + path_ + " is not a regular file");
+    }
+}
+
+LotJournal::~LotJournal()
+{
+    ::close(fd_);
+}
+
+std::string LotJournal::ReadLocked() const
+{
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0)
+        throw FileError("cannot read the journal " + path_ + ": " + std::strerror(errno));
+    if (st.st_size > kMaxJournalBytes)
+        throw FileError("the journal " + path_ + " is larger than 256 MiB");
+    std::string text(static_cast<std::size_t>(st.st_size), '\0');
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = ::pread(fd_, text.data() + done, text.size() - done,
+                                  static_cast<off_t>(done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            throw FileError("cannot read the journal " + path_ + ": " + std::strerror(errno));
+        if (n == 0)
+            break;
+        done += static_cast<std::size_t>(n);
+    }
+    text.resize(done);
+    return text;
+}
+
+void LotJournal::AppendLocked(const std::string& line)
+{
+    // A line cut short by a crash stays a line of its own: the new one starts on a fresh line.
+    std::string out = line + "\n";
+    struct stat st {};
+    if (::fstat(fd_, &st) == 0 && st.st_size > 0) {
+        char last = '\n';
+        if (::pread(fd_, &last, 1, st.st_size - 1) == 1 && last != '\n')
+            out.insert(out.begin(), '\n');
+    }
+    std::size_t done = 0;
+    while (done < out.size()) {
+        const ssize_t n = ::write(fd_, out.data() + done, out.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            throw FileError("cannot write the journal " + path_ + ": " + std::strerror(errno));
+        done += static_cast<std::size_t>(n);
+    }
+    while (::fsync(fd_) != 0) {
+        if (errno != EINTR)
+            throw FileError("cannot sync the journal " + path_ + ": " + std::strerror(errno));
+    }
+}
+
+Reservation LotJournal::Reserve(const std::string& site, const IdRequest& request, int idLength,
+                                std::int32_t idAddr)
+{
+    FileLock lock(fd_, LOCK_EX, path_);
+    const LotSummary lot = SummarizeLot(ReadLocked());
+    Reservation r;
+    r.chip = lot.lastChip + 1;
+    if (const auto id = ChooseId(lot, request))
+        r.id = DeviceId{*id, idLength};
+
+    const std::int64_t now = NowMs();
+    JsonLine line = Head("reserve", now);
+    line.Num("chip", r.chip).Str("site", site);
+    if (r.id)
+        line.Str("id", IdText(*r.id)).Num("id_len", idLength).Str("id_addr", Hex(idAddr, 4));
+    AppendLocked(line.Text());
+    return r;
+}
+
+void LotJournal::Record(const ChipRecord& record)
+{
+    FileLock lock(fd_, LOCK_EX, path_);
+    AppendLocked(ChipLine(record, NowMs()));
+}
+
+void LotJournal::Record(const RunSummary& summary)
+{
+    FileLock lock(fd_, LOCK_EX, path_);
+    AppendLocked(SummaryLine(summary, NowMs()));
+}
+
+LotSummary LotJournal::Read() const
+{
+    FileLock lock(fd_, LOCK_SH, path_);
+    return SummarizeLot(ReadLocked());
+}
+
+} // namespace orvane

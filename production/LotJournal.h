@@ -1,0 +1,143 @@
+// The lot journal: one file of JSON lines per lot, shared by every Writer of a production line.
+// Before a chip is programmed a "reserve" line takes its chip number and its device ID; after it a
+// "chip" line records what the Writer answered; each run ends with a "summary" line. Every line is
+// written whole and synced before the next chip starts, under an exclusive lock on the file, so a
+// journal left by a crash reads back up to its last chip and an ID once reserved is never issued
+// again by any Writer.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace orvane {
+
+// An ID the journal already records as reserved.
+class IdReservedError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The device ID written into a chip: its value and the ID length that gives its digits.
+struct DeviceId {
+    std::int64_t value = 0;
+    int length = 2; // bytes; shown with 2 × length hexadecimal digits at least
+};
+std::string IdText(const DeviceId& id);
+
+// What the Writer answered to ProgramChip and what that made of the chip.
+enum class ChipOutcome { Passed, Failed, NotProgrammed };
+std::string_view OutcomeName(ChipOutcome outcome);
+
+struct ChipRecord {
+    std::int64_t chip = 0; // number in the lot, from the reservation
+    std::string site;      // the Writer's port
+    std::string model;
+    std::string firmware;  // the Writer's version text, "" when unknown
+    std::uint16_t checksum = 0;            // image checksum without options
+    std::uint16_t checksumWithOptions = 0;
+    std::optional<DeviceId> id;
+    std::uint8_t replyCode = 0;   // 0: no answer
+    std::uint8_t failureKind = 0; // with reply 0xF2
+    std::optional<std::uint16_t> failureAddress; // kind 3
+    std::array<std::uint8_t, 2> failureData{};   // kind 3: the two data bytes of the answer
+    ChipOutcome outcome = ChipOutcome::NotProgrammed;
+    std::string detail; // why, in words
+};
+
+// What one `program` run did, for its closing summary line.
+struct RunSummary {
+    std::string site;
+    int tried = 0;
+    int passed = 0;
+    std::optional<DeviceId> firstId, lastId;
+    double seconds = 0;
+    std::string endedBy; // "end", or the signal that stopped the run
+};
+
+// The lot as its journal records it, from every site.
+struct LotSummary {
+    int tried = 0;      // chips with a reservation
+    int passed = 0;
+    int failed = 0;      // programmed and reported bad, or not programmed after reservation
+    int unfinished = 0;  // reserved with no outcome: the run stopped during that chip
+    std::optional<DeviceId> firstId, lastId; // lowest and highest ID reserved
+    std::set<std::int64_t> reservedIds;
+    std::vector<DeviceId> spoiledIds; // reserved for a chip that did not pass, in lot order
+    std::int64_t lastChip = 0;
+    std::set<std::string> sites;
+    std::int64_t firstMs = 0, lastMs = 0; // times of the first and last line (Unix ms)
+    int unreadableLines = 0;
+    int idLength = 2;                  // of the last ID reserved
+    std::optional<std::int32_t> idAddr; // where the last ID reserved goes in the image
+};
+
+LotSummary SummarizeLot(std::string_view journalText);
+
+// The lot summary as orvane-cli prints it, one "name: value" per line.
+std::string LotSummaryText(const LotSummary& lot);
+
+// Yield in percent with one decimal ("96.0%"), "-" when nothing was tried.
+std::string YieldText(int passed, int tried);
+
+// Which ID a chip gets.
+struct IdRequest {
+    std::optional<std::int64_t> wanted; // the ID asked for: the operator's first ID, or one step
+                                        // past the run's previous ID
+    bool insist = false;   // wanted came from the operator: refuse it rather than skip it
+    bool fromLot = false;  // nothing wanted: take the lot's next ID when the lot has IDs
+    std::uint8_t step = 1;
+    bool allowReissue = false;
+};
+
+// The ID for the next chip, or nothing when it gets none. Throws IdReservedError when the ID
+// asked for is reserved and may not be skipped.
+std::optional<std::int64_t> ChooseId(const LotSummary& lot, const IdRequest& request);
+
+struct Reservation {
+    std::int64_t chip = 0;
+    std::optional<DeviceId> id;
+};
+
+class LotJournal {
+public:
+    enum class Access { Append, ReadOnly };
+    // Opens the journal, creating it for Append; throws FileError naming it when it is not a
+    // regular file or cannot be opened.
+    explicit LotJournal(std::string path, Access access = Access::Append);
+    ~LotJournal();
+    LotJournal(const LotJournal&) = delete;
+    LotJournal& operator=(const LotJournal&) = delete;
+
+    // Under the lock: reads the lot, chooses the chip number and ID and appends the reservation.
+    Reservation Reserve(const std::string& site, const IdRequest& request, int idLength,
+                        std::int32_t idAddr);
+    void Record(const ChipRecord& record);
+    void Record(const RunSummary& summary);
+    LotSummary Read() const;
+
+    const std::string& Path() const { return path_; }
+
+private:
+    std::string ReadLocked() const;
+    void AppendLocked(const std::string& line);
+
+    std::string path_;
+    int fd_ = -1;
+};
+
+// The journal the programming dialog writes in folder: one lot per model and day,
+// "<folder>/<model>-YYYY-MM-DD.jsonl" (UTC), so that a restarted dialog goes on with the same lot.
+std::string DialogJournalPath(const std::string& folder, const std::string& model,
+                              std::int64_t unixMs);
+
+// The JSON line of each record, as the journal holds it (without the line end).
+std::string ChipLine(const ChipRecord& record, std::int64_t unixMs);
+std::string SummaryLine(const RunSummary& summary, std::int64_t unixMs);
+
+} // namespace orvane

@@ -1,0 +1,125 @@
+// The command line's rolling-code value: the same block as the dialog's fields, the dialog's range
+// messages, and the block decoded for info.
+#include "production/RollingCodeFlags.h"
+
+#include "foundation/Errors.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+namespace orvane {
+namespace {
+
+RollingCodeBytes Bytes(std::initializer_list<int> head)
+{
+    RollingCodeBytes b{};
+    std::size_t i = 0;
+    for (int v : head)
+        b[i++] = static_cast<std::uint8_t>(v);
+    return b;
+}
+
+TEST(RollingCodeFlags, TheDialogsDefaultBlockFromTheEquivalentFlag)
+{
+    // OK after ticking "使能滚动码" (which selects 1 byte), every other field as it opens.
+    const RollingCodeBytes expected = Bytes({
+        0x0A, 0x01, 0x8D, 0x00, 0x8D, 0x01, 0x8D, 0x02, 0x8D, 0x03, 0x00, 0x00, 0x00, 0x01, 0x01,
+        0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01, 0xFF, 0xFF, 0xFF,
+        0xFF}); // and 33 zero bytes
+    RollingCodeBytes previous;
+    previous.fill(0x55);
+    RollingCodeForm dialog;
+    dialog.enabled = true;
+    dialog.length = 1;
+    EXPECT_EQ(BuildRollingCodeBlock(dialog, previous), expected);
+    for (const char* flag : {"1:0x8d03,0x8d02,0x8d01,0x8d00:1:1:0xffffffff:0xffffffff",
+                             "1:0x8d00:0x01:0x01:-1:4294967295x"}) {
+        SCOPED_TRACE(flag);
+        if (std::string(flag).back() == 'x') { // a decimal beyond 32 bits is no number
+            EXPECT_THROW(BuildRollingCodeBlock(ParseRollingCodeFlag(flag), previous),
+                         ConversionError);
+            continue;
+        }
+        EXPECT_EQ(BuildRollingCodeBlock(ParseRollingCodeFlag(flag), previous), expected);
+    }
+
+    // Three bytes: Addr3 cleared as the dialog does; INIT most significant first, copied to 23.
+    const RollingCodeBytes three =
+        BuildRollingCodeBlock(ParseRollingCodeFlag("3:0x1802,0x1801,6144:0x123456:255:100:0x10"), {});
+    EXPECT_EQ(three, Bytes({0x0A, 0x03, 0x18, 0x00, 0x18, 0x01, 0x18, 0x02, 0x00, 0x00, 0x00,
+                            0x12, 0x34, 0x56, 0xFF, 0x00, 0x00, 0x00, 0x10, 0, 0, 0, 0, 0x00,
+                            0x12, 0x34, 0x56, 0x00, 0x00, 0x00, 0x64}));
+
+    // Off keeps the earlier fields and clears only the state and the Writer's count.
+    RollingCodeBytes off = previous;
+    off[0] = 0xFF;
+    off[19] = off[20] = off[21] = off[22] = 0;
+    EXPECT_EQ(BuildRollingCodeBlock(ParseRollingCodeFlag("off"), previous), off);
+}
+
+TEST(RollingCodeFlags, RangeMessagesAreTheDialogsInItsFieldOrder)
+{
+    struct Case {
+        const char* flag;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"4:0x0,0x0,0x0,0x10000:0:1:0:0", "数值不能大于0xffff"},
+        {"4:0x10000,0x0,0x0,0x0:0:256:0:0", "数值不能大于0xffff"}, // Addr3 comes before the step
+        {"1:-1:0:1:0:0", "数值不能大于0xffff"},                     // negative is out of range
+        {"1:0:0:256:0:0", "步进数不能大于255"},
+        {"1:0:0:-1:0:0", "步进数不能大于255"},
+    };
+    for (const Case& c : cases) {
+        try {
+            BuildRollingCodeBlock(ParseRollingCodeFlag(c.flag), {});
+            ADD_FAILURE() << c.flag << " was accepted";
+        } catch (const RollingCodeRangeError& e) {
+            EXPECT_STREQ(e.what(), c.message) << c.flag;
+        }
+    }
+    // A value byte over 0xFF cannot come from INIT; the dialog's own field can.
+    RollingCodeForm f;
+    f.enabled = true;
+    f.value[1] = "0x100";
+    EXPECT_THROW(BuildRollingCodeBlock(f, {}), RollingCodeRangeError);
+    // Accepted edges.
+    EXPECT_NO_THROW(BuildRollingCodeBlock(ParseRollingCodeFlag("2:65535,0xffff:0xffff:0:0:0"), {}));
+}
+
+TEST(RollingCodeFlags, FlagsOfTheWrongShapeSayWhatIsWrong)
+{
+    struct Case {
+        const char* flag;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"1:0x8d00:1:1:0xffffffff", "takes LEN:ADDR3,ADDR2,ADDR1,ADDR0:INIT:STEP:MAX:LIMIT or off"},
+        {"5:0:1:1:0:0", "LEN must be 1, 2, 3 or 4, not '5'"},
+        {"2:0x1,0x2,0x3:1:1:0:0", "give 4 addresses, or 2 for LEN 2"},
+        {"1:0x8d00:0x100:1:0:0", "INIT 0x100 does not fit in 1 byte(s)"},
+        {"2:1,2:zz:1:0:0", "INIT: 'zz' is not a valid integer value"},
+    };
+    for (const Case& c : cases) {
+        try {
+            ParseRollingCodeFlag(c.flag);
+            ADD_FAILURE() << c.flag << " was accepted";
+        } catch (const std::invalid_argument& e) {
+            EXPECT_STREQ(e.what(), c.message) << c.flag;
+        }
+    }
+}
+
+TEST(RollingCodeFlags, InfoDecodesTheBlock)
+{
+    EXPECT_EQ(DescribeRollingCodeBlock(
+                  BuildRollingCodeBlock(ParseRollingCodeFlag("2:0x1801,0x1800:0x0102:3:0x200:50"), {})),
+              "on, 2 byte(s) at 1801,1800, initial 00000102, step 3, max 00000200, limit 00000032");
+    RollingCodeBytes blank;
+    blank.fill(0xFF);
+    EXPECT_EQ(DescribeRollingCodeBlock(blank), "off (state FF)");
+}
+
+} // namespace
+} // namespace orvane

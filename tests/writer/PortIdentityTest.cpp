@@ -1,0 +1,147 @@
+// Serial ports by USB identity, on a made-up /sys, /dev and /proc with a CH340 and two FTDI
+// adapters.
+#include "writer/PortIdentity.h"
+
+#include "foundation/Errors.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <stdexcept>
+
+namespace orvane {
+namespace {
+
+namespace fs = std::filesystem;
+
+class PortIdentityTest : public ::testing::Test {
+protected:
+    PortIdentityTest()
+    {
+        fs::create_directories(dev + "serial/by-id");
+        fs::create_directories(sys + "class/tty");
+        fs::create_directories(proc + "1");
+        test::WriteText(proc + "1/comm", "systemd\n");
+        AddAdapter("ttyUSB0", "1-1", "1a86", "7523", "", "ch341-uart",
+                   "usb-1a86_USB_Serial-if00-port0");
+        AddAdapter("ttyUSB1", "1-2", "0403", "6001", "A12345", "ftdi_sio",
+                   "usb-FTDI_FT232R_USB_UART_A12345-if00-port0");
+        AddAdapter("ttyUSB2", "1-3", "0403", "6001", "B67890", "ftdi_sio",
+                   "usb-FTDI_FT232R_USB_UART_B67890-if00-port0");
+        test::WriteText(dev + "ttyS0", ""); // a UART placeholder
+    }
+
+    // sysfs as the kernel lays out a USB serial adapter: the USB device with its attributes,
+    // its interface, the port with its driver, and the tty class link.
+    void AddAdapter(const std::string& tty, const std::string& usb, const std::string& vendor,
+                    const std::string& product, const std::string& serial,
+                    const std::string& driver, const std::string& byId)
+    {
+        const std::string device = sys + "devices/pci0000:00/usb1/" + usb + "/";
+        const std::string port = device + usb + ":1.0/" + tty + "/";
+        fs::create_directories(port + "tty/" + tty);
+        fs::create_directories(sys + "bus/usb-serial/drivers/" + driver);
+        test::WriteText(device + "idVendor", vendor + "\n");
+        test::WriteText(device + "idProduct", product + "\n");
+        test::WriteText(device + "product", "USB Serial\n");
+        if (!serial.empty())
+            test::WriteText(device + "serial", serial + "\n");
+        fs::create_symlink("../../../../../../bus/usb-serial/drivers/" + driver, port + "driver");
+        fs::create_symlink("../../../" + tty, port + "tty/" + tty + "/device");
+        fs::create_symlink("../../devices/pci0000:00/usb1/" + usb + "/" + usb + ":1.0/" + tty +
+                               "/tty/" + tty,
+                           sys + "class/tty/" + tty);
+        test::WriteText(dev + tty, "");
+        fs::create_symlink("../../" + tty, dev + "serial/by-id/" + byId);
+    }
+
+    std::vector<PortIdentity> Ports() const
+    {
+        const PortNaming naming{dev, "", [](const std::string&) { return false; }};
+        return ListSerialPorts(naming, {sys, proc});
+    }
+
+    test::TempDir root;
+    const std::string dev = root.file("dev/"), sys = root.file("sys/"), proc = root.file("proc/");
+};
+
+TEST_F(PortIdentityTest, EachPortWithItsComNameLinkUsbIdentityAndDriver)
+{
+    const auto ports = Ports();
+    ASSERT_EQ(ports.size(), 3u);
+    struct Expected {
+        const char* com;
+        const char* tty;
+        const char* byId;
+        std::uint16_t vendor, product;
+        const char* serial;
+        const char* driver;
+    };
+    const Expected expected[] = {
+        {"COM1", "ttyUSB0", "usb-1a86_USB_Serial-if00-port0", 0x1A86, 0x7523, "", "ch341-uart"},
+        {"COM2", "ttyUSB1", "usb-FTDI_FT232R_USB_UART_A12345-if00-port0", 0x0403, 0x6001,
+         "A12345", "ftdi_sio"},
+        {"COM3", "ttyUSB2", "usb-FTDI_FT232R_USB_UART_B67890-if00-port0", 0x0403, 0x6001,
+         "B67890", "ftdi_sio"},
+    };
+    for (std::size_t i = 0; i < 3; ++i) {
+        const PortIdentity& p = ports[i];
+        const Expected& e = expected[i];
+        SCOPED_TRACE(e.tty);
+        EXPECT_EQ(p.comName, e.com);
+        EXPECT_EQ(p.device, dev + e.tty);
+        EXPECT_EQ(p.byId, dev + "serial/by-id/" + e.byId);
+        EXPECT_EQ(p.vendor, e.vendor);
+        EXPECT_EQ(p.product, e.product);
+        EXPECT_EQ(p.serial, e.serial);
+        EXPECT_EQ(p.productName, "USB Serial");
+        EXPECT_EQ(p.driver, e.driver);
+    }
+}
+
+TEST_F(PortIdentityTest, AdaptersAreFoundByVendorProductAndSerial)
+{
+    const auto ports = Ports();
+    const auto find = [&](const std::string& text) {
+        return FindUsbPort(ParseUsbSelector(text), ports);
+    };
+    EXPECT_EQ(find("usb:1a86:7523"), dev + "ttyUSB0");
+    EXPECT_EQ(find("usb:1A86:7523"), dev + "ttyUSB0");
+    EXPECT_EQ(find("usb:0403:6001:B67890"), dev + "ttyUSB2");
+
+    struct Case {
+        const char* selector;
+        std::string message;
+    };
+    const Case failures[] = {
+        {"usb:0403:6001",
+         "2 ports match USB serial adapter 0403:6001: " + dev + "ttyUSB1 (serial A12345), " + dev +
+             "ttyUSB2 (serial B67890); add :SERIAL to choose one"},
+        {"usb:0403:6001:a12345",
+         "No USB serial adapter 0403:6001 with serial number a12345 is plugged in"},
+        {"usb:10c4:ea60", "No USB serial adapter 10c4:ea60 is plugged in"},
+    };
+    for (const Case& c : failures) {
+        try {
+            find(c.selector);
+            ADD_FAILURE() << c.selector;
+        } catch (const ECommsError& e) {
+            EXPECT_EQ(e.what(), c.message);
+        }
+    }
+    for (const char* bad : {"usb:1a86", "usb:1a86:zzzz", "usb:12345:0001", "usb:1a86:7523:",
+                            "usb::7523", "usb:"})
+        EXPECT_THROW(ParseUsbSelector(bad), std::invalid_argument) << bad;
+}
+
+TEST_F(PortIdentityTest, ModemManagerIsSeenAmongTheProcesses)
+{
+    EXPECT_FALSE(ModemManagerRunning({sys, proc}));
+    fs::create_directories(proc + "812");
+    test::WriteText(proc + "812/comm", "ModemManager\n");
+    EXPECT_TRUE(ModemManagerRunning({sys, proc}));
+}
+
+} // namespace
+} // namespace orvane
