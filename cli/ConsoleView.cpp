@@ -12,7 +12,8 @@ const char* KindName(MessageKind kind)
 {
     switch (kind) {
     case MessageKind::Information: return "info";
-    case MessageKind::Error: return "error";
+    case MessageKind::Error:
+    case MessageKind::FieldError: return "error";
     case MessageKind::Plain: return "message";
     case MessageKind::Question:
     case MessageKind::InformationQuestion: return "question";

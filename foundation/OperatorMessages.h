@@ -12,6 +12,7 @@ enum class MessageKind {
     Plain,       // plain message box with an OK button
     Question,    // confirmation with Yes and No
     InformationQuestion, // information box with Yes and No
+    FieldError,          // a typed value out of range: box titled "出错" with an OK button
 };
 
 // True for the kinds that ask the operator rather than report.

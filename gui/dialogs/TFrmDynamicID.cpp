@@ -170,7 +170,7 @@ void TFrmDynamicID::btOKClick()
     try {
         block = BuildRollingCodeBlock(Form(), s.RollingCodeBlock);
     } catch (const RollingCodeRangeError& e) {
-        host_.Messages().Show(MessageKind::Plain, e.what()); // "出错", OK only
+        host_.Messages().Show(MessageKind::FieldError, e.what());
         return;
     } catch (const std::runtime_error& e) {
         host_.Messages().Show(MessageKind::Error, e.what());

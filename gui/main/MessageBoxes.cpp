@@ -19,6 +19,7 @@ constexpr BoxStyle kStyles[] = {
     {QMessageBox::NoIcon, QMessageBox::Ok},                    // Plain
     {QMessageBox::Question, QMessageBox::Yes | QMessageBox::No}, // Question
     {QMessageBox::Information, QMessageBox::Yes | QMessageBox::No}, // InformationQuestion
+    {QMessageBox::Warning, QMessageBox::Ok},                   // FieldError
 };
 
 } // namespace
@@ -26,7 +27,9 @@ constexpr BoxStyle kStyles[] = {
 bool MessageBoxes::Show(MessageKind kind, const std::string& text)
 {
     const BoxStyle& style = kStyles[static_cast<int>(kind)];
-    QMessageBox box(style.icon, QApplication::applicationDisplayName(),
+    const QString title = kind == MessageKind::FieldError ? QStringLiteral("出错")
+                                                          : QApplication::applicationDisplayName();
+    QMessageBox box(style.icon, title,
                     QString::fromStdString(text), style.buttons, parent_);
     const int answer = box.exec();
     return !Asks(kind) || answer == QMessageBox::Yes;

@@ -105,7 +105,7 @@ public:
     bool Show(MessageKind kind, const std::string& text) override
     {
         static const char* const kinds[] = {"info ", "error ", "plain ", "question ",
-                                            "info-question "};
+                                            "info-question ", "field-error "};
         log.push_back("box " + (kinds[static_cast<int>(kind)] + text));
         return !Asks(kind) || answer;
     }

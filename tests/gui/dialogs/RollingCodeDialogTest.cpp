@@ -87,7 +87,7 @@ TEST_F(RollingCodeDialogTest, LengthButtonsAndARangeErrorThatChangesNothing)
     d.btOK->click();
     EXPECT_EQ(host.messages.shown,
               (std::vector<std::pair<MessageKind, std::string>>{
-                  {MessageKind::Plain, "数值不能大于0xffff"},
+                  {MessageKind::FieldError, "数值不能大于0xffff"},
                   {MessageKind::Error, "'abc' is not a valid integer value"}}));
     EXPECT_TRUE(host.state.RomImage == before.RomImage);
     EXPECT_TRUE(host.state.RollingCodeBlock == before.RollingCodeBlock);
