@@ -29,10 +29,12 @@ ChipRecord RecordOfRun(const AppState& s, const OperationResult& r, const Writer
     if (r.succeeded) {
         record.outcome = ChipOutcome::Passed;
         record.detail = "programmed";
-    } else if (r.transferFailed || r.declined) {
+    } else if (r.transferFailed || r.declined || r.refused) {
         // ProgramChip was not sent: the chip is as it was.
         record.outcome = ChipOutcome::NotProgrammed;
-        record.detail = r.declined ? "declined" : "download failed";
+        record.detail = r.declined  ? "declined"
+                        : r.refused ? "refused before the Writer was asked"
+                                    : "download failed";
     } else if (r.replyCode == 0) {
         // Without an answer the chip may hold part of the image.
         record.outcome = ChipOutcome::Failed;

@@ -93,6 +93,8 @@ TfrmProgram::TfrmProgram(WindowHost& host)
     BitBtn1->setGeometry(90, 180, 90, 30);
     BitBtn2 = new QPushButton("退出", this);
     BitBtn2->setGeometry(220, 180, 90, 30);
+    lblCounts = new QLabel(this);
+    lblCounts->setGeometry(10, 212, kWidth - 20, 18);
 
     gbxIDconfig = new QGroupBox("器件ID设置", this);
     gbxIDconfig->setGeometry(10, 232, kWidth - 20, 172);
@@ -139,6 +141,14 @@ TfrmProgram::TfrmProgram(WindowHost& host)
     connect(btnDecrease, &QPushButton::clicked, this, [this] { btnDecreaseClick(); });
     connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
     connect(BitBtn2, &QPushButton::clicked, this, [this] { BitBtn2Click(); });
+
+    // The lot journal of the settings file's journal folder; a journal that cannot be opened is
+    // reported and the dialog works without one.
+    const AppState& s = host_.State();
+    RunGuarded(host_.Messages(), [&] { lot_.emplace(s, DialogJournalFor(s)); });
+    if (!lot_)
+        lot_.emplace(s, "");
+    lblCounts->setText(Shown(lot_->CountsText()));
 }
 
 TfrmProgram::~TfrmProgram() = default;
@@ -293,8 +303,14 @@ void TfrmProgram::BitBtn1Click()
     // The run advances the bar by 10 per block of whatever it downloads.
     ProgressBar1->setRange(0, static_cast<int>(std::max<std::int64_t>(
                                   1, kProgressPerBlock * DownloadBlockCount(s))));
-    const std::int64_t before = s.NextID;
-    RunGuarded(host_.Messages(), [&] { host_.Operations().RunProgramming(options); });
+    std::int64_t before = s.NextID;
+    RunGuarded(host_.Messages(), [&] {
+        lot_->BeforeRun(s, options.writeId); // the journal may hand out a later ID
+        before = s.NextID;
+        const OperationResult result = host_.Operations().RunProgramming(options);
+        lot_->AfterRun(s, result, host_.Link());
+    });
+    lblCounts->setText(Shown(lot_->CountsText()));
     if (s.NextID != before)
         KeepNextIDAsInitial();
 }
@@ -313,6 +329,7 @@ void TfrmProgram::KeepNextIDAsInitial()
 
 void TfrmProgram::BitBtn2Click()
 {
+    RunGuarded(host_.Messages(), [this] { lot_->Close(); });
     host_.SetProgramDialog(nullptr);
     host_.State().ProgramDialogOpen = false;
     Leave();

@@ -8,6 +8,10 @@
 
 #include "gui/dialogs/DialogSupport.h"
 
+#include "app/DialogLot.h"
+
+#include <optional>
+
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -72,6 +76,7 @@ public:
     QLineEdit* medEndAddr;
     QLabel* StaticText4;
     QComboBox* cbbStep;
+    QLabel* lblCounts; // the session's passed and failed chips
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -85,6 +90,7 @@ private:
     void KeepNextIDAsInitial();
 
     WindowHost& host_;
+    std::optional<DialogLot> lot_;
 };
 
 } // namespace orvane

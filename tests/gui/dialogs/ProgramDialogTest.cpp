@@ -1,6 +1,8 @@
 #include "gui/dialogs/SecondaryWindows.h"
 #include "gui/dialogs/TfrmProgram.h"
 
+#include "app/DialogLot.h"
+#include "production/LotJournal.h"
 #include "tests/gui/support/TestHost.h"
 #include "tests/support/Process.h"
 
@@ -116,6 +118,35 @@ TEST_F(ProgramDialogTest, RunWithDeviceIdBurnsItStepsItAndKeepsTheNextOne)
 
     TfrmProgram& again = Open();
     EXPECT_EQ(std::tuple(Text(again.edtInitID), Text(again.medNextID)), std::tuple("0006", "0006"));
+}
+
+TEST_F(ProgramDialogTest, WithAJournalFolderEveryChipIsReservedAndRecordedAndCounted)
+{
+    TempDir lots;
+    WriteText(host.app.file("Udate_VX.ini"),
+              "[CHIP]\nCHIP_NAME=QK128\n[ID]\nID_LENGTH=2\nID_ADDR_START=1800\nID_START=0005\n"
+              "[JOURNAL]\nFOLDER=" + lots.path() + "\n");
+    host.StartUp();
+    // Another Writer of the line has taken 0005 already.
+    const std::string journal = DialogJournalFor(host.state);
+    ASSERT_EQ(journal.rfind(lots.path() + "QK128-", 0), 0u) << journal;
+    LotJournal(journal).Reserve("COM9", IdRequest{.wanted = 5, .insist = true}, 2, 0x1800);
+    StartWriter();
+    TfrmProgram& d = Open();
+    EXPECT_EQ(d.lblCounts->text(), "本次：成功 0 片，失败 0 片");
+    d.cbxIDconfig->click();
+    d.BitBtn1->click();
+    EXPECT_TRUE(host.messages.shown.empty());
+    EXPECT_EQ(d.lblCounts->text(), "本次：成功 1 片，失败 0 片");
+    EXPECT_NE(Trace().find("RX 68 13 11 18 00 00 06 FF FF"), std::string::npos) << "0006 burned";
+    EXPECT_EQ(Text(d.edtInitID), "0007");
+    d.BitBtn2->click();
+
+    const LotSummary lot = SummarizeLot(ReadText(journal));
+    EXPECT_EQ(std::tuple(lot.tried, lot.passed, lot.failed), std::tuple(2, 1, 0));
+    EXPECT_EQ(lot.unfinished, 1) << "the other Writer's chip";
+    EXPECT_EQ(lot.reservedIds, (std::set<std::int64_t>{5, 6}));
+    EXPECT_NE(ReadText(journal).find(R"("type":"summary")"), std::string::npos);
 }
 
 TEST_F(ProgramDialogTest, WithoutDownloadItAsksFirst)

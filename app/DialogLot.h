@@ -1,0 +1,44 @@
+// The programming dialog's share of the production line: how many chips of this session passed
+// and failed, and, when the settings file names a journal folder, the lot journal of the model and
+// day, in which every chip is reserved before the run and recorded after it, as the command line
+// does.
+#pragma once
+
+#include "foundation/AppState.h"
+#include "production/LotJournal.h"
+#include "writer/ChipOperations.h"
+#include "writer/WriterLink.h"
+
+#include <optional>
+#include <string>
+
+namespace orvane {
+
+// The journal of the settings file's journal folder for the model and today; "" for none.
+std::string DialogJournalFor(const AppState& s);
+
+class DialogLot {
+public:
+    // Opens the journal at journalPath, none when it is empty; throws FileError when it cannot.
+    DialogLot(const AppState& s, const std::string& journalPath);
+
+    // Before a run: reserves the chip and, when the run writes an ID, the ID, which becomes
+    // NextID: the next ID no Writer of the lot has taken, NextID itself when it is free.
+    void BeforeRun(AppState& s, bool writeId);
+    // After it: counts the chip and records it in the journal.
+    void AfterRun(const AppState& s, const OperationResult& result, const WriterLink& link);
+    // The session's summary line, when a chip was tried.
+    void Close();
+
+    bool Journaled() const { return journal_.has_value(); }
+    const std::string& JournalPath() const;
+    // "本次：成功 N 片，失败 M 片"
+    std::string CountsText() const;
+
+private:
+    std::optional<LotJournal> journal_;
+    Reservation reservation_;
+    RunSummary run_;
+};
+
+} // namespace orvane
