@@ -48,12 +48,12 @@ bench: build
 	@for b in $(BUILD)/bin/bench_*; do echo "== $$b"; $$b --benchmark_repetitions=5 --benchmark_report_aggregates_only=true; done
 
 fuzz: deps
-	cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DORVANE_FUZZ=ON -DORVANE_BENCH=OFF
+	cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DORVANE_FUZZ=ON -DORVANE_BENCH=OFF -DORVANE_GUI=OFF
 	cmake --build build-fuzz -j $(JOBS) --target fuzz_targets
 	tools/run-fuzzers.sh build-fuzz/bin $(FUZZ_SECONDS)
 
 tsan: deps
-	cmake -S . -B build-tsan -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DORVANE_BENCH=OFF \
+	cmake -S . -B build-tsan -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DORVANE_BENCH=OFF -DORVANE_GUI=OFF \
 	    -DCMAKE_CXX_FLAGS="-fsanitize=thread -g -O1"
 	cmake --build build-tsan -j $(JOBS) --target threaded_tests
 	@for t in $$(cat build-tsan/threaded-tests.txt); do \
@@ -63,7 +63,7 @@ tsan: deps
 
 # The window tests stay out: Qt's own code is not built with the sanitizers.
 asan: deps
-	cmake -S . -B build-asan -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DORVANE_BENCH=OFF \
+	cmake -S . -B build-asan -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DORVANE_BENCH=OFF -DORVANE_GUI=OFF \
 	    -DCMAKE_CXX_FLAGS="-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer -g -O1"
 	cmake --build build-asan -j $(JOBS) --target core_tests
 	ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
