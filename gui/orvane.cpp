@@ -12,6 +12,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationDisplayName("Orvane");
     const std::string appDir = QFile::encodeName(QApplication::applicationDirPath()).toStdString() + '/';
     orvane::TfrmMain window(orvane::TheAppState(), appDir);
+    QObject::connect(&window, &orvane::TfrmMain::Closed, &app, &QCoreApplication::quit);
     window.show();
     return QApplication::exec();
 }

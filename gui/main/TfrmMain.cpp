@@ -298,6 +298,7 @@ void TfrmMain::closeEvent(QCloseEvent* event)
     }
     RunShutdown(s_, comm1_, startup_, *messages_);
     event->accept();
+    emit Closed();
 }
 
 void TfrmMain::Exit1Click()

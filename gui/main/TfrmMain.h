@@ -90,6 +90,11 @@ public:
     // "退出" of the programming dialog leaves btnProgram on.
     void SetProgramDialog(ProgramDialogView* dialog) override;
 
+signals:
+    // The window closed after its shutdown: the application ends, also when a dialog that a
+    // selection left open is still on screen.
+    void Closed();
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
