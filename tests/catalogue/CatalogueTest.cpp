@@ -40,7 +40,6 @@ TEST(Catalogue, AddressMapOfEverySlot)
                               s.ChipDataAddr2Last}),
                   (std::array{o, o + 0x10, o + 0x20, o + 0x30, d, d + 0xB0, d + 0xC0, d + 0x2F0}));
         EXPECT_EQ(ChipFileName(s), s.AppDir + s.ChipName + "_20.S19");
-        EXPECT_EQ(SlotTable()[slot - 1].optionBase, o);
     }
 }
 
@@ -101,8 +100,8 @@ TEST(Catalogue, ModelNamesFile)
 
 TEST(Catalogue, ChipFileNamesThatLeadElsewhereAreRefused)
 {
-    const std::string names[] = {"../files/QK128", std::string("QK128_20.S19\0", 13)};
-    for (const std::string& name : names) {
+    const std::string nul("QK128_20.S19\0", 13); // cut at its NUL, it would open the real file
+    for (const std::string& name : {std::string("../files/QK128"), nul}) {
         AppState s = Shipped(name);
         EXPECT_THROW(LoadChipFile(s), FileError) << name;
     }

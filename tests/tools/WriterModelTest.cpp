@@ -52,8 +52,6 @@ TEST(WriterModel, EveryCommandAndMisfitGetsItsExactReply)
         WriterModel model;
         EXPECT_EQ(Answer(model, command), reply) << int(command[2]);
     }
-    WriterModel model({.version = ParseWriterVersion("3.14 2024.12.31"), .faults = {}});
-    EXPECT_EQ(Answer(model, BuildFrame(GetVersion)), Hex("680646 030E180C1F A016"));
 }
 
 TEST(WriterModel, FramesAreFoundInAnySplitAndInNoise)

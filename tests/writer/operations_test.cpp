@@ -1,8 +1,10 @@
 // Blank check, read, download and the programming run against the simulator's Writer logic on a
-// virtual clock: the commands in order, what the operator sees for each answer, the block-transfer
-// failure rules, slot 31's chip-data address, the ID write and the recovery when the port
-// cannot open.
+// virtual clock: what the operator sees for each answer, the waits, the block-transfer failure
+// rules, the ID write and the recovery when the port cannot open. The commands each slot sends are
+// in the golden slot traces.
 #include "link_fakes.h"
+
+#include <gmock/gmock.h>
 
 #include <climits>
 #include <numeric>
@@ -50,10 +52,6 @@ TEST_F(OperationsTest, EachOperationReportsTheWritersAnswers)
     EXPECT_EQ(Commands(), (Lines{"E1", "21@7D00", "03", "E1"}));
     EXPECT_EQ(view.Reports(), (Lines{"memo 0405", "box info 芯片为空!"}));
     EXPECT_EQ(loop.Ms(), 3040) << "a full wait after an answer other than Done or Failure";
-    SelectModel(s, 31);
-    port.sent.clear();
-    ops.DoBlankCheck();
-    EXPECT_EQ(Commands(LoadChipData), Lines{"21@8D00"});
 
     const std::optional<Bytes> replies[] = {Reply(Failure, {1}), Reply(Failure, {3, 0x7D, 0, 0, 0}),
                                             Reply(Failure, {3, 0x7C, 0xFF, 0x11, 0x2E}),
@@ -111,13 +109,7 @@ TEST_F(OperationsTest, ReadTakesProgramAreaAndOptionRowAndFailsWhenEitherFails)
     WriterModel::Buffer& chip = port.model.Chip();
     std::iota(chip.begin(), chip.begin() + 0x800, 7);
     std::iota(chip.begin() + 0x4000, chip.begin() + 0x4020, 0xC0);
-    EXPECT_TRUE(ops.ReadChip().succeeded);
-    Lines expected{"E1", "21@7D00", "37"};
-    for (int a = 0; a < 0x800; a += 32)
-        expected.push_back("38@" + Hex(a, 4));
-    expected.insert(expected.end(), {"38@4000", "40", "E1"});
-    EXPECT_EQ(Commands(), expected);
-    EXPECT_EQ(port.sent[1].size(), 59u) << "52 bytes of chip data";
+    EXPECT_TRUE(ops.ReadChip().succeeded); // the commands are in the golden slot traces
     EXPECT_TRUE(std::equal(s.RomImage.begin(), s.RomImage.begin() + 0x800, chip.begin()));
     EXPECT_EQ(Bytes(s.RomImage.begin() + 0x211F, s.RomImage.begin() + 0x2125),
               HexBytes("DF C0 C1 C2 C3 FF"));
@@ -146,14 +138,7 @@ TEST_F(OperationsTest, DownloadSendsEveryAreaAndFailsAnAreaWithAFailedBlock)
     std::fill_n(s.RomImage.begin(), 0x800, 0x01);
     std::copy_n(HexBytes("3C A5 0F F0").begin(), 4, s.RomImage.begin() + 0x2120);
     ComputeChecksum(s);
-    EXPECT_TRUE(ops.DownloadProgram().succeeded);
-    Lines expected{"E1", "04@7DC0", "07", "E1"};
-    for (const auto& [first, last] : {std::pair{0, 0x7F0}, {0x2100, 0x2130}, {0x7D00, 0x7FF0}})
-        for (int a = first; a <= last; a += 16)
-            expected.push_back("11@" + Hex(a, 4));
-    expected.insert(expected.end(), {"E1", "05"});
-    EXPECT_EQ(Commands(), expected);
-    EXPECT_EQ(port.sent[1].size(), 49u) << "42 bytes of the rolling-code block";
+    EXPECT_TRUE(ops.DownloadProgram().succeeded); // the commands are in the golden slot traces
     EXPECT_TRUE(std::equal(s.RomImage.begin(), s.RomImage.end(), port.model.Memory().begin()));
     // Hello waits its full second; the final wait ends with the last block's answer.
     EXPECT_EQ(loop.Ms(), 1000 + 10 + 10 + 180 * 10 + 10 + 10);
@@ -271,20 +256,15 @@ TEST_F(OperationsTest, AnIdThatCannotReachTheChipRefusesTheRunBeforeThePortOpens
 
 TEST(DeviceIdTest, StepIsADecimalNumberUpTo255)
 {
-    for (const auto& [text, step] : {std::pair("0", 0), std::pair("255", 255), std::pair("8", 8)})
+    for (const auto& [text, step] : {std::pair("0", 0), std::pair("255", 255)})
         EXPECT_EQ(IDStepFromText(text), step);
-    for (const auto& [text, message] :
-         {std::pair("256", "ID步进值只能为0到255!"), std::pair("-1", "ID步进值只能为0到255!"),
-          std::pair("99999999999", "'99999999999' is not a valid integer value"),
-          std::pair("", "'' is not a valid integer value"),
-          std::pair("1x", "'1x' is not a valid integer value")}) {
-        try {
-            IDStepFromText(text);
-            ADD_FAILURE() << text;
-        } catch (const ConversionError& e) {
-            EXPECT_STREQ(e.what(), message);
-        }
-    }
+    const std::pair<const char*, const char*> refused[] = {
+        {"256", "ID步进值只能为0到255!"}, {"-1", "ID步进值只能为0到255!"},
+        {"99999999999", "'99999999999' is not a valid integer value"},
+        {"", "'' is not a valid integer value"}, {"1x", "'1x' is not a valid integer value"}};
+    for (const auto& c : refused) // not a structured binding: clang 14 cannot capture one
+        EXPECT_THAT([&] { IDStepFromText(c.first); },
+                    testing::ThrowsMessage<ConversionError>(c.second));
 }
 
 TEST_F(OperationsTest, ProgrammingRun)

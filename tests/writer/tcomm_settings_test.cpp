@@ -20,10 +20,10 @@ TEST(TCommSettings, Comm1IsSetUpForTheWriter)
     QueueEventLoop loop;
     TComm comm(loop);
     ConfigureComm1(comm);
-    EXPECT_EQ(comm.LineSettings().BaudRate, 19200u);
-    EXPECT_FALSE(comm.LineSettings().Outx_XonXoffFlow);
-    EXPECT_FALSE(comm.LineSettings().Inx_XonXoffFlow);
-    EXPECT_EQ(comm.Timeouts().ReadIntervalTimeout, 4u);
+    const TCommLineSettings& line = comm.LineSettings();
+    EXPECT_EQ(std::tuple(line.BaudRate, line.Outx_XonXoffFlow, line.Inx_XonXoffFlow,
+                         comm.Timeouts().ReadIntervalTimeout),
+              std::tuple(19200u, false, false, 4u));
 }
 
 // A pseudo-terminal ignores the frame format and the flow control: they are checked here.
