@@ -70,14 +70,23 @@ TEST_F(AboutTest, ShowsTheFileAndAsksTheWriterOnceVisible)
     EXPECT_TRUE(host.view.mainEnabled);
 }
 
-TEST_F(AboutTest, NoWriterKeepsTheDefaultVersion)
+TEST_F(AboutTest, NoWriterKeepsTheDefaultVersionAndTheWebTextOpensThePageEachClick)
 {
+    UrlRecorder browser;
+    QDesktopServices::setUrlHandler("https", &browser, "Open");
     TfrmAbout& d = Open();
     EXPECT_TRUE(QTest::qWaitFor([&] { return d.btnClose->isEnabled(); }, 6000));
-    EXPECT_EQ(d.LbVH->text(), "VH: 0.00 2011.00.00");
-    EXPECT_EQ(d.stVersion->text(), "Ver 1.00 2026.12.06");
+    EXPECT_EQ(std::tuple(d.LbVH->text(), d.stVersion->text()),
+              std::tuple(QString("VH: 0.00 2011.00.00"), QString("Ver 1.00 2026.12.06")));
     ASSERT_EQ(host.messages.shown.size(), 1u) << "the port cannot be opened";
     EXPECT_EQ(host.messages.shown[0].first, MessageKind::Error);
+
+    for (int i = 0; i < 2; ++i)
+        QTest::mouseClick(d.stWEB, Qt::LeftButton);
+    QDesktopServices::unsetUrlHandler("https");
+    EXPECT_EQ(browser.opened,
+              (std::vector<std::string>{"https://orvane.example/", "https://orvane.example/"}));
+    EXPECT_EQ(d.stWEB->palette().color(QPalette::WindowText), QColor(128, 0, 128));
 }
 
 TEST_F(AboutTest, MissingFileKeepsTheDefaultsAndAsksNothing)
@@ -92,20 +101,6 @@ TEST_F(AboutTest, MissingFileKeepsTheDefaultsAndAsksNothing)
     EXPECT_EQ(std::tuple(d.stVersion->text(), d.LbVH->text()),
               std::tuple(QString("Ver 1.00 2011.05.20"), QString("VH: 0.00 2011.00.00")));
     EXPECT_TRUE(d.btnClose->isEnabled());
-}
-
-TEST_F(AboutTest, WebTextOpensThePageEachClickAndTurnsPurple)
-{
-    UrlRecorder browser;
-    QDesktopServices::setUrlHandler("https", &browser, "Open");
-    TfrmAbout& d = Open();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return d.btnClose->isEnabled(); }, 6000));
-    for (int i = 0; i < 2; ++i)
-        QTest::mouseClick(d.stWEB, Qt::LeftButton);
-    QDesktopServices::unsetUrlHandler("https");
-    EXPECT_EQ(browser.opened,
-              (std::vector<std::string>{"https://orvane.example/", "https://orvane.example/"}));
-    EXPECT_EQ(d.stWEB->palette().color(QPalette::WindowText), QColor(128, 0, 128));
 }
 
 } // namespace
