@@ -28,11 +28,12 @@ std::string Text(const QLineEdit* edit) { return edit->text().toStdString(); }
 class ProgramDialogTest : public ::testing::Test {
 protected:
     // The model and the ID settings as the settings file brings them.
-    void StartUp(const std::string& model, const std::string& id = "0005")
+    void StartUp(const std::string& model, const std::string& id = "0005",
+                 const std::string& more = "")
     {
         WriteText(host.app.file("Udate_VX.ini"), "[CHIP]\nCHIP_NAME=" + model +
                                                      "\n[ID]\nID_LENGTH=2\nID_ADDR_START=1800\n"
-                                                     "ID_START=" + id + "\n");
+                                                     "ID_START=" + id + "\n" + more);
         host.StartUp();
     }
 
@@ -69,26 +70,21 @@ TEST_F(ProgramDialogTest, RunWithDeviceIdBurnsItStepsItAndKeepsTheNextOne)
     StartUp("QK128");
     StartWriter();
     TfrmProgram& d = Open();
-    EXPECT_EQ(host.view.dialog, &d);
-    EXPECT_TRUE(host.state.ProgramDialogOpen);
-    EXPECT_FALSE(host.view.mainEnabled);
+    EXPECT_EQ(std::tuple(host.view.dialog, host.state.ProgramDialogOpen, host.view.mainEnabled),
+              std::tuple(&d, true, false));
     EXPECT_EQ(d.windowTitle(), "编程");
     EXPECT_EQ(std::tuple(Text(d.medStartAddr), Text(d.medEndAddr), Text(d.edtIDaddr),
                          Text(d.edtInitID), Text(d.medNextID)),
               std::tuple("$0000", "$1FFF", "1800", "0005", "0005"));
     EXPECT_EQ(d.cbbIDLen->currentText(), "2");
-    EXPECT_TRUE(d.cbxIncrease->isChecked());
-    EXPECT_FALSE(d.cbxIDconfig->isChecked());
+    EXPECT_TRUE(d.cbxIncrease->isChecked() && !d.cbxIDconfig->isChecked());
     EXPECT_TRUE(d.cbxDownload->isChecked() && d.cbxDownload->isEnabled());
-    EXPECT_EQ(d.height(), 255);
-    EXPECT_FALSE(d.gbxIDconfig->isVisible());
+    EXPECT_EQ(std::tuple(d.height(), d.gbxIDconfig->isVisible()), std::tuple(255, false));
 
     d.cbxIDconfig->click();
-    EXPECT_EQ(d.height(), 415);
-    EXPECT_TRUE(d.cbbStep->isVisible());
+    EXPECT_EQ(std::tuple(d.height(), d.cbbStep->isVisible()), std::tuple(415, true));
     EXPECT_EQ(d.cbbStep->currentText(), "1");
-    EXPECT_TRUE(d.cbxDownload->isChecked());
-    EXPECT_FALSE(d.cbxDownload->isEnabled());
+    EXPECT_TRUE(d.cbxDownload->isChecked() && !d.cbxDownload->isEnabled());
 
     d.BitBtn1->click();
     EXPECT_TRUE(host.messages.shown.empty());
@@ -96,8 +92,8 @@ TEST_F(ProgramDialogTest, RunWithDeviceIdBurnsItStepsItAndKeepsTheNextOne)
     EXPECT_EQ(Text(d.medNextID), "0006");
     EXPECT_EQ(Text(d.edtInitID), "0006") << "the next run starts at the first unused ID";
     EXPECT_EQ(std::tuple(host.state.InitID, host.state.NextID), std::tuple(6, 6));
-    EXPECT_EQ(d.ProgressBar1->value(), 0);
-    EXPECT_EQ(d.ProgressBar1->maximum(), 10 * (512 + 2 + 2 + 12 + 36));
+    EXPECT_EQ(std::tuple(d.ProgressBar1->value(), d.ProgressBar1->maximum()),
+              std::tuple(0, 10 * (512 + 2 + 2 + 12 + 36)));
     EXPECT_NE(Settings().find("ID_START=0006"), std::string::npos) << "saved before closing";
     EXPECT_TRUE(d.BitBtn1->isEnabled() && d.BitBtn2->isEnabled());
     const std::string trace = Trace();
@@ -112,9 +108,8 @@ TEST_F(ProgramDialogTest, RunWithDeviceIdBurnsItStepsItAndKeepsTheNextOne)
 
     d.BitBtn2->click();
     EXPECT_EQ(OpenWindow("TfrmProgram"), nullptr);
-    EXPECT_EQ(host.view.dialog, nullptr);
-    EXPECT_FALSE(host.state.ProgramDialogOpen);
-    EXPECT_TRUE(host.view.mainEnabled);
+    EXPECT_EQ(std::tuple(host.view.dialog, host.state.ProgramDialogOpen, host.view.mainEnabled),
+              std::tuple(nullptr, false, true));
 
     TfrmProgram& again = Open();
     EXPECT_EQ(std::tuple(Text(again.edtInitID), Text(again.medNextID)), std::tuple("0006", "0006"));
@@ -123,10 +118,7 @@ TEST_F(ProgramDialogTest, RunWithDeviceIdBurnsItStepsItAndKeepsTheNextOne)
 TEST_F(ProgramDialogTest, WithAJournalFolderEveryChipIsReservedAndRecordedAndCounted)
 {
     TempDir lots;
-    WriteText(host.app.file("Udate_VX.ini"),
-              "[CHIP]\nCHIP_NAME=QK128\n[ID]\nID_LENGTH=2\nID_ADDR_START=1800\nID_START=0005\n"
-              "[JOURNAL]\nFOLDER=" + lots.path() + "\n");
-    host.StartUp();
+    StartUp("QK128", "0005", "[JOURNAL]\nFOLDER=" + lots.path() + "\n");
     // Another Writer of the line has taken 0005 already.
     const std::string journal = DialogJournalFor(host.state);
     ASSERT_EQ(journal.rfind(lots.path() + "QK128-", 0), 0u) << journal;
@@ -143,8 +135,8 @@ TEST_F(ProgramDialogTest, WithAJournalFolderEveryChipIsReservedAndRecordedAndCou
     d.BitBtn2->click();
 
     const LotSummary lot = SummarizeLot(ReadText(journal));
-    EXPECT_EQ(std::tuple(lot.tried, lot.passed, lot.failed), std::tuple(2, 1, 0));
-    EXPECT_EQ(lot.unfinished, 1) << "the other Writer's chip";
+    // The other Writer's chip is unfinished.
+    EXPECT_EQ(std::tuple(lot.tried, lot.passed, lot.failed, lot.unfinished), std::tuple(2, 1, 0, 1));
     EXPECT_EQ(lot.reservedIds, (std::set<std::int64_t>{5, 6}));
     EXPECT_NE(ReadText(journal).find(R"("type":"summary")"), std::string::npos);
 }
@@ -199,8 +191,7 @@ TEST_F(ProgramDialogTest, FailedSaveAfterAGoodChipIsReportedOnce)
     ASSERT_EQ(host.messages.shown.size(), 1u);
     EXPECT_EQ(host.messages.shown[0].first, MessageKind::Error);
     EXPECT_NE(host.messages.shown[0].second.find("Udate_VX.ini"), std::string::npos);
-    EXPECT_EQ(host.state.NextID, 6);
-    EXPECT_EQ(Text(d.medNextID), "0006");
+    EXPECT_EQ(std::tuple(host.state.NextID, Text(d.medNextID)), std::tuple(6, std::string("0006")));
 }
 
 TEST_F(ProgramDialogTest, IdFieldsTakeHexDigitsOnly)
@@ -212,20 +203,17 @@ TEST_F(ProgramDialogTest, IdFieldsTakeHexDigitsOnly)
 
     d.edtIDaddr->clear();
     QTest::keyClicks(d.edtIDaddr, "g-a1F.");
-    EXPECT_EQ(Text(d.edtIDaddr), "A1F");
-    EXPECT_EQ(host.state.IDAddr, 0xA1F);
-    EXPECT_EQ(host.state.IDAddrText, "A1F");
+    EXPECT_EQ(std::tuple(Text(d.edtIDaddr), host.state.IDAddr, host.state.IDAddrText),
+              std::tuple("A1F", 0xA1F, "A1F"));
     QTest::keyClick(d.edtIDaddr, Qt::Key_Backspace);
     EXPECT_EQ(Text(d.edtIDaddr), "A1");
 
     d.cbbIDLen->setCurrentText("3");
     d.edtInitID->clear();
     QTest::keyClicks(d.edtInitID, "12z34 5b6");
-    EXPECT_EQ(Text(d.edtInitID), "12345B");
-    EXPECT_EQ(Text(d.medNextID), "12345B");
+    EXPECT_EQ(std::tuple(Text(d.edtInitID), Text(d.medNextID)), std::tuple("12345B", "12345B"));
     d.cbbIDLen->setCurrentText("2");
-    EXPECT_EQ(Text(d.edtInitID), "345B");
-    EXPECT_EQ(Text(d.medNextID), "345B");
+    EXPECT_EQ(std::tuple(Text(d.edtInitID), Text(d.medNextID)), std::tuple("345B", "345B"));
     EXPECT_EQ(std::tuple(host.state.InitID, host.state.NextID), std::tuple(0x345B, 0x345B));
 
     d.edtInitID->setText("1G"); // pasted

@@ -97,8 +97,8 @@ TEST_F(HexEditorTest, TypingOverNibblesAndCharacters)
         for (const auto& [a, byte] : c.edits)
             EXPECT_TRUE(editor_.IsChanged(a)) << c.typed;
         EXPECT_FALSE(editor_.IsChanged(c.address - 1)) << c.typed;
-        EXPECT_EQ(editor_.CaretPosition(), c.caret) << c.typed;
-        EXPECT_EQ(editor_.Col(), c.caretCol) << c.typed;
+        EXPECT_EQ(std::tuple(editor_.CaretPosition(), editor_.Col()), std::tuple(c.caret, c.caretCol))
+            << c.typed;
         EXPECT_TRUE(editor_.Modified());
     }
 }
@@ -114,8 +114,8 @@ TEST_F(HexEditorTest, UndoAndModifiedSignal)
     editor_.Undo();
     ExpectImageWith({});
     EXPECT_FALSE(editor_.IsChanged(0x40));
-    EXPECT_EQ(editor_.UndoDescription(), "No Undo");
-    EXPECT_EQ(editor_.CaretPosition(), 0x40);
+    EXPECT_EQ(std::tuple(editor_.UndoDescription(), editor_.CaretPosition()),
+              std::tuple(std::string("No Undo"), 0x40));
 
     Type("1");
     editor_.SetModified(false);
@@ -135,8 +135,7 @@ TEST_F(HexEditorTest, InsertModeShiftsTheBytesAfterTheCaret)
     ASSERT_EQ(editor_.DataSize(), kImageSize + 2);
     EXPECT_EQ(editor_.AsHex().substr(0x20, 6), "A5B0" + Hex(Pattern(0x10)));
     EXPECT_EQ(editor_.Bytes().back(), Pattern(0xFFFF));
-    EXPECT_TRUE(editor_.IsChanged(0x11));
-    EXPECT_FALSE(editor_.IsChanged(0x12));
+    EXPECT_TRUE(editor_.IsChanged(0x11) && !editor_.IsChanged(0x12));
 
     Keys({Qt::Key_Right, Qt::Key_Backspace}); // the byte before the caret: B0
     Keys({Qt::Key_Delete});                   // the byte at the caret: the old 0x10
@@ -166,7 +165,7 @@ TEST_F(HexEditorTest, DeletionsOutsideInsertMode)
     Keys({Qt::Key_Delete, Qt::Key_Backspace});
     Keys({Qt::Key_Delete}, Qt::ControlModifier); // no selection: nothing
     EXPECT_FALSE(editor_.Modified());
-    EXPECT_EQ(editor_.CaretPosition(), 0xFF); // Backspace moves left
+    EXPECT_EQ(editor_.CaretPosition(), 0xFF); // Backspace moves left, onto the low nibble
     EXPECT_TRUE(editor_.CaretOnLowNibble());
 
     Keys({Qt::Key_End}, Qt::ShiftModifier | Qt::ControlModifier); // select to the very end
@@ -197,10 +196,8 @@ TEST_F(HexEditorTest, RowColumnAndTopRowSettersStayInTheGrid)
         editor_.SetRow(row);
         editor_.SetCol(col);
         editor_.SetTopRow(top);
-        EXPECT_EQ(editor_.CaretPosition(), address) << row;
-        EXPECT_EQ(editor_.Row(), address / 16) << row;
-        EXPECT_EQ(editor_.Col(), caretCol) << row;
-        EXPECT_EQ(editor_.TopRow(), shownTop) << row;
+        EXPECT_EQ(std::tuple(editor_.CaretPosition(), editor_.Row(), editor_.Col(), editor_.TopRow()),
+                  std::tuple(address, address / 16, caretCol, shownTop)) << row;
     }
     editor_.SetRow(0x300); // a row out of view is scrolled into it
     EXPECT_GE(0x300, editor_.TopRow());
@@ -228,8 +225,8 @@ TEST_F(HexEditorTest, CaretKeysAndMouseScrollTheCaretIntoView)
     };
     for (const auto& s : steps) {
         Keys({s.key}, s.mods);
-        EXPECT_EQ(editor_.CaretPosition(), s.caret) << s.key;
-        EXPECT_EQ(editor_.Col(), s.col) << s.key;
+        EXPECT_EQ(std::tuple(editor_.CaretPosition(), editor_.Col()), std::tuple(s.caret, s.col))
+            << s.key;
         EXPECT_LE(editor_.TopRow(), editor_.Row()) << s.key;
         EXPECT_LT(editor_.Row(), editor_.TopRow() + rows) << s.key;
     }
@@ -251,11 +248,9 @@ TEST_F(HexEditorTest, CaretKeysAndMouseScrollTheCaretIntoView)
 TEST_F(HexEditorTest, HexTextAndWriteBuffer)
 {
     editor_.SetAsHex("0a Bc-d\n1f\xE2\x80\xA2" "e7"); // non-digits skipped, the odd 7 dropped
-    EXPECT_EQ(editor_.AsHex(), "0ABCD1FE");
-    EXPECT_EQ(editor_.DataSize(), 4);
+    EXPECT_EQ(std::tuple(editor_.AsHex(), editor_.DataSize()), std::tuple(std::string("0ABCD1FE"), 4));
     editor_.SetAsHex("");
-    EXPECT_EQ(editor_.AsHex(), "");
-    EXPECT_EQ(editor_.RowCount(), 1);
+    EXPECT_EQ(std::tuple(editor_.AsHex(), editor_.RowCount()), std::tuple(std::string(), 1));
     Type("12"); // nothing to type over in an empty grid
     EXPECT_FALSE(editor_.Modified());
     Keys({Qt::Key_Insert, Qt::Key_Tab});
@@ -269,8 +264,7 @@ TEST_F(HexEditorTest, HexTextAndWriteBuffer)
     editor_.WriteBuffer(three, 0x10000);
     editor_.WriteBuffer(three, -1);
     ExpectImageWith({{0xFFFE, 1}, {0xFFFF, 2}});
-    EXPECT_TRUE(editor_.IsChanged(0xFFFF));
-    EXPECT_TRUE(editor_.Modified());
+    EXPECT_TRUE(editor_.IsChanged(0xFFFF) && editor_.Modified());
     editor_.Undo(); // one step for the whole write
     ExpectImageWith({});
     EXPECT_FALSE(editor_.CanUndo());
@@ -288,12 +282,9 @@ TEST_F(HexEditorTest, RefreshDropsTypedChangesAndKeepsTheView)
     state_->RomImage[0x7D00] = 0x42;
     RefreshHexView(editor_, *state_);
     ExpectImageWith({});
-    EXPECT_FALSE(editor_.Modified());
-    EXPECT_FALSE(editor_.IsChanged(0x7D00));
-    EXPECT_FALSE(editor_.CanUndo());
+    EXPECT_FALSE(editor_.Modified() || editor_.IsChanged(0x7D00) || editor_.CanUndo());
     EXPECT_EQ(modified.count(), 1);
-    EXPECT_EQ(editor_.TopRow(), 0x7C0);
-    EXPECT_EQ(editor_.Row(), 0x7D0);
+    EXPECT_EQ(std::tuple(editor_.TopRow(), editor_.Row()), std::tuple(0x7C0, 0x7D0));
 }
 
 TEST_F(HexEditorTest, RawSaveWritesTheWholeContentAndKeepsTheMarks)
@@ -308,8 +299,7 @@ TEST_F(HexEditorTest, RawSaveWritesTheWholeContentAndKeepsTheMarks)
     EXPECT_EQ(saved.substr(0x0F, 3), std::string({char(Pattern(0x0F)), 0x5A, char(Pattern(0x10))}));
     EXPECT_EQ(saved.back(), char(Pattern(0xFFFF)));
     // The typed bytes are still not in the image: "确认键入" stays possible.
-    EXPECT_TRUE(editor_.Modified());
-    EXPECT_TRUE(editor_.IsChanged(0x10));
+    EXPECT_TRUE(editor_.Modified() && editor_.IsChanged(0x10));
 
     const std::string missing = dir.file("no/such/folder/image.hex");
     EXPECT_THAT([&] { editor_.SaveToFile(missing); },
@@ -330,14 +320,15 @@ TEST_F(HexEditorTest, PaintShowsMarksCaretAndSelection)
         return shot.pixelColor(layout.ColumnX(col) + 1, row * h + 1);
     };
     const TColors colors;
-    EXPECT_EQ(at(1, 2), colors.ChangedBackground);  // typed byte, both nibbles
-    EXPECT_EQ(at(1, 3), colors.ChangedBackground);
-    EXPECT_EQ(at(1, 35), colors.ChangedBackground); // and its character
-    EXPECT_EQ(at(1, 4), editor_.palette().color(QPalette::Base));
-    EXPECT_EQ(at(2, 9), colors.PositionBackground); // the caret's nibble
-    EXPECT_EQ(at(2, 8), editor_.palette().color(QPalette::Highlight)); // selection 0x22..0x23
-    EXPECT_EQ(at(2, 6), editor_.palette().color(QPalette::Highlight));
-    EXPECT_EQ(at(2, 10), editor_.palette().color(QPalette::Base));
+    const QColor base = editor_.palette().color(QPalette::Base);
+    const QColor selected = editor_.palette().color(QPalette::Highlight);
+    // The typed byte (both nibbles and its character), the caret's nibble, the selection
+    // 0x22..0x23 and the bytes around them.
+    EXPECT_EQ((std::vector{at(1, 2), at(1, 3), at(1, 35), at(1, 4), at(2, 9), at(2, 8), at(2, 6),
+                           at(2, 10)}),
+              (std::vector{colors.ChangedBackground, colors.ChangedBackground,
+                           colors.ChangedBackground, base, colors.PositionBackground, selected,
+                           selected, base}));
     EXPECT_EQ(shot.pixelColor(layout.ColumnX(HexLayout::CharCol(3)), 2 * h + 2),
               colors.CursorFrame); // the character of the caret's byte is framed
 }

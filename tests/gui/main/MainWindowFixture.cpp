@@ -2,13 +2,12 @@
 
 namespace orvane::test {
 
-void MainWindowFixture::Open(const std::string& settings, bool withSimulator,
-                             std::vector<std::string> simArgs)
+void MainWindowFixture::Open(const std::string& settings, bool withSimulator)
 {
     CopyDataFiles(dir.path());
     std::string ports = "[PORTS]\n";
     if (withSimulator)
-        sim = std::make_unique<SimulatorProcess>(SIM_PATH, dir.path(), std::move(simArgs));
+        sim = std::make_unique<SimulatorProcess>(SIM_PATH, dir.path());
     // Every port name points somewhere definite, so that no device of the machine is probed.
     for (int n = 1; n <= 20; ++n)
         ports += "COM" + std::to_string(n) + "=" +
@@ -21,6 +20,23 @@ void MainWindowFixture::Start()
 {
     window->FormShow();
     ASSERT_TRUE(window->StartupDone());
+}
+
+void MainWindowFixture::StartQK128(bool withSimulator, bool shown)
+{
+    Open("[CHIP]\nCHIP_NAME=QK128\n", withSimulator);
+    messages.answers = {true};
+    if (shown)
+        window->show();
+    Start();
+}
+
+void MainWindowFixture::OpenProgram()
+{
+    const std::string path = dir.file("program.S19");
+    WriteText(path, ReadText(std::string(GOLDEN_DIR) + "program.S19"));
+    files.answers = {ChosenFile{path, 0}};
+    window->Open1Click();
 }
 
 } // namespace orvane::test

@@ -43,9 +43,11 @@ class MainWindowFixture : public ::testing::Test {
 protected:
     // settings: the body of Udate_VX.ini; withSimulator: COM1 is the simulated Writer, otherwise no
     // port answers.
-    void Open(const std::string& settings, bool withSimulator,
-              std::vector<std::string> simArgs = {});
+    void Open(const std::string& settings, bool withSimulator);
     void Start(); // FormShow, as the first show does
+    // Open and Start on QK128; without a Writer the question is answered yes.
+    void StartQK128(bool withSimulator = false, bool shown = false);
+    void OpenProgram(); // the golden QK128 program, through the S19 filter
 
     std::string Settings() const { return ReadText(dir.file("Udate_VX.ini")); }
     template <typename T> T* Child(const char* name) const

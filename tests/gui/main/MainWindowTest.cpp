@@ -13,7 +13,6 @@ namespace orvane::test {
 namespace {
 
 const std::string kQK128 = "[CHIP]\nCHIP_NAME=QK128\n";
-const std::string kNotFound = "未找到Writer，是否继续打开！";
 
 std::string Golden(const std::string& name)
 {
@@ -21,14 +20,20 @@ std::string Golden(const std::string& name)
 }
 
 using Shown = std::vector<std::pair<MessageKind, std::string>>;
+using Bytes = std::vector<std::uint8_t>;
 
 class MainWindowTest : public MainWindowFixture {
 protected:
-    std::string Program() // the golden QK128 program in the window's folder
+    void TypeAtRow(int row, const char* keys) // from the high nibble of the row's first byte
     {
-        const std::string path = dir.file("program.S19");
-        WriteText(path, Golden("program.S19"));
-        return path;
+        Hex().SetRow(row);
+        Hex().SetCol(2);
+        QTest::keyClicks(&Hex(), keys);
+    }
+    Bytes Image(int from, int to) const { return {&s.RomImage[from], &s.RomImage[to]}; }
+    bool Enabled(const char* action) const
+    {
+        return window->findChild<QAction*>(action)->isEnabled();
     }
 };
 
@@ -39,24 +44,21 @@ TEST_F(MainWindowTest, WithoutAWriterNoEndsTheProgramAndLeavesTheSettingsFile)
     window->show();
     messages.answers = {false};
     Start();
-    EXPECT_EQ(messages.shown, (Shown{{MessageKind::Question, kNotFound}}));
+    EXPECT_EQ(messages.shown, (Shown{{MessageKind::Question, "未找到Writer，是否继续打开！"}}));
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(Settings(), before);
 }
 
 TEST_F(MainWindowTest, WithoutAWriterYesGivesAUsableWindowAndTheExitSaves)
 {
-    Open(kQK128, false);
-    messages.answers = {true};
-    Start();
+    StartQK128();
     EXPECT_TRUE(MainOn());
     EXPECT_EQ(Panel0(), "固件版本：读取失败！");
     EXPECT_EQ(Memo().toStdString(), "芯片信息：QK128\n程序信息：尚未打开程序\n"
                       // 0x2000 blank bytes and four blank option bytes
                       "check sum=E000H (不包含配置项), E4FCH (包含配置项)\n"
                       "老版本软件：check sum=E000H(不包含配置项)，E100H (包含配置项)");
-    EXPECT_EQ(Hex().Row(), (0x2100 + 0xA0) / 16);
-    EXPECT_EQ(Hex().TopRow(), 0);
+    EXPECT_EQ(std::tuple(Hex().Row(), Hex().TopRow()), std::tuple((0x2100 + 0xA0) / 16, 0));
     EXPECT_EQ(Child<QPushButton>("btnVerify")->text(), "滚动码设置 已Off");
     window->close();
     EXPECT_NE(Settings().find("[OPTION]"), std::string::npos);
@@ -79,8 +81,7 @@ TEST_F(MainWindowTest, AMissingModelListLeavesAUsableWindowAndTheSettingsFileAlo
 
 TEST_F(MainWindowTest, TheSimulatedWriterIsFoundAndAnswersBlankCheckDownloadAndRead)
 {
-    Open(kQK128, true);
-    Start();
+    StartQK128(true);
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_EQ(Panel0(), "固件版本:  V1.2---2011.5.17");
 
@@ -88,8 +89,7 @@ TEST_F(MainWindowTest, TheSimulatedWriterIsFoundAndAnswersBlankCheckDownloadAndR
     window->findChild<QAction*>("tbBlankCheck")->trigger();
     EXPECT_EQ(messages.shown, (Shown{{MessageKind::Information, "芯片为空!"}}));
 
-    files.answers = {ChosenFile{Program(), 0}};
-    window->Open1Click();
+    OpenProgram();
     messages.shown.clear();
     messages.answers = {true};
     Child<QPushButton>("btnMakeMC")->click();
@@ -104,30 +104,18 @@ TEST_F(MainWindowTest, TheSimulatedWriterIsFoundAndAnswersBlankCheckDownloadAndR
 
 TEST_F(MainWindowTest, TypedBytesReachTheImageOnlyThroughConfirm)
 {
-    Open(kQK128, false);
-    messages.answers = {true};
-    Start();
-    QMenu* edit = window->findChild<QMenu*>("EDIT1");
+    StartQK128();
     window->EDIT1Click();
-    EXPECT_FALSE(window->findChild<QAction*>("mnuCheck")->isEnabled());
-
-    Hex().SetTopRow(0);
-    Hex().SetRow(0);
-    Hex().SetCol(2); // high nibble of byte 0
-    QTest::keyClicks(&Hex(), "12");
-    emit edit->aboutToShow();
-    EXPECT_TRUE(window->findChild<QAction*>("mnuCheck")->isEnabled());
-    EXPECT_TRUE(window->findChild<QAction*>("mnuUndo")->isEnabled());
+    EXPECT_FALSE(Enabled("mnuCheck"));
+    TypeAtRow(0, "12");
+    emit window->findChild<QMenu*>("EDIT1")->aboutToShow();
+    EXPECT_TRUE(Enabled("mnuCheck") && Enabled("mnuUndo"));
     EXPECT_EQ(s.RomImage[0], 0xFF);
-
     window->mnuCheckClick();
-    EXPECT_EQ(s.RomImage[0], 0x12);
-    EXPECT_EQ(Hex().Bytes()[0], 0x12);
+    EXPECT_EQ((Bytes{s.RomImage[0], Hex().Bytes()[0]}), (Bytes{0x12, 0x12}));
 
     // Outside the confirmed addresses a typed byte vanishes from the view at once.
-    Hex().SetRow(0x7D10 / 16);
-    Hex().SetCol(2);
-    QTest::keyClicks(&Hex(), "00");
+    TypeAtRow(0x7D10 / 16, "00");
     window->mnuCheckClick();
     EXPECT_EQ(Hex().Bytes()[0x7D10], s.RomImage[0x7D10]);
     EXPECT_FALSE(Hex().Modified());
@@ -135,32 +123,22 @@ TEST_F(MainWindowTest, TypedBytesReachTheImageOnlyThroughConfirm)
 
 TEST_F(MainWindowTest, InsertModeShiftsTheBytesThatConfirmTakes)
 {
-    Open(kQK128, false);
-    messages.answers = {true};
-    Start();
-    files.answers = {ChosenFile{Program(), 0}};
-    window->Open1Click();
-    ASSERT_EQ(s.RomImage[0], 0x00);
-    ASSERT_EQ(s.RomImage[1], 0x07);
-    Hex().SetTopRow(0);
+    StartQK128();
+    OpenProgram();
+    ASSERT_EQ(Image(0, 2), (Bytes{0x00, 0x07}));
     Hex().SetRow(0);
     Hex().SetCol(2);
     QTest::keyClick(&Hex(), Qt::Key_Insert);
     QTest::keyClicks(&Hex(), "AB");
     window->mnuCheckClick();
     // Position k of the editor goes to address k: the inserted byte pushes the program up.
-    EXPECT_EQ(s.RomImage[0], 0xAB);
-    EXPECT_EQ(s.RomImage[1], 0x00);
-    EXPECT_EQ(s.RomImage[2], 0x07);
+    EXPECT_EQ(Image(0, 3), (Bytes{0xAB, 0x00, 0x07}));
     EXPECT_EQ(Hex().DataSize(), 0x10000);
 }
 
 TEST_F(MainWindowTest, GotoAndItsKeyFilter)
 {
-    Open(kQK128, false);
-    messages.answers = {true};
-    window->show();
-    Start();
+    StartQK128(false, true);
     auto* box = Child<QLineEdit>("edtGoto");
     struct Case {
         const char* typed;
@@ -175,8 +153,7 @@ TEST_F(MainWindowTest, GotoAndItsKeyFilter)
         QTest::keyClicks(box, c.typed);
         QTest::keyClick(box, Qt::Key_Return);
         EXPECT_EQ(box->text(), c.shown);
-        EXPECT_EQ(Hex().Row(), c.row);
-        EXPECT_EQ(Hex().Col(), c.col);
+        EXPECT_EQ(std::tuple(Hex().Row(), Hex().Col()), std::tuple(c.row, c.col));
         if (c.top >= 0)
             EXPECT_EQ(Hex().TopRow(), c.top);
         // The target row is in view, even on the last rows of the grid.
@@ -187,34 +164,25 @@ TEST_F(MainWindowTest, GotoAndItsKeyFilter)
 
 TEST_F(MainWindowTest, FillSparesTheChipDataArea)
 {
-    Open(kQK128, false);
-    messages.answers = {true};
-    Start();
-    const auto chipData = std::vector<std::uint8_t>(s.RomImage.begin() + 0x7D00,
-                                                    s.RomImage.begin() + 0x8000);
+    StartQK128();
+    const Bytes chipData = Image(0x7D00, 0x8000);
     auto* value = Child<QLineEdit>("Edit2");
     value->clear();
     Child<QPushButton>("Button1")->click();
     EXPECT_EQ(value->text(), "FF");
-    QTest::keyClicks(value, "a5");
     value->setText("A5");
     Child<QPushButton>("Button1")->click();
-    EXPECT_EQ(s.RomImage[0x0000], 0xA5);
-    EXPECT_EQ(s.RomImage[0x7CFF], 0xA5);
-    EXPECT_EQ(s.RomImage[0x8000], 0xA5);
-    EXPECT_EQ(std::vector<std::uint8_t>(s.RomImage.begin() + 0x7D00, s.RomImage.begin() + 0x8000),
-              chipData);
-    EXPECT_EQ(Hex().Bytes()[0], 0xA5);
+    EXPECT_EQ(Image(0x7CFF, 0x7D00), Bytes{0xA5});
+    EXPECT_EQ(Image(0x8000, 0x8001), Bytes{0xA5});
+    EXPECT_EQ(Image(0x7D00, 0x8000), chipData);
+    EXPECT_EQ((Bytes{s.RomImage[0], Hex().Bytes()[0]}), (Bytes{0xA5, 0xA5}));
     EXPECT_EQ(Hex().Row(), 256);
 }
 
 TEST_F(MainWindowTest, OpenBySFilterAndAFailedOpenChangesNothing)
 {
-    Open(kQK128, false);
-    messages.answers = {true};
-    Start();
-    files.answers = {ChosenFile{Program(), 0}};
-    window->Open1Click();
+    StartQK128();
+    OpenProgram();
     EXPECT_TRUE(Memo().contains("check sum=9020H"));
     EXPECT_TRUE(Memo().contains(QString::fromStdString("程序信息：" + dir.file("program.S19"))));
     files.answers = {ChosenFile{dir.file("program.WRT"), 1}};
@@ -235,22 +203,17 @@ TEST_F(MainWindowTest, OpenBySFilterAndAFailedOpenChangesNothing)
         window->Open1Click();
         ASSERT_EQ(messages.shown.size(), 1u);
         EXPECT_EQ(messages.shown[0].first, MessageKind::Error);
-        EXPECT_EQ(s.RomImage, before.RomImage);
-        EXPECT_EQ(s.ChipName, before.ChipName);
-        EXPECT_EQ(s.ProgramInfo, before.ProgramInfo);
-        EXPECT_EQ(s.OptWDT, before.OptWDT);
-        EXPECT_EQ(s.RomEnd, before.RomEnd);
+        EXPECT_TRUE(s.RomImage == before.RomImage);
+        EXPECT_EQ(std::tie(s.ChipName, s.ProgramInfo, s.OptWDT, s.RomEnd),
+                  std::tie(before.ChipName, before.ProgramInfo, before.OptWDT, before.RomEnd));
         EXPECT_TRUE(Memo().contains("check sum=9020H"));
     }
 }
 
 TEST_F(MainWindowTest, SaveAsAppliesTheExtensionRuleAndReportsARawSaveThatFails)
 {
-    Open(kQK128, false);
-    messages.answers = {true};
-    Start();
-    files.answers = {ChosenFile{Program(), 0}};
-    window->Open1Click();
+    StartQK128();
+    OpenProgram();
     files.answers = {ChosenFile{dir.file("a.WRT"), 0}, ChosenFile{dir.file("b.s19"), 1},
                      ChosenFile{dir.file("c"), 2}};
     for (int i = 0; i < 3; ++i)
@@ -260,9 +223,7 @@ TEST_F(MainWindowTest, SaveAsAppliesTheExtensionRuleAndReportsARawSaveThatFails)
     EXPECT_EQ(std::filesystem::file_size(dir.file("c.hex")), 0x10000u);
 
     // A raw save keeps the typed bytes marked as not in the image, whether it fails or not.
-    Hex().SetRow(0);
-    Hex().SetCol(2);
-    QTest::keyClicks(&Hex(), "5");
+    TypeAtRow(0, "5");
     files.answers = {ChosenFile{dir.file("e.hex"), 2}};
     window->SaveAs1Click();
     EXPECT_EQ(ReadText(dir.file("e.hex"))[0], '\x50');
@@ -296,20 +257,16 @@ TEST_F(MainWindowTest, TheComMenuTicksOneItemAndNamesThePort)
 
 TEST_F(MainWindowTest, AnOperationSwitchesEveryOtherWindowOffAndBackOn)
 {
-    Open(kQK128, false);
-    messages.answers = {true};
-    Start();
+    StartQK128();
     QWidget dialog; // an option dialog left open
     dialog.show();
     QWidget closed;
     window->SetEnabled(Control::MainWindow, false);
-    EXPECT_FALSE(MainOn());
-    EXPECT_FALSE(dialog.isEnabled());
+    EXPECT_FALSE(MainOn() || dialog.isEnabled());
     EXPECT_TRUE(closed.isEnabled());
     EXPECT_FALSE(window->close()); // the close box does nothing while an operation runs
     window->SetEnabled(Control::MainWindow, true);
-    EXPECT_TRUE(MainOn());
-    EXPECT_TRUE(dialog.isEnabled());
+    EXPECT_TRUE(MainOn() && dialog.isEnabled());
 }
 
 } // namespace

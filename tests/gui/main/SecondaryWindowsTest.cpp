@@ -9,19 +9,17 @@ namespace {
 
 QWidget* ShownWindow(const QString& name)
 {
-    for (QWidget* w : QApplication::topLevelWidgets()) {
+    for (QWidget* w : QApplication::topLevelWidgets())
         if (w->isVisible() && w->objectName() == name)
             return w;
-    }
     return nullptr;
 }
 
 QPushButton* Button(QWidget* window, const QString& text)
 {
-    for (QPushButton* b : window->findChildren<QPushButton*>()) {
+    for (QPushButton* b : window->findChildren<QPushButton*>())
         if (b->text() == text)
             return b;
-    }
     return nullptr;
 }
 
@@ -29,9 +27,7 @@ class SecondaryWindowsTest : public MainWindowFixture {};
 
 TEST_F(SecondaryWindowsTest, EachOpensFromTheMainWindowAndGivesItBack)
 {
-    Open("[CHIP]\nCHIP_NAME=QK128\n", true);
-    window->show();
-    Start();
+    StartQK128(true, true);
 
     // Selection, then the model's option dialog, with the main window on as it opens.
     Child<QPushButton>("btnDevSel")->click();

@@ -4,8 +4,7 @@
 #include "gui/options/OptionDialog.h"
 #include "gui/options/OptionDispatch.h"
 #include "options/OptionLayout.h"
-#include "tests/gui/options/OptionTestHost.h"
-#include "tests/support/TempDir.h"
+#include "tests/gui/support/TestHost.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -16,7 +15,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
-#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -24,8 +22,6 @@
 
 namespace orvane {
 namespace {
-
-using test::OptionTestHost;
 
 template <class W>
 W* Named(QWidget* root, const char* text)
@@ -52,8 +48,7 @@ class OptionDialogTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        test::CopyDataFiles(dir.path());
-        host.state.AppDir = dir.path();
+        host.state.AppDir = host.app.path();
         LoadModelNames(host.state);
         host.state.ChipPin = "20";
     }
@@ -73,27 +68,27 @@ protected:
     }
     void SetFae(const char* value)
     {
-        test::WriteText(dir.file("Udate_VX.ini"), std::string("[IRC]\nfae=") + value + "\n");
+        test::WriteText(Settings(), std::string("[IRC]\nfae=") + value + "\n");
     }
     static bool Closed(std::string_view className)
     {
         return OpenOptionDialog(className) == nullptr;
     }
+    std::string Settings() const { return host.app.file("Udate_VX.ini"); }
 
-    test::TempDir dir;
-    OptionTestHost host;
+    test::TestHost host;
 };
 
 TEST_F(OptionDialogTest, UnknownChipOpensNothing)
 {
     host.state.ChipName = "QK999";
     ConfigButtonDispatch(host);
-    ASSERT_EQ(host.view.messages.shown.size(), 1u);
-    EXPECT_EQ(host.view.messages.shown[0],
+    ASSERT_EQ(host.messages.shown.size(), 1u);
+    EXPECT_EQ(host.messages.shown[0],
               std::make_pair(MessageKind::Plain, std::string("未知芯片")));
     EXPECT_TRUE(host.view.log.empty()); // the main window stays usable
     SelectionDispatch(host);
-    EXPECT_EQ(host.view.messages.shown.back().second, "新器件,即将发布");
+    EXPECT_EQ(host.messages.shown.back().second, "新器件,即将发布");
 }
 
 TEST_F(OptionDialogTest, QK101ForSlot9NamesSlot1AndFollowsTheLvrBox)
@@ -105,10 +100,9 @@ TEST_F(OptionDialogTest, QK101ForSlot9NamesSlot1AndFollowsTheLvrBox)
     EXPECT_EQ(d->objectName(), "TfrmCfgQK101");
     EXPECT_EQ(d->windowTitle(), QString::fromUtf8("配置") + "QK101");
     EXPECT_FALSE(d->windowFlags() & Qt::WindowCloseButtonHint);
-    EXPECT_EQ(host.view.log, std::vector<std::string>{"off main"});
+    EXPECT_EQ(host.view.log, std::vector<std::string>{"main off"});
     QRadioButton* low = Named<QRadioButton>(d, "LVR电压 2.1V");
-    EXPECT_TRUE(low->isChecked());
-    EXPECT_FALSE(low->isEnabled());
+    EXPECT_TRUE(low->isChecked() && !low->isEnabled());
     EXPECT_FALSE(Named<QRadioButton>(d, "LVR电压3.6V")->isEnabled());
     Named<QCheckBox>(d, "LVR功能开启")->click();
     EXPECT_TRUE(low->isEnabled());
@@ -131,12 +125,11 @@ TEST_F(OptionDialogTest, QK109ManualCalibrationAtTheSecondFrequency)
     const std::uint8_t* chip = &host.state.RomImage[0x7D00];
     EXPECT_EQ(std::vector<int>(chip + 0x0E, chip + 0x14),
               (std::vector<int>{0x0F, 0xE6, 0x0F, 0xAA, 0x0F, 0xC8}));
-    EXPECT_EQ(chip[0x22], 1);
-    EXPECT_EQ(chip[0x24], 4);
-    EXPECT_EQ(host.view.log.front(), "off main");
-    EXPECT_EQ(host.view.log.back(), "on main");
+    EXPECT_EQ((std::tuple<int, int>(chip[0x22], chip[0x24])), std::tuple(1, 4));
+    EXPECT_EQ(std::tuple(host.view.log.front(), host.view.log.back()),
+              std::tuple(std::string("main off"), std::string("main on")));
     EXPECT_TRUE(Closed("TfrmCfgQK109"));
-    EXPECT_NE(test::ReadText(dir.file("Udate_VX.ini")).find("CHIP_NAME=QK109"), std::string::npos);
+    EXPECT_NE(test::ReadText(Settings()).find("CHIP_NAME=QK109"), std::string::npos);
 }
 
 TEST_F(OptionDialogTest, FaeZeroHidesTheSpecialGroupAndShrinksTheWindow)
@@ -169,12 +162,11 @@ TEST_F(OptionDialogTest, CancelChangesNothing)
     ListWith(d, "内部时钟: 1MHZ")->setCurrentIndex(4);
     Named<QRadioButton>(d, "程序加密")->click();
     d->CancelButton()->click();
-    EXPECT_EQ(host.state.RomImage, before.RomImage);
-    EXPECT_EQ(host.state.OptionBytes, before.OptionBytes);
-    EXPECT_EQ(host.state.OptXT, before.OptXT);
-    EXPECT_EQ(host.state.OptSEC, before.OptSEC);
-    EXPECT_FALSE(QDir().exists(QString::fromStdString(dir.file("Udate_VX.ini"))));
-    EXPECT_EQ(host.view.log, (std::vector<std::string>{"off main", "on main"}));
+    const AppState& s = host.state;
+    EXPECT_TRUE(s.RomImage == before.RomImage && s.OptionBytes == before.OptionBytes);
+    EXPECT_EQ(std::tie(s.OptXT, s.OptSEC), std::tie(before.OptXT, before.OptSEC));
+    EXPECT_FALSE(QDir().exists(QString::fromStdString(Settings())));
+    EXPECT_EQ(host.view.log, (std::vector<std::string>{"main off", "main on"}));
 }
 
 TEST_F(OptionDialogTest, SelectionDisablesCancelForTheEightOneByteLayouts)
@@ -207,7 +199,7 @@ TEST_F(OptionDialogTest, QK128LvrListWarnsOnEverySelection)
     const std::pair<MessageKind, std::string> warning = {
         MessageKind::Information,
         "注意：不同的工作频率，对系统的最低工作电压点有要求。具体请参考规格书第4章有关LVR复位的说明"};
-    EXPECT_EQ(host.view.messages.shown,
+    EXPECT_EQ(host.messages.shown,
               (std::vector<std::pair<MessageKind, std::string>>{warning, warning}));
     d->CancelButton()->click();
 }

@@ -5,10 +5,6 @@
 #include "writer/Comm1Settings.h"
 
 #include <QApplication>
-#include <QDir>
-
-#include <filesystem>
-#include <memory>
 
 namespace orvane::test {
 
