@@ -2,6 +2,7 @@
 // back when it closes; on the simulated Writer.
 #include "tests/gui/main/MainWindowFixture.h"
 
+#include <QSignalSpy>
 #include <QTest>
 
 namespace orvane::test {
@@ -74,6 +75,19 @@ TEST_F(SecondaryWindowsTest, EachOpensFromTheMainWindowAndGivesItBack)
     EXPECT_TRUE(MainOn());
     EXPECT_TRUE(Child<QPushButton>("btnProgram")->isEnabled());
     EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(SecondaryWindowsTest, ClosingTheMainWindowEndsTheProgramUnderADialogTheSelectionLeftOpen)
+{
+    StartQK128(true, true);
+    Child<QPushButton>("btnDevSel")->click();
+    Button(ShownWindow("TfrmDevSel"), "确定")->click();
+    QWidget* options = ShownWindow("TFrmCfgQK128");
+    ASSERT_NE(options, nullptr);
+    QSignalSpy closed(window.get(), &TfrmMain::Closed);
+    EXPECT_TRUE(window->close());
+    EXPECT_EQ(closed.count(), 1); // orvane's main() quits on it
+    options->close();
 }
 
 } // namespace
