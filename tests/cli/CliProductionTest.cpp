@@ -6,66 +6,20 @@
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
 #include <chrono>
 #include <csignal>
-#include <fcntl.h>
 #include <filesystem>
+#include <future>
+#include <memory>
 #include <set>
 #include <sstream>
-#include <memory>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace orvane::test {
 namespace {
 
 using namespace std::chrono_literals;
-
-// orvane-cli running in the background, its output in files.
-class Background {
-public:
-    Background(std::vector<std::string> args, const std::string& dir) : err_(dir + "err")
-    {
-        args.insert(args.begin(), CLI_PATH);
-        std::vector<char*> argv;
-        for (auto& a : args)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 1, (dir + "out").c_str(), O_WRONLY | O_CREAT, 0600);
-        posix_spawn_file_actions_addopen(&actions, 2, err_.c_str(), O_WRONLY | O_CREAT, 0600);
-        if (posix_spawn(&pid_, CLI_PATH, &actions, nullptr, argv.data(), environ) != 0)
-            throw std::runtime_error("cannot start orvane-cli");
-        posix_spawn_file_actions_destroy(&actions);
-    }
-    ~Background()
-    {
-        if (pid_ > 0 && kill(pid_, SIGKILL) == 0)
-            Wait();
-    }
-    // The exit status, or 128 + the signal that ended it.
-    int Wait()
-    {
-        int status = 0;
-        while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
-        }
-        pid_ = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    }
-    void Signal(int signal) const { kill(pid_, signal); }
-    std::string Err() const { return ReadText(err_); }
-
-private:
-    pid_t pid_ = -1;
-    std::string err_;
-};
 
 // The journal's lines, each parsed; a line that is no flat JSON object fails the test.
 std::vector<JsonFields> JournalLines(const std::string& path)
@@ -102,21 +56,6 @@ std::string Pick(const std::vector<JsonFields>& lines, const std::string& keys)
     return out;
 }
 
-std::string S1(unsigned address, std::vector<unsigned> data)
-{
-    unsigned sum = static_cast<unsigned>(data.size()) + 3 + (address >> 8) + (address & 0xFF);
-    char text[16];
-    std::snprintf(text, sizeof text, "S1%02X%04X", static_cast<unsigned>(data.size() + 3), address);
-    std::string line = text;
-    for (unsigned b : data) {
-        std::snprintf(text, sizeof text, "%02X", b);
-        line += text;
-        sum += b;
-    }
-    std::snprintf(text, sizeof text, "%02X", ~sum & 0xFF);
-    return line + text + "\r\n";
-}
-
 class CliProductionTest : public ::testing::Test, public CliFixture {
 protected:
     CliProductionTest() { WriteText(program, Golden("program.S19")); }
@@ -139,7 +78,15 @@ protected:
         return args;
     }
 
-    ProcessResult Run(std::vector<std::string> args) { return RunProcess(CLI_PATH, args); }
+    ProcessResult Run(std::vector<std::string> args) const { return RunProcess(CLI_PATH, args); }
+
+    // orvane-cli run to its end on a thread of its own, through a shell that notes its pid.
+    std::future<ProcessResult> Start(std::vector<std::string> args, const std::string& pidFile)
+    {
+        args.insert(args.begin(), {"-c", "\"$0\" \"$@\" & echo $! >" + pidFile + "; wait $!",
+                                   CLI_PATH});
+        return std::async(std::launch::async, [args] { return RunProcess("/bin/sh", args); });
+    }
 
     const std::string program = app.file("program.S19");
     const std::string lot = app.file("lot.jsonl");
@@ -194,14 +141,15 @@ TEST_F(CliProductionTest, FourWritersOnOneJournalIssueFiftyDistinctConsecutiveId
 {
     const SimulatorProcess& first = AddWriter();
     ASSERT_EQ(Run(Program(first, {"--id-start", "0001", "--count", "2"})).exitCode, 0);
-    std::vector<std::unique_ptr<Background>> line;
+    std::vector<std::future<ProcessResult>> line;
     for (int w = 0; w < 4; ++w) {
         const SimulatorProcess& writer = w == 0 ? first : AddWriter();
-        const std::string dir = app.file("run" + std::to_string(w) + "-");
-        line.push_back(std::make_unique<Background>(Program(writer, {"--count", "12"}), dir));
+        line.push_back(Start(Program(writer, {"--count", "12"}), app.file("pid" + std::to_string(w))));
     }
-    for (auto& run : line)
-        EXPECT_EQ(run->Wait(), 0) << run->Err();
+    for (auto& run : line) {
+        const ProcessResult r = run.get();
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+    }
 
     std::set<std::string> ids, sites, expected;
     const auto lines = JournalLines(lot);
@@ -225,15 +173,17 @@ TEST_F(CliProductionTest, FourWritersOnOneJournalIssueFiftyDistinctConsecutiveId
 TEST_F(CliProductionTest, SigtermEndsTheLotAfterTheChipInHandWithItsSummary)
 {
     const SimulatorProcess& writer = AddWriter();
-    Background run(Program(writer, {"--id-start", "0100", "--count", "50"}), app.file("run-"));
+    const std::string pid = app.file("pid");
+    auto run = Start(Program(writer, {"--id-start", "0100", "--count", "50"}), pid);
     for (int waited = 0; waited < 300; ++waited) { // until two chips are recorded
         std::this_thread::sleep_for(50ms);
         if (std::filesystem::exists(lot) && OfType(JournalLines(lot), "chip").size() >= 2)
             break;
     }
-    run.Signal(SIGTERM);
-    EXPECT_EQ(run.Wait(), 128 + SIGTERM);
-    EXPECT_TRUE(Has(run.Err(), "failed: stopped by SIGTERM after ")) << run.Err();
+    kill(std::stoi(ReadText(pid)), SIGTERM);
+    const ProcessResult r = run.get();
+    EXPECT_EQ(r.exitCode, 128 + SIGTERM); // as the shell reports the signal
+    EXPECT_TRUE(Has(r.err, "failed: stopped by SIGTERM after ")) << r.err;
 
     const auto lines = JournalLines(lot);
     ASSERT_FALSE(lines.empty());
@@ -287,22 +237,23 @@ TEST_F(CliProductionTest, ImageGateRefusesAnotherChecksumBeforeTheWriterHearsOfI
 TEST_F(CliProductionTest, OtpCheckListsWhereTheChipCannotTakeTheImage)
 {
     const std::string image = app.file("image.S19");
-    WriteText(image, S1(0x0010, {0x12, 0x34, 0x56, 0x78}) + "S9030000FC\r\n");
+    const std::string end = "S9030000FC\r\n";
+    WriteText(image, "S107001012345678D4\r\n" + end); // 12 34 56 78 at 0010
     struct Case {
-        std::vector<unsigned> at0010, at0020;
+        std::string at0010, at0020;
         int exitCode;
         std::string out;
     };
     const Case cases[] = {
-        {{0x12, 0x34, 0x56, 0x78}, {0xFF}, 0, ""},          // holds the image already
-        {{0x12, 0x30, 0x56, 0xFF}, {0xFF}, 7,                // 34 over 30 needs bit 2
+        {"S107001012345678D4", "S1040020FFDC", 0, ""},          // holds the image already
+        {"S1070010123056FF51", "S1040020FFDC", 7,               // 34 over 30 needs bit 2
          "0011: chip 30, image 34\n"},
-        {{0x02, 0x30, 0x56, 0x78}, {0x7F}, 7,
+        {"S107001002305678E8", "S10400207F5C", 7,
          "0010: chip 02, image 12\n0011: chip 30, image 34\n0020: chip 7F, image FF\n"},
     };
     for (const Case& c : cases) {
         const std::string chip = app.file("chip.S19");
-        WriteText(chip, S1(0x0010, c.at0010) + S1(0x0020, c.at0020) + "S9030000FC\r\n");
+        WriteText(chip, c.at0010 + "\r\n" + c.at0020 + "\r\n" + end);
         const SimulatorProcess& writer = AddWriter({"--chip", chip});
         const ProcessResult r = Run({"otp-check", image, "--model", model_, "--port",
                                      writer.Link(), "--app-dir", app.path()});
@@ -320,7 +271,7 @@ TEST_F(CliProductionTest, OtpCheckListsWhereTheChipCannotTakeTheImage)
 
     // program --otp-check leaves such a chip alone and the journal says so.
     const std::string chip = app.file("chip.S19");
-    WriteText(chip, S1(0x0010, {0x02}) + "S9030000FC\r\n");
+    WriteText(chip, "S104001002E9\r\n" + end); // 02 at 0010
     const SimulatorProcess& writer = AddWriter({"--chip", chip});
     const ProcessResult r = Run({"program", image, "--yes", "--otp-check", "--journal", lot,
                                  "--model", model_, "--port", writer.Link(), "--app-dir",
