@@ -182,7 +182,7 @@ TEST_F(CliProductionTest, SigtermEndsTheLotAfterTheChipInHandWithItsSummary)
     }
     kill(std::stoi(ReadText(pid)), SIGTERM);
     const ProcessResult r = run.get();
-    EXPECT_EQ(r.exitCode, 128 + SIGTERM); // as the shell reports the signal
+    EXPECT_EQ(r.exitCode, 128 + SIGTERM);
     EXPECT_TRUE(Has(r.err, "failed: stopped by SIGTERM after ")) << r.err;
 
     const auto lines = JournalLines(lot);
@@ -209,11 +209,7 @@ TEST_F(CliProductionTest, ImageGateRefusesAnotherChecksumBeforeTheWriterHearsOfI
     EXPECT_EQ(ReadText(trace), "");
     EXPECT_EQ(download("cd09").exitCode, 0);
 
-    struct Case {
-        std::vector<std::string> args;
-        const char* message;
-    };
-    const Case refused[] = {
+    const std::pair<std::vector<std::string>, const char*> refused[] = {
         {{"program", "--no-download", "--expect-checksum", "CD09"},
          "--expect-checksum checks the image to download: not with --no-download"},
         {{"program", "--no-download", "--journal", lot, "--id-start", "0001"},
@@ -224,12 +220,11 @@ TEST_F(CliProductionTest, ImageGateRefusesAnotherChecksumBeforeTheWriterHearsOfI
          "--step 0 would burn one ID into every chip of the lot"},
         {{"download", program, "--journal", lot}, "--journal goes with program"},
     };
-    for (const Case& c : refused) {
-        std::vector<std::string> args = c.args;
+    for (auto [args, message] : refused) {
         args.insert(args.end(), {"--port", writer.Link(), "--app-dir", app.path()});
         const ProcessResult r = Run(args);
-        EXPECT_EQ(r.exitCode, 2) << c.message;
-        EXPECT_TRUE(Has(r.err, std::string("orvane-cli: ") + c.message + "\n")) << r.err;
+        EXPECT_EQ(r.exitCode, 2) << message;
+        EXPECT_TRUE(Has(r.err, std::string("orvane-cli: ") + message + "\n")) << r.err;
     }
     EXPECT_EQ(ReadText(lot), ""); // refused before any chip was reserved
 }
