@@ -81,32 +81,26 @@ TEST_F(LifecycleTest, AWriterOnAPortAsksNothingAndShowsItsFirmware)
 
 TEST_F(LifecycleTest, FileErrorsStopAtTheirStepAndTheWindowComesBackOn)
 {
-    struct Case {
-        const char* removed;
-        bool settingsLoaded;
-        const char* named; // in the error box
-    };
-    for (const Case& c : {Case{"device.name", false, "device.name"},
-                          Case{"QK128_20.S19", true, "QK128_20.S19"}}) {
-        SCOPED_TRACE(c.removed);
+    const std::pair<const char*, bool> cases[] = {{"device.name", false}, {"QK128_20.S19", true}};
+    for (const auto& [removed, settingsLoaded] : cases) { // the box names the missing file
+        SCOPED_TRACE(removed);
         TempDir local;
         CopyDataFiles(local.path());
         WriteText(local.file("Udate_VX.ini"), kSettings);
-        std::remove(local.file(c.removed).c_str());
+        std::remove(local.file(removed).c_str());
         AppState state;
         RecordingView v;
         WriterLink l{state, port, loop};
         const StartupOutcome outcome = RunStartup(state, l, v, local.path());
-        EXPECT_EQ(outcome.end, StartupEnd::FileError);
-        EXPECT_EQ(outcome.settingsLoaded, c.settingsLoaded);
+        EXPECT_EQ(std::tuple(outcome.end, outcome.settingsLoaded),
+                  std::tuple(StartupEnd::FileError, settingsLoaded));
         ASSERT_GE(v.log.size(), 2u);
-        EXPECT_TRUE(v.log[v.log.size() - 2].starts_with("box error "));
-        EXPECT_NE(v.log[v.log.size() - 2].find(c.named), std::string::npos);
+        const std::string& box = v.log[v.log.size() - 2];
+        EXPECT_TRUE(box.starts_with("box error ") && box.find(removed) != std::string::npos) << box;
         EXPECT_EQ(v.log.back(), "on main");
         RunShutdown(state, port, outcome, messages);
-        const std::string after = ReadText(local.file("Udate_VX.ini"));
         // Only a start-up that read the settings writes them back.
-        EXPECT_EQ(after == kSettings, !c.settingsLoaded);
+        EXPECT_EQ(ReadText(local.file("Udate_VX.ini")) == kSettings, !settingsLoaded);
     }
 }
 

@@ -72,13 +72,12 @@ TEST_F(ProgramFilesTest, EveryModelsFileIsReadOverItsOwnProgramAreaWhateverWasSe
                 continue;
             const int lastRow = m.romEnd - 15, option = m.optionBase + 0x20;
             EXPECT_TRUE(OpenWrt(selected, m, S1(0, 0x11) + S1(lastRow, 0x22) + S1(option, 0x0C)));
-            const std::string where = std::string(m.name) + " after " + selected;
-            EXPECT_EQ(s->ChipName, m.name) << where;
-            EXPECT_EQ(s->RomStart, 0) << where;
-            EXPECT_EQ(s->RomEnd, m.romEnd) << where;
-            EXPECT_EQ(s->RomImage[0], 0x11) << where;
-            EXPECT_EQ(s->RomImage[static_cast<std::size_t>(lastRow)], 0x22) << where;
-            EXPECT_EQ(s->RomImage[static_cast<std::size_t>(option)], 0x0C) << where;
+            const auto& image = s->RomImage;
+            EXPECT_EQ(std::tuple(s->ChipName, s->RomStart, s->RomEnd, image[0],
+                                 image[static_cast<std::size_t>(lastRow)],
+                                 image[static_cast<std::size_t>(option)]),
+                      std::tuple(std::string(m.name), 0, m.romEnd, 0x11, 0x22, 0x0C))
+                << m.name << " after " << selected;
         }
     }
     EXPECT_TRUE(messages.shown.empty());
@@ -119,15 +118,11 @@ TEST(ProgramFilesOpenTest, AFailedOpenLeavesTheWholeStateAsItWas)
         SCOPED_TRACE(name);
         test::MessageRecorder messages;
         EXPECT_ANY_THROW(OpenProgramFile(s, dir.file(name), format, messages));
-        EXPECT_EQ(s.RomImage, before.RomImage);
-        EXPECT_EQ(s.ChipName, before.ChipName);
-        EXPECT_EQ(s.ChipPin, before.ChipPin);
-        EXPECT_EQ(s.RomStart, before.RomStart);
-        EXPECT_EQ(s.RomEnd, before.RomEnd);
-        EXPECT_EQ(s.OptionAddr1, before.OptionAddr1);
-        EXPECT_EQ(s.OptWDT, before.OptWDT);
-        EXPECT_EQ(s.ProgramInfo, before.ProgramInfo);
-        EXPECT_EQ(s.FileChecksum, before.FileChecksum);
+        const auto facts = [](const AppState& a) {
+            return std::tie(a.RomImage, a.ChipName, a.ChipPin, a.RomStart, a.RomEnd, a.OptionAddr1,
+                            a.OptWDT, a.ProgramInfo, a.FileChecksum);
+        };
+        EXPECT_TRUE(facts(s) == facts(before));
     }
 }
 

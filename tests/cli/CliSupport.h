@@ -31,4 +31,9 @@ bool IsJson(const std::string& text);
 
 std::vector<std::string> Lines(const std::string& text);
 
+inline bool Has(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
+
 } // namespace orvane::test

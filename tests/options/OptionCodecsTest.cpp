@@ -1,28 +1,21 @@
 #include "options/OptionCodecs.h"
 #include "options/OptionKeys.h"
+#include "tests/options/OptionTestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <sstream>
 
 namespace orvane {
 namespace {
 
-// Slot n named "Sn"; option texts from "KEY=TEXT" words, the others empty.
+// Slot n named "Sn", the copies at 0x2100 and 0x2120; option texts from "KEY=TEXT" words.
 AppState StateFor(const std::string& chip, const std::string& texts = "")
 {
-    AppState s;
+    AppState s = test::OptionState(texts);
     for (int slot = 1; slot <= kSlotCount; ++slot)
         s.ModelName[slot] = "S" + std::to_string(slot);
     s.ChipName = chip;
-    s.OptionAddr2 = 0x20; // the first copy at 0
-    s.RomImage.fill(0x55);
-    std::istringstream words(texts);
-    for (std::string word; words >> word;)
-        for (const OptionKey& k : kOptionKeys)
-            if (word.starts_with(std::string(k.key) + "="))
-                OptionText(s, k) = word.substr(k.key.size() + 1);
     return s;
 }
 
@@ -41,7 +34,8 @@ TEST(ApplyOptionTexts, EncodesByteZeroOfBothCopies)
     for (const auto& c : cases) {
         AppState s = StateFor(c.chip, c.texts);
         ApplyOptionTexts(s);
-        EXPECT_EQ(std::tie(s.RomImage[0], s.RomImage[0x20], s.OptXT), std::tie(c.one, c.two, c.xt));
+        EXPECT_EQ(std::tie(s.RomImage[0x2100], s.RomImage[0x2120], s.OptXT),
+                  std::tie(c.one, c.two, c.xt));
         EXPECT_EQ(std::count(s.RomImage.begin(), s.RomImage.end(), 0x55), 0x10000 - 64);
     }
 }

@@ -87,8 +87,9 @@ TEST(OptionLayouts, ShowAfterOkReproducesEveryChoice)
                 AppState again = s;
                 OptionChoices shown = ShowChoices(again, layout);
                 for (std::size_t i = 0; i < layout.items.size(); ++i) {
-                    if (KeepsItsText(layout, i))
+                    if (KeepsItsText(layout, i)) {
                         EXPECT_EQ(shown[i], choices[i]) << "item " << i;
+                    }
                 }
                 EncodeOptions(again, layout, shown);
                 EXPECT_EQ(again.OptionBytes, block);
@@ -142,12 +143,6 @@ TEST(ConfirmOptions, RefreshesInOrderAndSavesTwiceExceptSecondCopyLayouts)
         }
     }
 }
-
-} // namespace
-} // namespace orvane
-
-namespace orvane {
-namespace {
 
 // The QK134 dialog picks the trim words by its clock list; reopening the saved file picks them by
 // option byte 9 (the frequency adjust), so the two can differ.
