@@ -1,41 +1,10 @@
 #include "cli/Json.h"
 
+#include "production/JsonLine.h"
+
 #include <cstdio>
 
 namespace orvane::cli {
-namespace {
-
-// Length of the valid UTF-8 sequence starting at text[i], or 0 when it is not valid.
-std::size_t Utf8Length(std::string_view text, std::size_t i)
-{
-    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
-    const unsigned char b = byte(i);
-    std::size_t n = 0;
-    unsigned min = 0;
-    unsigned cp = 0;
-    if (b < 0x80)
-        return 1;
-    if ((b & 0xE0) == 0xC0) {
-        n = 2, min = 0x80, cp = b & 0x1F;
-    } else if ((b & 0xF0) == 0xE0) {
-        n = 3, min = 0x800, cp = b & 0x0F;
-    } else if ((b & 0xF8) == 0xF0) {
-        n = 4, min = 0x10000, cp = b & 0x07;
-    } else {
-        return 0;
-    }
-    if (i + n > text.size())
-        return 0;
-    for (std::size_t k = 1; k < n; ++k) {
-        if ((byte(i + k) & 0xC0) != 0x80)
-            return 0;
-        cp = (cp << 6) | (byte(i + k) & 0x3F);
-    }
-    const bool surrogate = cp >= 0xD800 && cp <= 0xDFFF;
-    return cp < min || cp > 0x10FFFF || surrogate ? 0 : n;
-}
-
-} // namespace
 
 std::string JsonString(std::string_view text)
 {
@@ -55,7 +24,7 @@ std::string JsonString(std::string_view text)
             char esc[8];
             std::snprintf(esc, sizeof esc, "\\u%04x", c);
             out += esc;
-        } else if (const std::size_t n = Utf8Length(text, i); n > 0) {
+        } else if (const std::size_t n = Utf8SequenceLength(text, i); n > 0) {
             out.append(text, i, n);
             i += n;
             continue;

@@ -5,35 +5,6 @@
 namespace orvane {
 namespace {
 
-// Length of the UTF-8 sequence starting at text[i], 0 when it is not a valid one.
-std::size_t Utf8Length(std::string_view text, std::size_t i)
-{
-    const auto b = static_cast<unsigned char>(text[i]);
-    std::size_t n = 0;
-    std::uint32_t min = 0;
-    if (b < 0x80)
-        return 1;
-    if ((b & 0xE0) == 0xC0)
-        n = 2, min = 0x80;
-    else if ((b & 0xF0) == 0xE0)
-        n = 3, min = 0x800;
-    else if ((b & 0xF8) == 0xF0)
-        n = 4, min = 0x10000;
-    else
-        return 0;
-    if (i + n > text.size())
-        return 0;
-    std::uint32_t cp = b & (0x7F >> n);
-    for (std::size_t k = 1; k < n; ++k) {
-        const auto c = static_cast<unsigned char>(text[i + k]);
-        if ((c & 0xC0) != 0x80)
-            return 0;
-        cp = cp << 6 | (c & 0x3F);
-    }
-    const bool valid = cp >= min && cp <= 0x10FFFF && (cp < 0xD800 || cp > 0xDFFF);
-    return valid ? n : 0;
-}
-
 void AppendUtf8(std::string& out, std::uint32_t cp)
 {
     if (cp < 0x80) {
@@ -185,11 +156,39 @@ private:
 
 } // namespace
 
+std::size_t Utf8SequenceLength(std::string_view text, std::size_t i)
+{
+    const auto b = static_cast<unsigned char>(text[i]);
+    std::size_t n = 0;
+    std::uint32_t min = 0;
+    if (b < 0x80)
+        return 1;
+    if ((b & 0xE0) == 0xC0)
+        n = 2, min = 0x80;
+    else if ((b & 0xF0) == 0xE0)
+        n = 3, min = 0x800;
+    else if ((b & 0xF8) == 0xF0)
+        n = 4, min = 0x10000;
+    else
+        return 0;
+    if (i + n > text.size())
+        return 0;
+    std::uint32_t cp = b & (0x7F >> n);
+    for (std::size_t k = 1; k < n; ++k) {
+        const auto c = static_cast<unsigned char>(text[i + k]);
+        if ((c & 0xC0) != 0x80)
+            return 0;
+        cp = cp << 6 | (c & 0x3F);
+    }
+    const bool valid = cp >= min && cp <= 0x10FFFF && (cp < 0xD800 || cp > 0xDFFF);
+    return valid ? n : 0;
+}
+
 std::string JsonQuote(std::string_view text)
 {
     std::string out = "\"";
     for (std::size_t i = 0; i < text.size();) {
-        const std::size_t n = Utf8Length(text, i);
+        const std::size_t n = Utf8SequenceLength(text, i);
         if (n == 0) {
             out += "\uFFFD";
             ++i;

@@ -24,6 +24,10 @@ private:
     std::string text_ = "{";
 };
 
+// Length of the valid UTF-8 sequence that starts at text[i]; 0 when none does (a stray or
+// overlong byte, a surrogate, a sequence cut short).
+std::size_t Utf8SequenceLength(std::string_view text, std::size_t i);
+
 // text as a JSON string literal; bytes that are not UTF-8 become U+FFFD.
 std::string JsonQuote(std::string_view text);
 

@@ -3,6 +3,8 @@
 // becomes the operator's error box.
 #pragma once
 
+#include "gui/Text.h"
+
 #include "foundation/OperatorMessages.h"
 
 #include <QDialog>
@@ -38,8 +40,6 @@ private:
 // Centres window on parent (on the screen when parent is null).
 void CentreOn(QWidget& window, const QWidget* parent);
 
-inline QString Shown(const std::string& bytes) { return QString::fromUtf8(bytes); }
-inline std::string Typed(const QString& text) { return text.toUtf8().toStdString(); }
 
 // Runs a handler's steps. A file, conversion or port error ends them and shows its text in an
 // error box, as the runtime does for an unhandled error; false then.

@@ -1,5 +1,7 @@
 #include "gui/main/MessageBoxes.h"
 
+#include "gui/Text.h"
+
 #include <QApplication>
 #include <QMessageBox>
 
@@ -30,7 +32,7 @@ bool MessageBoxes::Show(MessageKind kind, const std::string& text)
     const QString title = kind == MessageKind::FieldError ? QStringLiteral("出错")
                                                           : QApplication::applicationDisplayName();
     QMessageBox box(style.icon, title,
-                    QString::fromStdString(text), style.buttons, parent_);
+                    Shown(text), style.buttons, parent_);
     const int answer = box.exec();
     return !Asks(kind) || answer == QMessageBox::Yes;
 }

@@ -1,6 +1,7 @@
 #include "gui/main/TfrmMain.h"
 
 #include "app/ProgramFiles.h"
+#include "gui/Text.h"
 #include "gui/dialogs/SecondaryWindows.h"
 #include "gui/hexeditor/RefreshHexView.h"
 #include "gui/hexeditor/THexEditor.h"
@@ -48,11 +49,6 @@ const FileFormat kSaveFormats[] = {FileFormat::Wrt, FileFormat::S19, FileFormat:
 
 constexpr int kComItems = 5;
 constexpr int kGotoContextRows = 10; // a Goto target row sits this far below the top of the view
-
-QString Q(const std::string& text)
-{
-    return QString::fromStdString(text);
-}
 
 PortNaming NamingFor(const std::string& appDir)
 {
@@ -374,7 +370,7 @@ void TfrmMain::SetDownloadBox(bool ticked, bool enabled)
 
 void TfrmMain::SetStatusLabel(const std::string& text)
 {
-    lblStatus_->setText(Q(text));
+    lblStatus_->setText(Shown(text));
     lblStatus_->repaint();
 }
 
@@ -386,8 +382,8 @@ void TfrmMain::SetStatusLine(const std::string& text)
 
 void TfrmMain::SetFirmwarePanel(const std::string& text)
 {
-    panels_[0]->setText(Q(text));
-    panels_[0]->setAccessibleName(Q(text));
+    panels_[0]->setText(Shown(text));
+    panels_[0]->setAccessibleName(Shown(text));
 }
 
 void TfrmMain::ShowNextID(const std::string& text)
@@ -419,14 +415,14 @@ void TfrmMain::ReportTransferProgress(std::int64_t blocksDone, std::int64_t bloc
 
 void TfrmMain::AppendMemoLine(const std::string& line)
 {
-    memo1_->appendPlainText(Q(line));
+    memo1_->appendPlainText(Shown(line));
 }
 
 void TfrmMain::ShowChipInfo(const std::array<std::string, 4>& lines)
 {
     memo1_->clear();
     for (const std::string& line : lines)
-        memo1_->appendPlainText(Q(line));
+        memo1_->appendPlainText(Shown(line));
 }
 
 void TfrmMain::RefreshHexView()
@@ -583,9 +579,9 @@ void TfrmMain::ComClick(int n)
 
 void TfrmMain::HexGoto()
 {
-    if (edtGoto_->text().isEmpty() || HexToInt(edtGoto_->text().toStdString()) == 0)
+    if (edtGoto_->text().isEmpty() || HexToInt(Typed(edtGoto_->text())) == 0)
         edtGoto_->setText("0001");
-    const std::uint32_t a = HexToInt(edtGoto_->text().toStdString());
+    const std::uint32_t a = HexToInt(Typed(edtGoto_->text()));
     RefreshHexView();
     const int row = static_cast<int>(a / 16);
     hexEditor_->SetRow(row);
@@ -599,7 +595,7 @@ void TfrmMain::Button1Click()
 {
     if (edit2_->text().isEmpty())
         edit2_->setText("FF");
-    FillImage(s_, static_cast<std::uint8_t>(HexToInt(edit2_->text().toStdString()) & 0xFF));
+    FillImage(s_, static_cast<std::uint8_t>(HexToInt(Typed(edit2_->text())) & 0xFF));
     RefreshHexView();
     ShowImageInfo();
     hexEditor_->SetTopRow(250);

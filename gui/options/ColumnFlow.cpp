@@ -1,5 +1,7 @@
 #include "gui/options/ColumnFlow.h"
 
+#include "gui/Text.h"
+
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
@@ -20,11 +22,6 @@ int Rows(const OptionItem& item)
 
 } // namespace
 
-QString QtText(std::string_view utf8)
-{
-    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-}
-
 ColumnFlow::ColumnFlow(QHBoxLayout* columns, const std::vector<OptionItem>& items)
     : columns_(columns)
 {
@@ -39,7 +36,7 @@ ColumnFlow::ColumnFlow(QHBoxLayout* columns, const std::vector<OptionItem>& item
 QGroupBox* ColumnFlow::Place(const OptionItem& item, QWidget* widget)
 {
     QGroupBox* opened = nullptr;
-    const bool sameGroup = group_ && !item.group.empty() && group_->title() == QtText(item.group);
+    const bool sameGroup = group_ && !item.group.empty() && group_->title() == Shown(item.group);
     if (!sameGroup) {
         if (used_ >= perColumn_) {
             column_ = new QVBoxLayout;
@@ -48,7 +45,7 @@ QGroupBox* ColumnFlow::Place(const OptionItem& item, QWidget* widget)
         }
         group_ = nullptr;
         if (!item.group.empty()) {
-            opened = group_ = new QGroupBox(QtText(item.group));
+            opened = group_ = new QGroupBox(Shown(item.group));
             groupRows_ = new QVBoxLayout(group_);
             column_->addWidget(group_);
         }

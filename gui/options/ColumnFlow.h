@@ -4,9 +4,6 @@
 
 #include "options/OptionLayout.h"
 
-#include <QString>
-
-#include <string_view>
 #include <vector>
 
 class QGroupBox;
@@ -15,9 +12,6 @@ class QVBoxLayout;
 class QWidget;
 
 namespace orvane {
-
-// The UTF-8 bytes of a description as a displayed text.
-QString QtText(std::string_view utf8);
 
 class ColumnFlow {
 public:

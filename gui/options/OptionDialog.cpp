@@ -2,6 +2,7 @@
 
 #include "app/OptionConfirm.h"
 #include "app/Settings.h"
+#include "gui/Text.h"
 #include "gui/WindowHost.h"
 #include "gui/options/ColumnFlow.h"
 
@@ -28,7 +29,7 @@ OptionDialog::OptionDialog(WindowHost& host, const OptionLayout& layout)
     : QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       host_(host), layout_(layout)
 {
-    setObjectName(QtText(layout.className));
+    setObjectName(Shown(layout.className));
     Build();
 }
 
@@ -36,7 +37,7 @@ QWidget* OptionDialog::MakeControl(const OptionItem& item, Widgets& control)
 {
     switch (item.kind) {
     case ControlKind::CheckBox:
-        control.check = new QCheckBox(QtText(item.caption));
+        control.check = new QCheckBox(Shown(item.caption));
         control.widgets = {control.check};
         return control.check;
     case ControlKind::Radio: {
@@ -45,7 +46,7 @@ QWidget* OptionDialog::MakeControl(const OptionItem& item, Widgets& control)
         column->setContentsMargins(0, 0, 0, 0);
         control.radios = new QButtonGroup(this);
         for (std::size_t i = 0; i < item.entries.size(); ++i) {
-            auto* button = new QRadioButton(QtText(item.entries[i]));
+            auto* button = new QRadioButton(Shown(item.entries[i]));
             control.radios->addButton(button, static_cast<int>(i));
             column->addWidget(button);
             control.widgets.push_back(button);
@@ -55,7 +56,7 @@ QWidget* OptionDialog::MakeControl(const OptionItem& item, Widgets& control)
     case ControlKind::List:
         control.list = new QComboBox;
         for (const std::string_view entry : item.entries)
-            control.list->addItem(QtText(entry));
+            control.list->addItem(Shown(entry));
         control.widgets = {control.list};
         return control.list;
     case ControlKind::OneLineList:
@@ -66,7 +67,7 @@ QWidget* OptionDialog::MakeControl(const OptionItem& item, Widgets& control)
         control.oneLine->setSelectionMode(QAbstractItemView::NoSelection);
         control.oneLine->setUniformItemSizes(true);
         for (const std::string_view entry : item.entries) {
-            auto* row = new QListWidgetItem(QtText(entry), control.oneLine);
+            auto* row = new QListWidgetItem(Shown(entry), control.oneLine);
             row->setSizeHint(QSize(80, 16));
         }
         control.oneLine->setFixedSize(120, 17 + 2 * control.oneLine->frameWidth());
@@ -148,7 +149,7 @@ void OptionDialog::FormShow()
 {
     const AppState& s = host_.State();
     const std::string& model = s.ModelName[static_cast<std::size_t>(CaptionSlot(layout_))];
-    setWindowTitle(QStringLiteral("配置") + QString::fromStdString(model));
+    setWindowTitle(QStringLiteral("配置") + Shown(model));
     const OptionChoices choices = ShowChoices(s, layout_);
     for (std::size_t i = 0; i < choices.size(); ++i)
         SetChoice(i, choices[i]);
