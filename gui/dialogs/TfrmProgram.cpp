@@ -2,6 +2,7 @@
 
 #include "app/Settings.h"
 #include "foundation/Errors.h"
+#include "gui/HexKeyFilter.h"
 #include "gui/dialogs/DialogSupport.h"
 #include "image/RomImage.h"
 #include "writer/ChipOperations.h"
@@ -9,7 +10,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -131,7 +131,7 @@ TfrmProgram::TfrmProgram(WindowHost& host)
     setFixedSize(kWidth, kHeightWithId);
 
     for (QLineEdit* hex : {edtIDaddr, edtInitID})
-        hex->installEventFilter(this);
+        InstallHexKeyFilter(hex);
     connect(edtIDaddr, &QLineEdit::textChanged, this, [this] { edtIDaddrChange(); });
     connect(edtInitID, &QLineEdit::textChanged, this, [this] { edtInitIDChange(); });
     connect(cbbIDLen, &QComboBox::currentTextChanged, this, [this] { cbbIDLenChange(); });
@@ -182,23 +182,6 @@ void TfrmProgram::FormShow()
     cbxIDconfig->setChecked(false);
     hideIDconfig();
     s.IDStep = 1;
-}
-
-bool TfrmProgram::eventFilter(QObject* watched, QEvent* event)
-{
-    if (event->type() != QEvent::KeyPress)
-        return QDialog::eventFilter(watched, event);
-    const auto* key = static_cast<QKeyEvent*>(event);
-    const QString text = key->text();
-    if (text.isEmpty() || key->key() == Qt::Key_Backspace)
-        return false; // cursor keys and backspace edit as usual
-    const QChar c = text.front();
-    const bool digit = c >= '0' && c <= '9';
-    const bool upper = c >= 'A' && c <= 'F';
-    const bool lower = c >= 'a' && c <= 'f';
-    if (lower)
-        static_cast<QLineEdit*>(watched)->insert(c.toUpper());
-    return !(digit || upper); // everything else is dropped
 }
 
 void TfrmProgram::edtIDaddrChange()

@@ -78,9 +78,6 @@ public:
     QComboBox* cbbStep;
     QLabel* lblCounts; // the session's passed and failed chips
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     void SetIDControlsVisible(bool visible);
     // 2 × IDLen, the digits of an ID, kept within what a 64-bit value has.

@@ -6,7 +6,7 @@
 #include "gui/hexeditor/RefreshHexView.h"
 #include "gui/hexeditor/THexEditor.h"
 #include "gui/main/TransferWindow.h"
-#include "gui/main/HexKeyFilter.h"
+#include "gui/HexKeyFilter.h"
 #include "gui/main/MessageBoxes.h"
 #include "gui/options/OptionDispatch.h"
 #include "image/RomImage.h"

@@ -1,4 +1,4 @@
-#include "gui/main/HexKeyFilter.h"
+#include "gui/HexKeyFilter.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -20,7 +20,8 @@ public:
             return false;
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-            onEnter_();
+            if (onEnter_)
+                onEnter_();
             return true;
         }
         const QString text = key->text();
