@@ -3,15 +3,10 @@
 // becomes the operator's error box.
 #pragma once
 
+#include "gui/RunGuarded.h"
 #include "gui/Text.h"
 
-#include "foundation/OperatorMessages.h"
-
 #include <QDialog>
-#include <QString>
-
-#include <stdexcept>
-#include <string>
 
 class QWidget;
 
@@ -39,20 +34,5 @@ private:
 
 // Centres window on parent (on the screen when parent is null).
 void CentreOn(QWidget& window, const QWidget* parent);
-
-
-// Runs a handler's steps. A file, conversion or port error ends them and shows its text in an
-// error box, as the runtime does for an unhandled error; false then.
-template <class Steps>
-bool RunGuarded(OperatorMessages& messages, Steps&& steps)
-{
-    try {
-        steps();
-        return true;
-    } catch (const std::runtime_error& e) {
-        messages.Show(MessageKind::Error, e.what());
-        return false;
-    }
-}
 
 } // namespace orvane

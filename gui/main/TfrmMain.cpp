@@ -1,6 +1,7 @@
 #include "gui/main/TfrmMain.h"
 
 #include "app/ProgramFiles.h"
+#include "gui/RunGuarded.h"
 #include "gui/Text.h"
 #include "gui/dialogs/SecondaryWindows.h"
 #include "gui/hexeditor/RefreshHexView.h"
@@ -458,21 +459,12 @@ void TfrmMain::ShowImageInfo()
 
 // ---- commands
 
-template <typename Handler> void TfrmMain::Guarded(Handler&& handler)
-{
-    try {
-        handler();
-    } catch (const std::runtime_error& e) { // file, conversion and port errors
-        messages_->Show(MessageKind::Error, e.what());
-    }
-}
-
 void TfrmMain::Open1Click()
 {
     const auto chosen = files_->AskOpen(this, kOpenFilters);
     if (!chosen)
         return;
-    Guarded([&] {
+    RunGuarded(*messages_, [&] {
         OpenProgramFile(s_, chosen->name, kOpenFormats[chosen->filter == 1 ? 1 : 0], *messages_);
         RefreshHexView();
         ScrollHexView((s_.RomStart + 0x60) / 16, s_.RomStart / 16);
@@ -487,7 +479,7 @@ void TfrmMain::SaveAs1Click()
         return;
     const FileFormat format = kSaveFormats[std::clamp(chosen->filter, 0, 2)];
     const std::string name = WithExtension(chosen->name, format);
-    Guarded([&] {
+    RunGuarded(*messages_, [&] {
         if (format != FileFormat::Bin) {
             SaveProgramFile(s_, name, format);
             return;
@@ -513,7 +505,7 @@ void TfrmMain::btnConfigClick()
 
 void TfrmMain::btnBlkChkClick()
 {
-    Guarded([this] { operations_.DoBlankCheck(); });
+    RunGuarded(*messages_, [this] { operations_.DoBlankCheck(); });
 }
 
 void TfrmMain::btnProgramClick()
@@ -523,12 +515,12 @@ void TfrmMain::btnProgramClick()
 
 void TfrmMain::btnMakeMCClick()
 {
-    Guarded([this] { operations_.DownloadProgram(); });
+    RunGuarded(*messages_, [this] { operations_.DownloadProgram(); });
 }
 
 void TfrmMain::btnReadClick()
 {
-    Guarded([this] { operations_.ReadChip(); });
+    RunGuarded(*messages_, [this] { operations_.ReadChip(); });
 }
 
 void TfrmMain::btnVerifyClick()

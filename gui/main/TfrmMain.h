@@ -107,9 +107,6 @@ private:
     void BuildStatusBar();
     // The main window's controls on or off; off, the close box does nothing.
     void SetMainEnabled(bool on);
-    // Runs a handler; an error it throws (file, conversion, port) is shown as an error box and
-    // ends the command there.
-    template <typename Handler> void Guarded(Handler&& handler);
     void ShowImageInfo(); // ComputeChecksum was done: the memo from the state
     void RefreshRollingCodeCaption();
 
