@@ -314,33 +314,37 @@ void TfrmMain::SetMainEnabled(bool on)
         bar->setEnabled(on);
 }
 
+void TfrmMain::SetOtherWindowsEnabled(bool on)
+{
+    if (on) {
+        for (const QPointer<QWidget>& w : windowsOff_) {
+            if (w)
+                w->setEnabled(true);
+        }
+        windowsOff_.clear();
+        return;
+    }
+    // An OK in an option dialog would change the image in the middle of a transfer. The
+    // programming dialog runs the transfer itself and switches its own buttons.
+    auto* dialog = dynamic_cast<QWidget*>(programDialog_);
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w != this && w != dialog && w->isVisible() && w->isEnabled() &&
+            !qobject_cast<TransferWindow*>(w)) {
+            w->setEnabled(false);
+            windowsOff_.emplace_back(w);
+        }
+    }
+}
+
 void TfrmMain::SetEnabled(Control control, bool on)
 {
     switch (control) {
-    case Control::MainWindow: {
+    case Control::MainWindow:
         SetMainEnabled(on);
-        // The other windows go off with the main window too: an OK in an option dialog would
-        // change the image in the middle of a transfer.
-        if (!on) {
-            auto* dialog = dynamic_cast<QWidget*>(programDialog_);
-            for (QWidget* w : QApplication::topLevelWidgets()) {
-                if (w != this && w != dialog && w->isVisible() && w->isEnabled() &&
-                    !qobject_cast<TransferWindow*>(w)) {
-                    w->setEnabled(false);
-                    windowsOff_.emplace_back(w);
-                }
-            }
-        } else {
-            for (const QPointer<QWidget>& w : windowsOff_) {
-                if (w)
-                    w->setEnabled(true);
-            }
-            windowsOff_.clear();
-            if (on)
-                activateWindow();
-        }
+        SetOtherWindowsEnabled(on);
+        if (on)
+            activateWindow();
         break;
-    }
     case Control::BlankCheckButton: btnBlkChk_->setEnabled(on); break;
     case Control::ReadButton: btnRead_->setEnabled(on); break;
     case Control::DownloadButton: btnMakeMC_->setEnabled(on); break;

@@ -107,6 +107,8 @@ private:
     void BuildStatusBar();
     // The main window's controls on or off; off, the close box does nothing.
     void SetMainEnabled(bool on);
+    // The other open windows go off and on with the main window.
+    void SetOtherWindowsEnabled(bool on);
     void ShowImageInfo(); // ComputeChecksum was done: the memo from the state
     void RefreshRollingCodeCaption();
 

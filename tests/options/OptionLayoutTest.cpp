@@ -38,10 +38,12 @@ std::string Expected32(const std::string& lead)
     return out;
 }
 
-std::string ExpectedChip(const std::string& spec)
+// The chip-data bytes after writes "06=F0 03;0E=12": each run of bytes from its offset, the rest
+// as the test fills them.
+std::string ExpectedChip(const std::string& writes)
 {
     std::vector<std::uint8_t> bytes(0x60, 0x55);
-    std::istringstream parts(spec);
+    std::istringstream parts(writes);
     for (std::string part; std::getline(parts, part, ';');) {
         const auto eq = part.find('=');
         std::size_t at = std::stoul(part.substr(0, eq), nullptr, 16);
