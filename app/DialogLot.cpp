@@ -71,12 +71,6 @@ void DialogLot::Close()
     }
 }
 
-const std::string& DialogLot::JournalPath() const
-{
-    static const std::string none;
-    return journal_ ? journal_->Path() : none;
-}
-
 std::string DialogLot::CountsText() const
 {
     return "本次：成功 " + std::to_string(run_.passed) + " 片，失败 " +

@@ -30,8 +30,6 @@ public:
     // The session's summary line, when a chip was tried.
     void Close();
 
-    bool Journaled() const { return journal_.has_value(); }
-    const std::string& JournalPath() const;
     // "本次：成功 N 片，失败 M 片"
     std::string CountsText() const;
 

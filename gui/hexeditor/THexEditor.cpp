@@ -172,12 +172,6 @@ QSize THexEditor::sizeHint() const
             glyphs_.height * kHintRows + frame};
 }
 
-void THexEditor::SetColors(const TColors& colors)
-{
-    colors_ = colors;
-    viewport()->update();
-}
-
 void THexEditor::Edited()
 {
     SetModifiedFlag(true);

@@ -18,7 +18,7 @@
 //             Ctrl+Z undoes; Tab crosses from the nibbles to the characters.
 //   Files     SaveToFile(path) writes the whole content as raw bytes, throws FileError; it
 //             leaves the modified state and the marks alone (the image still lacks the bytes).
-//   Looks     SetColors(TColors); the default colours are the main window's.
+//   Looks     Colors(): TColors, the main window's colours.
 // RefreshHexView (RefreshHexView.h) loads the image and clears the typed changes.
 #pragma once
 
@@ -94,7 +94,6 @@ public:
     QSize sizeHint() const override;
 
     const TColors& Colors() const { return colors_; }
-    void SetColors(const TColors& colors);
 
 signals:
     void ModifiedChanged(bool modified);
