@@ -67,5 +67,26 @@ TEST(HexKeyFilterTest, OnlyHexadecimalDigitsPass)
     }
 }
 
+TEST_F(MainWindowAccessTest, TheSelectionsOptionDialogStaysInFrontOfTheMainWindow)
+{
+    StartQK128(false, true);
+    Child<QPushButton>("btnDevSel")->click();
+    QWidget* devSel = ShownWindow("TfrmDevSel");
+    ASSERT_NE(devSel, nullptr);
+    for (QPushButton* b : devSel->findChildren<QPushButton*>())
+        if (b->text() == "确定")
+            b->click();
+    QWidget* options = ShownWindow("TFrmCfgQK128");
+    ASSERT_NE(options, nullptr);
+    ASSERT_NE(options->windowHandle(), nullptr);
+    EXPECT_EQ(options->windowHandle()->transientParent(), window->windowHandle());
+    // Which window is on stays as it was: both, and an operation switches both off and on.
+    EXPECT_TRUE(MainOn() && options->isEnabled());
+    window->SetEnabled(Control::MainWindow, false);
+    EXPECT_FALSE(MainOn() || options->isEnabled());
+    window->SetEnabled(Control::MainWindow, true);
+    EXPECT_TRUE(MainOn() && options->isEnabled());
+}
+
 } // namespace
 } // namespace orvane::test
