@@ -195,8 +195,7 @@ QWidget* TfrmMain::BuildQuickTools()
     btnRead_ = add("btnRead", "读取", &TfrmMain::btnReadClick);
 
     lblStatus_ = new QLabel(group);
-    lblStatus_->setObjectName("lblStatus");
-    lblStatus_->setAccessibleName("lblStatus");
+    lblStatus_->setObjectName("lblStatus"); // no name of its own: it is announced by its text
     layout->addWidget(lblStatus_);
 
     auto* gotoRow = new QHBoxLayout;
