@@ -93,9 +93,6 @@ TEST_F(AccessibilityTest, EverySecondaryWindowNamesEachFieldOnce)
     for (const char* name : {"ID码存储地址 字节3", "ID码存储地址 字节0", "ID初始值 字节3",
                              "ID初始值 字节0", "步进值", "滚动码最大值", "烧写数量限制"})
         EXPECT_EQ(fields.count(QString::fromUtf8(name)), 1u) << name;
-    const auto programFields = Fields(program);
-    for (const char* name : {"起始地址", "ID长度(Byte)", "ID起始地址", "初始ID", "下一个ID"})
-        EXPECT_EQ(programFields.count(QString::fromUtf8(name)), 1u) << name;
 }
 
 TEST_F(AccessibilityTest, EveryOptionDialogNamesEachFieldOnce)
