@@ -24,6 +24,8 @@ public:
                 onEnter_();
             return true;
         }
+        if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
+            return false; // the focus moves on to the next control, or back
         const QString text = key->text();
         if (text.size() != 1 || key->key() == Qt::Key_Delete)
             return false; // navigation and editing keys type nothing

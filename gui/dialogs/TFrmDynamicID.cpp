@@ -5,6 +5,7 @@
 #include "image/RomImage.h"
 #include "production/RollingCode.h"
 
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QFrame>
 #include <QLabel>
@@ -67,13 +68,16 @@ TFrmDynamicID::TFrmDynamicID(WindowHost& host)
     LabRCLength->move(8, 13);
     rbDisable = new QCheckBox("使能滚动码", Panel1);
     rbDisable->move(136, 16);
+    // One choice across the panel and the window.
+    auto* lengths = new QButtonGroup(this);
+    lengths->setExclusive(true);
     for (std::size_t i = 0; i < rbLength.size(); ++i) {
         const Placed& p = kLengthButtons[i];
         // The two short lengths sit in the panel, the long ones on the window (as designed).
         QWidget* parent = i < 2 ? static_cast<QWidget*>(Panel1) : this;
         rbLength[i] = new QRadioButton(Shown(p.text), parent);
-        rbLength[i]->setAutoExclusive(false); // each click clears the others itself
         rbLength[i]->move(p.left, p.top);
+        lengths->addButton(rbLength[i]);
         connect(rbLength[i], &QRadioButton::clicked, this,
                 [this, i] { rbLengthClick(static_cast<int>(i) + 1); });
     }
@@ -82,11 +86,18 @@ TFrmDynamicID::TFrmDynamicID(WindowHost& host)
         Addr[i] = Edit(this, defaults.addr[i], kAddrLeft[i], 144);
         Va[i] = Edit(this, defaults.value[i], kValueLeft[i], 216);
         Labels[i] = Label(this, kEntryLabels[i]);
+        // One label serves the four bytes: the names say which byte.
+        const QString byte = QString(" 字节%1").arg(i);
+        Addr[i]->setAccessibleName("ID码存储地址" + byte);
+        Va[i]->setAccessibleName("ID初始值" + byte);
     }
     Vindex = Edit(this, defaults.step, 96, 272);
+    Vindex->setAccessibleName("步进值");
     (new QLabel("滚动码最大值:", this))->move(176, 280);
     MaxID = Edit(this, defaults.maxId, 304, 272);
+    MaxID->setAccessibleName("滚动码最大值");
     Counter = Edit(this, defaults.counter, 144, 312);
+    Counter->setAccessibleName("烧写数量限制");
     for (const Placed& note : kNotes)
         Label(this, note);
     btOK = new QPushButton("确定", this);
@@ -122,8 +133,7 @@ void TFrmDynamicID::SetEntriesEnabled(bool on)
 
 void TFrmDynamicID::rbLengthClick(int length)
 {
-    for (int i = 0; i < 4; ++i)
-        rbLength[static_cast<std::size_t>(i)]->setChecked(i + 1 == length);
+    rbLength[static_cast<std::size_t>(length - 1)]->setChecked(true); // the group clears the rest
     // The code bytes beyond the length are hidden; the value bytes above it are zeroed, and for
     // three bytes the unused fourth address too.
     for (int i = 0; i < 4; ++i) {

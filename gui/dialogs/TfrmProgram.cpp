@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <utility>
 
 namespace orvane {
 namespace {
@@ -129,6 +130,18 @@ TfrmProgram::TfrmProgram(WindowHost& host)
     btnIncrease = new QPushButton("前进", gbxIDconfig);
     btnIncrease->setGeometry(296, 120, 60, 28);
     setFixedSize(kWidth, kHeightWithId);
+
+    // Assistive technology tells the fields apart by their labels, not by the group box.
+    for (const auto& [label, field] :
+         std::initializer_list<std::pair<QLabel*, QWidget*>>{{StaticText2, medStartAddr},
+                                                             {StaticText3, medEndAddr},
+                                                             {StaticText5, cbbIDLen},
+                                                             {StaticText6, edtIDaddr},
+                                                             {StaticText7, edtInitID},
+                                                             {StaticText8, medNextID}})
+        label->setBuddy(field);
+    cbbIDLen->lineEdit()->setAccessibleName(StaticText5->text());
+    cbbStep->lineEdit()->setAccessibleName("ID自动加 步进值");
 
     for (QLineEdit* hex : {edtIDaddr, edtInitID})
         InstallHexKeyFilter(hex);

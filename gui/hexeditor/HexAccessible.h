@@ -1,4 +1,5 @@
-// What assistive technology learns of the hex editor: the caret's address and byte value.
+// What assistive technology learns of the hex editor: the caret's address and byte value, and the
+// text of the caret's row with the caret in it.
 #pragma once
 
 namespace orvane {

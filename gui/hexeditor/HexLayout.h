@@ -6,6 +6,8 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
+#include <string>
 
 namespace orvane {
 
@@ -42,6 +44,16 @@ public:
 
     // What the character column shows for a byte: Latin-1, with '.' for the control codes.
     static char16_t ShownCharacter(std::uint8_t byte);
+
+    // Digits of the offset of the row that starts at base: four, more past 0xFFFF.
+    static int OffsetDigits(int base);
+    // Row `row` as one line of text, a character for each character cell: the offset and ':',
+    // the blank marker, two digits and a blank per byte, the spacer, the characters. Where the
+    // content ends the digits are blank and the characters stop.
+    static std::u16string RowText(std::span<const std::uint8_t> bytes, int row);
+    // Where column col starts in RowText, and the column of position offset (clamped).
+    static int TextOffset(int row, int col);
+    static int ColumnAtTextOffset(int row, int offset);
 
     // Rows needed for size bytes; an empty grid keeps one row for the caret.
     static int RowCount(int size);

@@ -157,6 +157,26 @@ std::pair<int, int> THexEditor::Selection() const
     return {std::min(anchor_, pos_), std::max(anchor_, pos_)};
 }
 
+QRect THexEditor::RowTextRect(int offset) const
+{
+    const int row = Row();
+    const int col = HexLayout::ColumnAtTextOffset(row, offset);
+    const int u = layout_.CharWidth();
+    const int x = layout_.ColumnX(col) + (offset - HexLayout::TextOffset(row, col)) * u;
+    return {x - horizontalScrollBar()->value(), (row - TopRow()) * glyphs_.height, u,
+            glyphs_.height};
+}
+
+int THexEditor::RowTextOffsetAt(const QPoint& point) const
+{
+    const int row = Row();
+    const int x = point.x() + horizontalScrollBar()->value();
+    const int col = layout_.ColumnAt(x);
+    if (RowAtY(point.y()) != row || col < 0)
+        return -1;
+    return HexLayout::TextOffset(row, col) + (x - layout_.ColumnX(col)) / layout_.CharWidth();
+}
+
 void THexEditor::SaveToFile(const std::string& path) const
 {
     const auto bytes = Bytes();

@@ -12,7 +12,8 @@
 //             UndoDescription() ("No Undo" when empty); IsChanged(pos); InsertMode().
 //   Caret     Row()/SetRow(), Col()/SetCol() (grid columns: 2..33 nibbles, 35..50 characters),
 //             TopRow()/SetTopRow(), all clamped to the grid; CaretPosition(), the signal
-//             CaretMoved(pos); setFocus() as for any widget.
+//             CaretMoved(pos); setFocus() as for any widget. RowTextRect/RowTextOffsetAt place
+//             the caret row's text for assistive technology (HexAccessible.h).
 //   Keys      arrows, Page Up/Down, Home/End (Ctrl: whole content; Shift selects); Insert
 //             toggles insert mode; Backspace, Delete; Ctrl+Delete deletes the selection;
 //             Ctrl+Z undoes; Tab crosses from the nibbles to the characters.
@@ -87,6 +88,10 @@ public:
     bool CaretOnLowNibble() const { return lowNibble_; }
     // First and last byte of the selection, or {-1, -1} when none is made.
     std::pair<int, int> Selection() const;
+    // The caret row's text (HexLayout::RowText) on screen, in viewport coordinates: the cell of
+    // its character at offset, and the offset drawn at point (-1 off that row).
+    QRect RowTextRect(int offset) const;
+    int RowTextOffsetAt(const QPoint& point) const;
 
     void SaveToFile(const std::string& path) const;
 

@@ -157,9 +157,9 @@ void THexEditor::TypeCharacter(std::uint8_t byte)
 void THexEditor::DeleteSelection()
 {
     const auto [first, last] = Selection();
-    if (first < 0)
+    // A selection at the append position holds no byte: nothing changes, nothing is pending.
+    if (first < 0 || buffer_.Erase(first, last - first + 1) == 0)
         return;
-    buffer_.Erase(first, last - first + 1);
     pos_ = first;
     Edited();
 }

@@ -96,9 +96,7 @@ void THexEditor::paintEvent(QPaintEvent* event)
         const int y = (row - top) * h;
         const int base = row * kBytesPerLine;
         const int baseline = y + glyphs_.ascent;
-        int digits = HexLayout::kOffsetDigits;
-        while (digits < 8 && (base >> (4 * digits)) != 0)
-            ++digits;
+        const int digits = HexLayout::OffsetDigits(base);
         for (int d = 0; d < digits; ++d)
             batch.Add(offsetText, glyphs_.digitGlyph[(base >> (4 * (digits - 1 - d))) & 0xF],
                       dx + d * u, baseline);

@@ -37,6 +37,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <filesystem>
 #include <stdexcept>
 
 namespace orvane {
@@ -56,6 +57,14 @@ PortNaming NamingFor(const std::string& appDir)
     PortNaming naming;
     naming.settingsPath = appDir + "Udate_VX.ini";
     return naming;
+}
+
+// Anything under that name, a dangling symbolic link too: saving would write through it.
+bool Exists(const std::string& fileName)
+{
+    std::error_code error;
+    const auto status = std::filesystem::symlink_status(fileName, error);
+    return !error && status.type() != std::filesystem::file_type::not_found;
 }
 
 QPushButton* NamedButton(const char* name, const QString& caption, QWidget* parent)
@@ -186,8 +195,7 @@ QWidget* TfrmMain::BuildQuickTools()
     btnRead_ = add("btnRead", "读取", &TfrmMain::btnReadClick);
 
     lblStatus_ = new QLabel(group);
-    lblStatus_->setObjectName("lblStatus");
-    lblStatus_->setAccessibleName("lblStatus");
+    lblStatus_->setObjectName("lblStatus"); // no name of its own: it is announced by its text
     layout->addWidget(lblStatus_);
 
     auto* gotoRow = new QHBoxLayout;
@@ -483,6 +491,13 @@ void TfrmMain::SaveAs1Click()
         return;
     const FileFormat format = kSaveFormats[std::clamp(chosen->filter, 0, 2)];
     const std::string name = WithExtension(chosen->name, format);
+    // The file dialog asked about the name as typed; with the extension it may name a file
+    // that exists.
+    if (name != chosen->name && Exists(name) &&
+        !messages_->Show(MessageKind::Question,
+                         "文件 " + std::filesystem::path(name).filename().string() +
+                             " 已存在，是否替换？"))
+        return;
     RunGuarded(*messages_, [&] {
         if (format != FileFormat::Bin) {
             SaveProgramFile(s_, name, format);

@@ -12,16 +12,28 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QVBoxLayout>
 
+#include <map>
+
 namespace orvane {
 
 namespace {
 
+// A list has no caption: assistive technology announces it by what it offers, its first and last
+// entries ("000:1.5V…111:3.6V"), numbered from the second list of a window that offers the same.
+QString ListName(const OptionItem& item, std::map<QString, int>& seen)
+{
+    QString name = Shown(item.entries.front()) + QStringLiteral("…") + Shown(item.entries.back());
+    if (const int n = ++seen[name]; n > 1)
+        name += QStringLiteral(" (%1)").arg(n);
+    return name;
+}
 
 } // namespace
 
@@ -117,6 +129,24 @@ void OptionDialog::Build()
     main->addLayout(columns);
     main->addLayout(buttons);
     main->setSizeConstraint(QLayout::SetFixedSize);
+    NameLists();
+}
+
+void OptionDialog::NameLists()
+{
+    std::map<QString, int> seen;
+    for (std::size_t i = 0; i < controls_.size(); ++i) {
+        const Widgets& c = controls_[i];
+        if (c.oneLine)
+            c.oneLine->setAccessibleName(ListName(layout_.items[i], seen));
+        if (c.list) {
+            // On this platform a drop-down list is announced by the label it belongs to: one for
+            // assistive technology only, beside it.
+            auto* label = new QLabel(ListName(layout_.items[i], seen), c.list->parentWidget());
+            label->hide();
+            label->setBuddy(c.list);
+        }
+    }
 }
 
 void OptionDialog::SetChoice(std::size_t item, int choice)

@@ -54,6 +54,8 @@ private:
     };
 
     void Build();
+    // Names the lists for assistive technology, once each has its place in the window.
+    void NameLists();
     QWidget* MakeControl(const OptionItem& item, Widgets& control);
     void SetChoice(std::size_t item, int choice);
     void FollowLvrBox(std::size_t box);

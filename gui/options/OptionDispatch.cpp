@@ -32,6 +32,10 @@ OptionDialog* Open(WindowHost& host, int slot, bool mainWindowOff)
         host.View().SetEnabled(Control::MainWindow, false);
     const OptionLayout* layout = LayoutOfSlot(slot);
     auto* dialog = new OptionDialog(host, *layout);
+    // A window of the main window, so that it stays in front of it (the selection raises the main
+    // window as it ends). The main window never switches itself off, only its controls, so this
+    // does not switch the dialog off with it.
+    dialog->setParent(host.MainWidget(), dialog->windowFlags());
     Instances()[layout->className] = dialog;
     dialog->FormShow();
     dialog->show();

@@ -1,0 +1,133 @@
+// What keyboard and screen-reader operators reach from the main window: Tab out of the
+// hexadecimal boxes, the status label's text, the hex view's caret row, and the option dialog a
+// selection opens, kept in front of the main window.
+#include "tests/gui/main/MainWindowFixture.h"
+
+#include "gui/HexKeyFilter.h"
+#include "gui/dialogs/TfrmProgram.h"
+
+#include <QAccessible>
+#include <QCheckBox>
+#include <QTest>
+#include <QWindow>
+
+namespace orvane::test {
+namespace {
+
+QWidget* ShownWindow(const char* name)
+{
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible() && w->objectName() == name)
+            return w;
+    return nullptr;
+}
+
+class MainWindowAccessTest : public MainWindowFixture {};
+
+TEST_F(MainWindowAccessTest, TabAndShiftTabLeaveTheHexadecimalBoxes)
+{
+    StartQK128(false, true);
+    const auto check = [](QLineEdit* box, QWidget* next) {
+        SCOPED_TRACE(box->objectName().toStdString());
+        const QString text = box->text();
+        // As the keyboard sends them: Shift+Tab comes as Backtab, both with the text "\t".
+        for (const auto& [key, mods] : {std::pair(Qt::Key_Tab, Qt::NoModifier),
+                                        std::pair(Qt::Key_Backtab, Qt::ShiftModifier)}) {
+            box->setFocus();
+            QKeyEvent press(QEvent::KeyPress, key, mods, "\t");
+            QApplication::sendEvent(box, &press);
+            QWidget* focus = box->window()->focusWidget();
+            EXPECT_EQ(focus == next, key == Qt::Key_Tab) << key;
+            EXPECT_NE(focus, box) << key;
+        }
+        EXPECT_EQ(box->text(), text);
+    };
+    check(Child<QLineEdit>("edtGoto"), Child<QPushButton>("btnGoto"));
+    check(Child<QLineEdit>("Edit2"), Child<QPushButton>("Button1"));
+
+    window->findChild<QAction*>("tbProgram")->trigger();
+    auto* program = static_cast<TfrmProgram*>(ShownWindow("TfrmProgram"));
+    ASSERT_NE(program, nullptr);
+    program->cbxIDconfig->click();
+    check(program->edtIDaddr, program->edtInitID);
+    check(program->edtInitID, program->cbxIncrease);
+    program->BitBtn2->click();
+}
+
+TEST(HexKeyFilterTest, OnlyHexadecimalDigitsPass)
+{
+    QLineEdit box;
+    InstallHexKeyFilter(&box);
+    // The neighbours of the letter ranges ('@', 'G', '`', 'g') and the rest of the alphabet.
+    for (const auto& [typed, shown] : {std::pair("@AFG`afg09", "AFAF09"),
+                                       std::pair("GHIJKLMNOPQRSTUVWXYZ", "")}) {
+        box.clear();
+        QTest::keyClicks(&box, typed);
+        EXPECT_EQ(box.text(), shown) << typed;
+    }
+}
+
+TEST_F(MainWindowAccessTest, TheSelectionsOptionDialogStaysInFrontOfTheMainWindow)
+{
+    StartQK128(false, true);
+    Child<QPushButton>("btnDevSel")->click();
+    QWidget* devSel = ShownWindow("TfrmDevSel");
+    ASSERT_NE(devSel, nullptr);
+    for (QPushButton* b : devSel->findChildren<QPushButton*>())
+        if (b->text() == "确定")
+            b->click();
+    QWidget* options = ShownWindow("TFrmCfgQK128");
+    ASSERT_NE(options, nullptr);
+    ASSERT_NE(options->windowHandle(), nullptr);
+    EXPECT_EQ(options->windowHandle()->transientParent(), window->windowHandle());
+    // Which window is on stays as it was: both, and an operation switches both off and on.
+    EXPECT_TRUE(MainOn() && options->isEnabled());
+    window->SetEnabled(Control::MainWindow, false);
+    EXPECT_FALSE(MainOn() || options->isEnabled());
+    window->SetEnabled(Control::MainWindow, true);
+    EXPECT_TRUE(MainOn() && options->isEnabled());
+}
+
+TEST_F(MainWindowAccessTest, TheStatusLabelAndTheHexViewReportTheirText)
+{
+    StartQK128();
+    window->SetStatusLabel("Waitting...");
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(Child<QLabel>("lblStatus"))
+                  ->text(QAccessible::Name).toStdString(),
+              "Waitting...");
+
+    std::vector<std::uint8_t> bytes(0x10004);
+    for (std::size_t a = 0; a < bytes.size(); ++a)
+        bytes[a] = static_cast<std::uint8_t>(a);
+    const std::uint8_t row2[] = {'H', 'i', 0x7F, 0xE9, ' '};
+    std::copy(std::begin(row2), std::end(row2), bytes.begin() + 0x20);
+    Hex().SetBytes(bytes);
+    QAccessibleTextInterface* view =
+        QAccessible::queryAccessibleInterface(&Hex())->textInterface();
+    ASSERT_NE(view, nullptr);
+    const QString row2Text = QString::fromUtf8("0020: 48 69 7F E9 20 25 26 27 28 29 2A 2B 2C 2D "
+                                               "2E 2F  Hi.\u00E9 %&'()*+,-./");
+    const struct {
+        int row, col;
+        QString text;
+        int cursor;
+    } cases[] = {
+        {2, 2, row2Text, 6},   // high nibble of the first byte
+        {2, 5, row2Text, 10},  // low nibble of the second
+        {2, 39, row2Text, 59}, // character of the fifth
+        // Past 0xFFFF the offset takes five digits and the row stops where the content does.
+        {0x1000, 7, "10000: 00 01 02 03" + QString(38, ' ') + "....", 14},
+    };
+    for (const auto& c : cases) {
+        Hex().SetRow(c.row);
+        Hex().SetCol(c.col);
+        EXPECT_EQ(view->text(0, view->characterCount()).toStdString(), c.text.toStdString());
+        EXPECT_EQ(view->cursorPosition(), c.cursor) << c.col;
+        EXPECT_EQ(view->offsetAtPoint(view->characterRect(c.cursor).center()), c.cursor);
+    }
+    view->setCursorPosition(10); // the operator's reader moves the caret along the row
+    EXPECT_EQ(std::tuple(Hex().CaretPosition(), Hex().Col()), std::tuple(0x10001, 4));
+}
+
+} // namespace
+} // namespace orvane::test
