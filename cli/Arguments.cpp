@@ -1,5 +1,8 @@
 #include "cli/Arguments.h"
 
+#include "foundation/ReadFile.h"
+#include "image/IntelHex.h"
+
 #include <algorithm>
 #include <array>
 #include <cctype>
@@ -13,7 +16,7 @@ const char* const kUsageText = R"(Usage: orvane-cli COMMAND [OPTIONS]
 Files:
   info FILE                  load FILE as Open does; print model, address map, option texts and
                              the chip information
-  convert IN OUT --to FMT    load IN and write OUT as Save As does (FMT: s19, wrt or bin)
+  convert IN OUT --to FMT    load IN and write OUT as Save As does (FMT: s19, wrt, ihex or bin)
 Writer:
   version                    the Writer's firmware version
   blank-check                blank-check the chip in the socket
@@ -35,8 +38,9 @@ Options:
   --app-dir DIR              data folder (device.name, chip files, Udate_VX.ini); default: the
                              folder of this executable
   --model NAME               use this model instead of the settings file's
-  --format s19|wrt           how FILE/IN is read (default: by extension, .WRT or .S19)
-  --to s19|wrt|bin           how OUT is written (default: by extension)
+  --format s19|wrt|ihex      how FILE/IN is read (default: by extension, .WRT, .S19 or .ihx;
+                             a .hex file is read as Intel HEX when its first line starts with ':')
+  --to s19|wrt|ihex|bin      how OUT is written (default: by extension; .hex is raw bytes)
   --port COMn|PATH           the Writer's port; default: search COM1..COM20
   --yes                      answer Yes to every question
   --json                     JSON lines on stdout (progress, message, result)
@@ -88,6 +92,8 @@ std::optional<FileFormat> ParseFormat(const std::string& text)
         return FileFormat::Wrt;
     if (lower == "bin" || lower == "hex")
         return FileFormat::Bin;
+    if (lower == "ihex" || lower == "ihx")
+        return FileFormat::IntelHex;
     return std::nullopt;
 }
 
@@ -171,7 +177,8 @@ Arguments ParseArguments(const std::vector<std::string>& args)
             const std::string text = value();
             target = ParseFormat(text);
             if (!target || (!allowBin && *target == FileFormat::Bin))
-                throw UsageError(arg + " takes " + (allowBin ? "s19, wrt or bin" : "s19 or wrt") +
+                throw UsageError(arg + " takes " +
+                                 (allowBin ? "s19, wrt, ihex or bin" : "s19, wrt or ihex") +
                                  ", not '" + text + "'");
         };
 
@@ -220,7 +227,7 @@ Arguments ParseArguments(const std::vector<std::string>& args)
     if (a.command == "options" && (a.list ? n != 0 || !a.model : n != 2))
         throw UsageError("options takes IN OUT.WRT [--set KEY=TEXT ...], or --model M --list");
     if (a.command == "convert" && !a.to)
-        throw UsageError("convert needs --to s19|wrt|bin");
+        throw UsageError("convert needs --to s19|wrt|ihex|bin");
     if (a.idLen && *a.idLen != "2" && *a.idLen != "3")
         throw UsageError("--id-len takes 2 or 3");
     CheckProductionOptions(a);
@@ -238,9 +245,12 @@ FileFormat FormatOf(const std::string& fileName, const std::optional<FileFormat>
         const auto format = ParseFormat(fileName.substr(dot + 1));
         if (format && (forOutput || *format != FileFormat::Bin))
             return *format;
+        // Save As writes raw ".hex" files; compilers write Intel HEX ones.
+        if (format && LooksLikeIntelHex(ReadWholeFile(fileName, kProgramFileLimit)))
+            return FileFormat::IntelHex;
     }
     throw UsageError("cannot tell the format of '" + fileName + "': give " +
-                     (forOutput ? "--to s19|wrt|bin" : "--format s19|wrt"));
+                     (forOutput ? "--to s19|wrt|ihex|bin" : "--format s19|wrt|ihex"));
 }
 
 } // namespace orvane::cli

@@ -258,7 +258,10 @@ int RunCommand(const Arguments& a, ConsoleView& view, const std::string& exeDir)
     bool whole = true;
     if (takesFile || setsOptions) {
         const std::string& in = a.operands[0];
-        whole = OpenProgramFile(s, in, FormatOf(in, a.format, false), view);
+        const OpenedFile opened = OpenProgramFile(s, in, FormatOf(in, a.format, false), view);
+        whole = opened.whole;
+        if (const std::string note = BytesOutsideNote(opened); !note.empty())
+            view.AppendMemoLine(note);
         if (whole) {
             if (const int stop = ApplyImageOptions(s, a, view); stop != kOk)
                 return stop;

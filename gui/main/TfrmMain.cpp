@@ -43,10 +43,19 @@ namespace orvane {
 
 namespace {
 
-const QString kOpenFilters = "S19文件 (*.S19);;WRT文件 (*.WRT)";
-const FileFormat kOpenFormats[] = {FileFormat::S19, FileFormat::Wrt};
-const QString kSaveFilters = "WRT文件 (*.WRT);;S19文件 (*.S19);;hex文件 (*.hex)";
-const FileFormat kSaveFormats[] = {FileFormat::Wrt, FileFormat::S19, FileFormat::Bin};
+const QString kOpenFilters = "S19文件 (*.S19);;WRT文件 (*.WRT);;Intel HEX文件 (*.hex *.ihx)";
+const FileFormat kOpenFormats[] = {FileFormat::S19, FileFormat::Wrt, FileFormat::IntelHex};
+const QString kSaveFilters =
+    "WRT文件 (*.WRT);;S19文件 (*.S19);;hex文件 (*.hex);;Intel HEX文件 (*.ihx)";
+const FileFormat kSaveFormats[] = {FileFormat::Wrt, FileFormat::S19, FileFormat::Bin,
+                                   FileFormat::IntelHex};
+
+// The format of the filter the operator chose; the first for a position outside the list.
+template <std::size_t N>
+FileFormat FormatOfFilter(const FileFormat (&formats)[N], int filter)
+{
+    return filter >= 0 && static_cast<std::size_t>(filter) < N ? formats[filter] : formats[0];
+}
 
 constexpr int kComItems = 5;
 constexpr int kGotoContextRows = 10; // a Goto target row sits this far below the top of the view
@@ -469,10 +478,13 @@ void TfrmMain::Open1Click()
     if (!chosen)
         return;
     RunGuarded(*messages_, [&] {
-        OpenProgramFile(s_, chosen->name, kOpenFormats[chosen->filter == 1 ? 1 : 0], *messages_);
+        const OpenedFile opened = OpenProgramFile(
+            s_, chosen->name, FormatOfFilter(kOpenFormats, chosen->filter), *messages_);
         RefreshHexView();
         ScrollHexView((s_.RomStart + 0x60) / 16, s_.RomStart / 16);
         ShowImageInfo();
+        if (const std::string note = BytesOutsideNote(opened); !note.empty())
+            AppendMemoLine(note);
     });
 }
 
@@ -481,7 +493,7 @@ void TfrmMain::SaveAs1Click()
     const auto chosen = files_->AskSave(this, kSaveFilters);
     if (!chosen)
         return;
-    const FileFormat format = kSaveFormats[std::clamp(chosen->filter, 0, 2)];
+    const FileFormat format = FormatOfFilter(kSaveFormats, chosen->filter);
     const std::string name = WithExtension(chosen->name, format);
     RunGuarded(*messages_, [&] {
         if (format != FileFormat::Bin) {
