@@ -25,6 +25,8 @@ Writer:
   program [FILE]             download FILE and program the chip (FILE may be left out with
                              --no-download: the Writer programs what it holds)
   otp-check FILE             read the chip and tell whether it can still take FILE
+  verify FILE                read the chip and compare it with FILE (program area and option
+                             row; device-ID and rolling-code bytes listed apart)
 Production line:
   journal LOT                print the summary of a lot journal
   ports                      list the serial ports with their USB identity and access
@@ -69,7 +71,8 @@ Exit status: 0 success, 1 Writer gave an unexpected answer, 2 usage, 3 file erro
 4 no Writer, 5 transfer failed, 6 command rejected, 7 chip not blank / data error (also: the chip
 cannot take the image), 8 pin failure, 9 checksum error (the Writer's, a record's in a WRT file,
 or the image gate), 10 declined, 11 no reply to the command, 12 a reply that is no valid frame,
-13 ID already reserved in the journal; 128+N stopped by signal N (the journal has its summary).
+13 ID already reserved in the journal, 15 the chip cannot be verified (the image protects it);
+128+N stopped by signal N (the journal has its summary).
 )";
 
 namespace {
@@ -78,7 +81,7 @@ const std::map<std::string, int> kOperandCounts = {
     {"info", 1}, {"convert", 2}, {"version", 0}, {"blank-check", 0},
     {"read", 1}, {"download", 1}, {"program", -1}, // program: 0 or 1
     {"options", -1}, // options: 2, or none with --list
-    {"otp-check", 1}, {"journal", 1}, {"ports", 0},
+    {"otp-check", 1}, {"verify", 1}, {"journal", 1}, {"ports", 0},
 };
 
 std::optional<FileFormat> ParseFormat(const std::string& text)

@@ -1,5 +1,6 @@
 #include "gui/main/TfrmMain.h"
 
+#include "app/ChipVerify.h"
 #include "app/ProgramFiles.h"
 #include "gui/RunGuarded.h"
 #include "gui/Text.h"
@@ -130,6 +131,8 @@ void TfrmMain::BuildMenus()
     mnuUndo_->setObjectName("mnuUndo");
     mnuCheck_ = edit->addAction("确认键入", this, [this] { mnuCheckClick(); });
     mnuCheck_->setObjectName("mnuCheck");
+    edit->addAction("校验芯片", this, [this] { mnuVerifyChipClick(); })
+        ->setObjectName("mnuVerifyChip");
     connect(edit, &QMenu::aboutToShow, this, [this] { EDIT1Click(); });
 
     QMenu* com = menuBar()->addMenu("选择COM");
@@ -569,6 +572,17 @@ void TfrmMain::mnuCheckClick()
     ShowImageInfo();
     SetStatusLabel("");
     SetMainEnabled(true);
+}
+
+void TfrmMain::mnuVerifyChipClick()
+{
+    RunGuarded(*messages_, [this] {
+        const ChipVerification v = VerifyChip(s_, link_, *this);
+        if (!v.text.empty()) // a failed read has shown its own box
+            messages_->Show(v.verdict == VerifyVerdict::Different ? MessageKind::Error
+                                                                  : MessageKind::Information,
+                            v.text);
+    });
 }
 
 void TfrmMain::EDIT1Click()
