@@ -26,7 +26,10 @@ public:
     OperatorMessages& Messages() override { return view_.Messages(); }
     void SetEnabled(Control control, bool on) override { view_.SetEnabled(control, on); }
     void SetWindowShown(BusyWindow w, bool shown) override { view_.SetWindowShown(w, shown); }
-    void SetDownloadBox(bool ticked, bool enabled) override { view_.SetDownloadBox(ticked, enabled); }
+    void SetDownloadBox(bool ticked, bool enabled) override
+    {
+        view_.SetDownloadBox(ticked, enabled);
+    }
     void SetStatusLabel(const std::string& text) override { view_.SetStatusLabel(text); }
     void SetStatusLine(const std::string& text) override { view_.SetStatusLine(text); }
     void SetFirmwarePanel(const std::string& text) override { view_.SetFirmwarePanel(text); }

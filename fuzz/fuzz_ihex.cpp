@@ -11,8 +11,8 @@
 
 namespace {
 
-// A program area at the top of the image: offsets move records in and out of it, and records
-// run past 0xFFFF. The reader writes nothing outside it, so only its bytes are blanked and compared.
+// A program area at the top of the image: offsets move records in and out of it, and records run
+// past 0xFFFF. The reader writes nothing outside it, so only its bytes are blanked and compared.
 constexpr std::int32_t kLow = 0xF800, kHigh = 0xFFFF;
 
 void Blank(orvane::ImageBytes& image)

@@ -59,23 +59,20 @@ TEST_F(IntelHexTest, RecordsFillTheImageWithinTheRange)
         int low, high;
         std::string expected;
     } cases[] = {
-        {Rec(0, 0x10, {1, 2}) + "\r\n\r\n" + Rec(0, 0x1FFF, {3}) + "\r\n" + kEnd, 0, 0x1FFF,
-         " outside 0 0010:01 0011:02 1FFF:03"},
+        // Blank lines and the start-address records (03, 05) are passed over.
+        {Rec(0, 0x10, {1, 2}) + "\r\n\r\n" + Rec(3, 0, {0, 0, 1, 0}) + "\r\n" +
+             Rec(5, 0, {0, 0, 1, 0}) + "\r\n" + Rec(0, 0x1FFF, {3}) + "\r\n" + kEnd,
+         0, 0x1FFF, " outside 0 0010:01 0011:02 1FFF:03"},
         // Lower-case digits, LF only, no line end after the end record, data after it ignored.
         {":02001000abcd76\n:00000001ff\n:0100200011CE", 0, 0x1FFF, " outside 0 0010:AB 0011:CD"},
-        {Rec(3, 0, {0, 0, 1, 0}) + "\n" + Rec(5, 0, {0, 0, 1, 0}) + "\n" + Rec(0, 0, {7}) + "\n" +
-             kEnd, 0, 0x1FFF, " outside 0 0000:07"},
         // Segment 0100 moves what follows up by 0x1000; linear 0001 puts it above 64 KiB.
         {":020000020100FB\n" + Rec(0, 0x0010, {5}) + "\n" + kEnd, 0, 0x1FFF, " outside 0 1010:05"},
-        {":020000040001F9\n" + Rec(0, 0x0010, {5, 6}) + "\n" + kEnd, 0, 0xFFFF, " outside 2"},
         {":020000040001F9\n" + Rec(0, 0, {5}) + "\n:020000040000FA\n" + Rec(0, 1, {6}) + "\n" +
              kEnd, 0, 0xFFFF, " outside 1 0001:06"},
         // Each byte by its own address: a record straddling the range keeps its inner bytes.
         {Rec(0, 0x0FFE, {1, 2, 3, 4}) + "\n" + kEnd, 0x0FFF, 0x1000, " outside 2 0FFF:02 1000:03"},
         // A record running past FFFF is cut there, never wrapped to 0000.
         {Rec(0, 0xFFFE, {1, 2, 3}) + "\n" + kEnd, 0, 0xFFFF, " outside 1 FFFE:01 FFFF:02"},
-        {Rec(2, 0, {0xF0, 0}) + "\n" + Rec(0, 0xFFFF, {9, 8}) + "\n" + kEnd, 0, 0xFFFF,
-         " outside 2"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(Load(c.text, c.low, c.high), c.expected) << c.text;
@@ -125,47 +122,28 @@ TEST_F(IntelHexTest, WriterLeavesOutBlankRowsAndEndsWithTheEndRecord)
     EXPECT_EQ(out, kEnd);
 }
 
-TEST_F(IntelHexTest, ContentTellsIntelHexFromRawBytes)
-{
-    for (const auto& [text, hex] : {std::pair{"\r\n \t:00000001FF", true}, {":", true},
-                                    {"", false}, {"\n\nS1", false}, {"\x02:", false}})
-        EXPECT_EQ(LooksLikeIntelHex(text), hex) << text;
-}
-
 // The tools verify checksums: they read what we write, and we read what they write.
 TEST_F(IntelHexTest, InteroperatesWithSrecordAndObjcopy)
 {
-    for (const char* tool : {"srec_cat", "objcopy"})
-        ASSERT_EQ(std::system(("command -v " + std::string(tool) + " >/dev/null").c_str()), 0)
-            << tool << " is not installed, run make deps";
-    auto state = std::make_unique<AppState>();
-    state->RomImage.fill(kBlank);
+    ASSERT_EQ(std::system("command -v srec_cat >/dev/null && command -v objcopy >/dev/null"), 0)
+        << "srec_cat or objcopy is not installed, run make deps";
+    auto s = std::make_unique<AppState>();
+    s->RomImage.fill(kBlank);
     for (int a = 0x100; a < 0x1F00; ++a)
         if (a % 0x300 < 0x200) // blank rows between the data
-            state->RomImage[a] = std::uint8_t(a * 31 % 256);
-    const std::string bin = dir.file("a.bin"), s19 = dir.file("a.S19"), out = dir.file("out");
-    const std::string ours = dir.file("ours.ihx");
-    WriteBinFile(*state, bin);
-    WriteS19File(*state, 0, 0xFFFF, s19);
-    WriteIntelHexFile(*state, 0, 0x1FFF, ours);
-
-    auto s19Image = std::make_unique<AppState>();
-    s19Image->RomImage.fill(kBlank);
-    LoadS19Range(*s19Image, 0, 0xFFFF, s19);
-    EXPECT_EQ(s19Image->RomImage, state->RomImage);
+            s->RomImage[a] = std::uint8_t(a * 31 % 256);
+    const std::string s19 = dir.file("a.S19"), ours = dir.file("a.ihx"), out = dir.file("out");
+    WriteS19File(*s, 0, 0xFFFF, s19);
+    WriteIntelHexFile(*s, 0, 0xFFFF, ours);
     for (const std::string& command :
          {"srec_cat " + s19 + " -o " + out + " -intel",
-          "srec_cat " + s19 + " -o " + out + " -intel -address-length=4 -obs=32",
+          "srec_cat " + s19 + " -o " + out + " -intel -address-length=4 -obs=32", // 04 and 05
           "objcopy -I srec -O ihex " + s19 + " " + out,
           "srec_cat " + ours + " -intel -o " + out + " -intel"}) {
         ASSERT_EQ(std::system((command + " 2>/dev/null").c_str()), 0) << command;
         EXPECT_EQ(Load(ReadText(out), 0, 0xFFFF).substr(0, 11), " outside 0 ") << command;
-        EXPECT_EQ(*image, s19Image->RomImage) << command;
+        EXPECT_TRUE(*image == s->RomImage) << command;
     }
-    // Above 64 KiB, every byte is left out.
-    ASSERT_EQ(std::system(("objcopy -I binary -O ihex --change-addresses 0x10000 " + bin + " " +
-                           out).c_str()), 0);
-    EXPECT_EQ(Load(ReadText(out), 0, 0xFFFF), " outside 65536");
 }
 
 } // namespace
