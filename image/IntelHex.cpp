@@ -3,6 +3,7 @@
 #include "foundation/AtomicFile.h"
 #include "foundation/Errors.h"
 #include "foundation/ReadFile.h"
+#include "image/RomImage.h"
 #include "image/SRecordText.h"
 
 #include <algorithm>
@@ -23,13 +24,6 @@ enum RecordType : std::uint8_t {
 constexpr std::size_t kHeaderBytes = 4; // count, address high and low, type
 constexpr std::int64_t kRowBytes = 16;
 
-std::string HexText(std::uint8_t value)
-{
-    std::string s;
-    AppendHexByte(s, value);
-    return s;
-}
-
 // One line's record: its bytes decoded, checked against its count and its checksum.
 class Record {
 public:
@@ -46,15 +40,15 @@ public:
             Fail("记录不完整：应有字节数、地址、类型和校验和");
         Decode(digits, 0);
         if (size != kHeaderBytes + 1 + Count())
-            Fail("字节数 " + HexText(Count()) + " 与本行的长度不符");
+            Fail("字节数 " + Hex(Count(), 2) + " 与本行的长度不符");
         unsigned sum = Count();
         for (std::size_t i = 1; i < size; ++i)
             sum += Decode(digits, i);
         const std::uint8_t written = bytes_[size - 1];
         if (sum % 256 != 0)
             throw RecordChecksumError(WhereInFile(fileName_, line_) + "校验和错误：记录中为 " +
-                                      HexText(written) + "，应为 " +
-                                      HexText(static_cast<std::uint8_t>(written - sum)));
+                                      Hex(written, 2) + "，应为 " +
+                                      Hex(static_cast<std::uint8_t>(written - sum), 2));
     }
 
     std::uint8_t Count() const { return bytes_[0]; }
@@ -66,8 +60,8 @@ public:
     std::uint16_t OffsetValue() const
     {
         if (Count() != 2)
-            Fail("扩展地址记录（类型 " + HexText(Type()) + "）的字节数应为 02，而不是 " +
-                 HexText(Count()));
+            Fail("扩展地址记录（类型 " + Hex(Type(), 2) + "）的字节数应为 02，而不是 " +
+                 Hex(Count(), 2));
         return static_cast<std::uint16_t>(Data(0) << 8 | Data(1));
     }
 
@@ -138,7 +132,7 @@ std::size_t StoreIntelHex(ImageBytes& image, std::string_view text, const std::s
         case kLinearStart:
             break;
         default:
-            record.Fail("无法识别的记录类型 " + HexText(record.Type()));
+            record.Fail("无法识别的记录类型 " + Hex(record.Type(), 2));
         }
     }
     // A compiler still writing the file has not written its end record yet.
