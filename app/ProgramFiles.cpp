@@ -1,5 +1,6 @@
 #include "app/ProgramFiles.h"
 
+#include "image/IntelHex.h"
 #include "image/RomImage.h"
 #include "image/SRecordFiles.h"
 #include "options/OptionCodecs.h"
@@ -9,13 +10,13 @@
 
 namespace orvane {
 
-bool OpenProgramFile(AppState& state, const std::string& fileName, FileFormat format,
-                     OperatorMessages& messages)
+OpenedFile OpenProgramFile(AppState& state, const std::string& fileName, FileFormat format,
+                           OperatorMessages& messages)
 {
     // Read into a copy: a file that fails half-way must not leave a half-blanked image, another
     // model or other option texts behind the checksum and memo the operator still sees.
     AppState s = state;
-    bool whole = true;
+    OpenedFile opened;
     switch (format) {
     case FileFormat::S19:
         BlankRange(s, 0, s.RomEnd + 15);
@@ -23,8 +24,12 @@ bool OpenProgramFile(AppState& state, const std::string& fileName, FileFormat fo
         break;
     case FileFormat::Wrt:
         BlankRange(s, 0, s.OptionAddr2Last + 15);
-        whole = LoadWrtFile(s, fileName, messages);
+        opened.whole = LoadWrtFile(s, fileName, messages);
         ReadOptionTexts(s, s.RomImage[s.OptionAddr2]);
+        break;
+    case FileFormat::IntelHex:
+        BlankRange(s, 0, s.RomEnd + 15);
+        opened.bytesOutside = LoadIntelHexRange(s, s.RomStart, s.RomEnd, fileName);
         break;
     case FileFormat::Bin:
         throw std::invalid_argument("raw files are saved, not opened");
@@ -32,7 +37,14 @@ bool OpenProgramFile(AppState& state, const std::string& fileName, FileFormat fo
     s.ProgramInfo = fileName;
     ComputeChecksum(s);
     state = std::move(s);
-    return whole;
+    return opened;
+}
+
+std::string BytesOutsideNote(const OpenedFile& opened)
+{
+    if (opened.bytesOutside == 0)
+        return "";
+    return "已忽略程序区以外的 " + std::to_string(opened.bytesOutside) + " 个字节";
 }
 
 void SaveProgramFile(const AppState& s, const std::string& fileName, FileFormat format)
@@ -47,14 +59,16 @@ void SaveProgramFile(const AppState& s, const std::string& fileName, FileFormat 
     case FileFormat::Bin:
         WriteBinFile(s, fileName);
         break;
+    case FileFormat::IntelHex:
+        WriteIntelHexFile(s, s.RomStart, s.RomEnd, fileName);
+        break;
     }
 }
 
 std::string WithExtension(const std::string& fileName, FileFormat format)
 {
-    const std::string ext = format == FileFormat::Wrt   ? ".WRT"
-                            : format == FileFormat::S19 ? ".S19"
-                                                        : ".hex";
+    static constexpr const char* kExtensions[] = {".S19", ".WRT", ".hex", ".ihx"}; // by FileFormat
+    const std::string ext = kExtensions[static_cast<int>(format)];
     const bool has = fileName.size() >= 4 && fileName.compare(fileName.size() - 4, 4, ext) == 0;
     return has ? fileName : fileName + ext;
 }

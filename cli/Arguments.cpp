@@ -1,5 +1,8 @@
 #include "cli/Arguments.h"
 
+#include "foundation/ReadFile.h"
+#include "image/IntelHex.h"
+
 #include <algorithm>
 #include <array>
 #include <cctype>
@@ -13,7 +16,7 @@ const char* const kUsageText = R"(Usage: orvane-cli COMMAND [OPTIONS]
 Files:
   info FILE                  load FILE as Open does; print model, address map, option texts and
                              the chip information
-  convert IN OUT --to FMT    load IN and write OUT as Save As does (FMT: s19, wrt or bin)
+  convert IN OUT --to FMT    load IN and write OUT as Save As does (FMT: s19, wrt, ihex or bin)
 Writer:
   version                    the Writer's firmware version
   blank-check                blank-check the chip in the socket
@@ -22,6 +25,8 @@ Writer:
   program [FILE]             download FILE and program the chip (FILE may be left out with
                              --no-download: the Writer programs what it holds)
   otp-check FILE             read the chip and tell whether it can still take FILE
+  verify FILE                read the chip and compare it with FILE (program area and option
+                             row; device-ID and rolling-code bytes listed apart)
 Production line:
   journal LOT                print the summary of a lot journal
   ports                      list the serial ports with their USB identity and access
@@ -35,8 +40,9 @@ Options:
   --app-dir DIR              data folder (device.name, chip files, Udate_VX.ini); default: the
                              folder of this executable
   --model NAME               use this model instead of the settings file's
-  --format s19|wrt           how FILE/IN is read (default: by extension, .WRT or .S19)
-  --to s19|wrt|bin           how OUT is written (default: by extension)
+  --format s19|wrt|ihex      how FILE/IN is read (default: by extension, .WRT, .S19 or .ihx;
+                             a .hex file is read as Intel HEX when its first line starts with ':')
+  --to s19|wrt|ihex|bin      how OUT is written (default: by extension; .hex is raw bytes)
   --port COMn|PATH           the Writer's port; default: search COM1..COM20
   --yes                      answer Yes to every question
   --json                     JSON lines on stdout (progress, message, result)
@@ -65,7 +71,8 @@ Exit status: 0 success, 1 Writer gave an unexpected answer, 2 usage, 3 file erro
 4 no Writer, 5 transfer failed, 6 command rejected, 7 chip not blank / data error (also: the chip
 cannot take the image), 8 pin failure, 9 checksum error (the Writer's, a record's in a WRT file,
 or the image gate), 10 declined, 11 no reply to the command, 12 a reply that is no valid frame,
-13 ID already reserved in the journal; 128+N stopped by signal N (the journal has its summary).
+13 ID already reserved in the journal, 15 the chip cannot be verified (the image protects it);
+128+N stopped by signal N (the journal has its summary).
 )";
 
 namespace {
@@ -74,7 +81,7 @@ const std::map<std::string, int> kOperandCounts = {
     {"info", 1}, {"convert", 2}, {"version", 0}, {"blank-check", 0},
     {"read", 1}, {"download", 1}, {"program", -1}, // program: 0 or 1
     {"options", -1}, // options: 2, or none with --list
-    {"otp-check", 1}, {"journal", 1}, {"ports", 0},
+    {"otp-check", 1}, {"verify", 1}, {"journal", 1}, {"ports", 0},
 };
 
 std::optional<FileFormat> ParseFormat(const std::string& text)
@@ -88,6 +95,8 @@ std::optional<FileFormat> ParseFormat(const std::string& text)
         return FileFormat::Wrt;
     if (lower == "bin" || lower == "hex")
         return FileFormat::Bin;
+    if (lower == "ihex" || lower == "ihx")
+        return FileFormat::IntelHex;
     return std::nullopt;
 }
 
@@ -171,7 +180,8 @@ Arguments ParseArguments(const std::vector<std::string>& args)
             const std::string text = value();
             target = ParseFormat(text);
             if (!target || (!allowBin && *target == FileFormat::Bin))
-                throw UsageError(arg + " takes " + (allowBin ? "s19, wrt or bin" : "s19 or wrt") +
+                throw UsageError(arg + " takes " +
+                                 (allowBin ? "s19, wrt, ihex or bin" : "s19, wrt or ihex") +
                                  ", not '" + text + "'");
         };
 
@@ -220,7 +230,7 @@ Arguments ParseArguments(const std::vector<std::string>& args)
     if (a.command == "options" && (a.list ? n != 0 || !a.model : n != 2))
         throw UsageError("options takes IN OUT.WRT [--set KEY=TEXT ...], or --model M --list");
     if (a.command == "convert" && !a.to)
-        throw UsageError("convert needs --to s19|wrt|bin");
+        throw UsageError("convert needs --to s19|wrt|ihex|bin");
     if (a.idLen && *a.idLen != "2" && *a.idLen != "3")
         throw UsageError("--id-len takes 2 or 3");
     CheckProductionOptions(a);
@@ -238,9 +248,12 @@ FileFormat FormatOf(const std::string& fileName, const std::optional<FileFormat>
         const auto format = ParseFormat(fileName.substr(dot + 1));
         if (format && (forOutput || *format != FileFormat::Bin))
             return *format;
+        // Save As writes raw ".hex" files; compilers write Intel HEX ones.
+        if (format && LooksLikeIntelHex(ReadWholeFile(fileName, kProgramFileLimit)))
+            return FileFormat::IntelHex;
     }
     throw UsageError("cannot tell the format of '" + fileName + "': give " +
-                     (forOutput ? "--to s19|wrt|bin" : "--format s19|wrt"));
+                     (forOutput ? "--to s19|wrt|ihex|bin" : "--format s19|wrt|ihex"));
 }
 
 } // namespace orvane::cli

@@ -48,7 +48,8 @@ struct Arguments {
 // Throws UsageError with a message that says what is wrong.
 Arguments ParseArguments(const std::vector<std::string>& args);
 
-// The format of a file from --format/--to or, failing that, from its extension.
+// The format of a file from --format/--to or, failing that, from its extension; an input ".hex"
+// is Intel HEX when its first non-blank line starts with ':' (Save As writes raw ones).
 FileFormat FormatOf(const std::string& fileName, const std::optional<FileFormat>& given,
                     bool forOutput);
 

@@ -191,6 +191,8 @@ int RunWriterCommand(AppState& s, const Arguments& a, ConsoleView& view)
     if (a.command == "otp-check")
         return RunOtpCheckCommand(context);
     SetUpDeviceID(s, a);
+    if (a.command == "verify")
+        return RunVerifyCommand(context);
     s.ProgramDialogOpen = true;
     return RunProgramCommand(context);
 }
@@ -253,12 +255,15 @@ int RunCommand(const Arguments& a, ConsoleView& view, const std::string& exeDir)
 
     const bool takesFile = a.command == "info" || a.command == "convert" ||
                            a.command == "download" || a.command == "otp-check" ||
-                           (a.command == "program" && !a.operands.empty());
+                           a.command == "verify" || (a.command == "program" && !a.operands.empty());
     const bool setsOptions = a.command == "options" && !a.list;
     bool whole = true;
     if (takesFile || setsOptions) {
         const std::string& in = a.operands[0];
-        whole = OpenProgramFile(s, in, FormatOf(in, a.format, false), view);
+        const OpenedFile opened = OpenProgramFile(s, in, FormatOf(in, a.format, false), view);
+        whole = opened.whole;
+        if (const std::string note = BytesOutsideNote(opened); !note.empty())
+            view.AppendMemoLine(note);
         if (whole) {
             if (const int stop = ApplyImageOptions(s, a, view); stop != kOk)
                 return stop;

@@ -28,6 +28,8 @@ struct WriterContext {
 int RunJournalCommand(const Arguments& a, ConsoleView& view);
 int RunPortsCommand(const Arguments& a, ConsoleView& view, const AppState& s);
 int RunOtpCheckCommand(WriterContext& c);
+// `verify FILE`: the chip read aside and compared with the image.
+int RunVerifyCommand(WriterContext& c);
 
 // Reads the chip in the socket and lists where the image in c.s needs a 1 over a 0 of the chip;
 // the image and the state are left as they were. The outcome: kOk, kChipError with conflicts, or

@@ -49,6 +49,8 @@ int main(int argc, char** argv)
     } catch (const UsageError& e) {
         std::cerr << "orvane-cli: " << e.what() << '\n';
         return kUsage;
+    } catch (const RecordChecksumError& e) {
+        return fail(kChecksum, e.what());
     } catch (const FileError& e) {
         return fail(kFileError, e.what());
     } catch (const ConversionError& e) {

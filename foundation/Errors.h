@@ -14,6 +14,12 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// A record whose checksum is wrong, in a file that is refused whole for it.
+class RecordChecksumError : public FileError {
+public:
+    using FileError::FileError;
+};
+
 // A text that is not a number where one is required.
 class ConversionError : public std::runtime_error {
 public:

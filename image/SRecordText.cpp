@@ -34,11 +34,6 @@ int HexByte(std::string_view text, std::size_t at)
     return (hi | lo) < 0 ? -1 : hi * 16 + lo;
 }
 
-std::string Where(const std::string& fileName, int line)
-{
-    return "文件 " + fileName + " 第 " + std::to_string(line) + " 行：";
-}
-
 std::string HexText(std::uint8_t value)
 {
     std::string s;
@@ -67,6 +62,11 @@ char* PutHexByte(char* p, std::uint8_t value)
 }
 
 } // namespace
+
+std::string WhereInFile(const std::string& fileName, int line)
+{
+    return "文件 " + fileName + " 第 " + std::to_string(line) + " 行：";
+}
 
 void AppendHexByte(std::string& out, std::uint8_t value)
 {
@@ -100,7 +100,7 @@ SRecordReader::SRecordReader(std::string_view text, std::string fileName, std::s
 
 void SRecordReader::Fail(const std::string& what) const
 {
-    throw FileError(Where(fileName_, line_) + what);
+    throw FileError(WhereInFile(fileName_, line_) + what);
 }
 
 bool SRecordReader::Next(SRecord& record)
@@ -176,7 +176,7 @@ void SRecordReader::ParseData(std::string_view line, bool cutOff, SRecord& recor
 WrtHeader ParseWrtHeader(std::string_view text, const std::string& fileName)
 {
     auto fail = [&](int line, const char* what) {
-        throw FileError(Where(fileName, line) + "不是 WRT 文件：" + what);
+        throw FileError(WhereInFile(fileName, line) + "不是 WRT 文件：" + what);
     };
     if (text.size() < 2 || HexByte(text, 0) < 0)
         fail(1, "第一行应以两位十六进制数字（型号名称的长度）开头");

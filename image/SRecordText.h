@@ -14,6 +14,9 @@
 
 namespace orvane {
 
+// "文件 <fileName> 第 <line> 行：", the start of every message about a line of a program file.
+std::string WhereInFile(const std::string& fileName, int line);
+
 // Appends value as two upper-case hex digits.
 void AppendHexByte(std::string& out, std::uint8_t value);
 

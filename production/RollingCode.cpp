@@ -127,4 +127,20 @@ bool RollingCodeOn(const AppState& s)
            s.RomImage[static_cast<std::size_t>(s.ChipDataAddr2)] == kRollingCodeOn;
 }
 
+std::vector<std::int32_t> RollingCodeAddresses(const AppState& s)
+{
+    if (!RollingCodeOn(s))
+        return {};
+    RollingCodeBytes block; // a block cut off by the end of the image reads blank there
+    block.fill(kBlank);
+    const auto at = static_cast<std::size_t>(s.ChipDataAddr2);
+    std::copy_n(s.RomImage.begin() + static_cast<std::ptrdiff_t>(at),
+                std::min(block.size(), s.RomImage.size() - at), block.begin());
+    std::vector<std::int32_t> addresses;
+    for (int i = 0; i < std::clamp<int>(block[kLengthOffset], 1, 4); ++i)
+        addresses.push_back(static_cast<std::int32_t>(
+            GetBigEndian(block, kAddrOffset + 2 * static_cast<std::size_t>(i), 2)));
+    return addresses;
+}
+
 } // namespace orvane

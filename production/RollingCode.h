@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace orvane {
 
@@ -55,5 +56,9 @@ void PlaceRollingCodeBlock(AppState& s);
 
 // The image's block at ChipDataAddr2 makes the Writer burn rolling codes: its state byte is 0x0A.
 bool RollingCodeOn(const AppState& s);
+
+// Where the Writer burns the code's bytes, least significant first, as the image's block names
+// them; none while the block is off.
+std::vector<std::int32_t> RollingCodeAddresses(const AppState& s);
 
 } // namespace orvane

@@ -1,5 +1,6 @@
 #include "gui/main/TfrmMain.h"
 
+#include "app/ChipVerify.h"
 #include "app/ProgramFiles.h"
 #include "gui/RunGuarded.h"
 #include "gui/Text.h"
@@ -44,10 +45,19 @@ namespace orvane {
 
 namespace {
 
-const QString kOpenFilters = "S19文件 (*.S19);;WRT文件 (*.WRT)";
-const FileFormat kOpenFormats[] = {FileFormat::S19, FileFormat::Wrt};
-const QString kSaveFilters = "WRT文件 (*.WRT);;S19文件 (*.S19);;hex文件 (*.hex)";
-const FileFormat kSaveFormats[] = {FileFormat::Wrt, FileFormat::S19, FileFormat::Bin};
+const QString kOpenFilters = "S19文件 (*.S19);;WRT文件 (*.WRT);;Intel HEX文件 (*.hex *.ihx)";
+const FileFormat kOpenFormats[] = {FileFormat::S19, FileFormat::Wrt, FileFormat::IntelHex};
+const QString kSaveFilters =
+    "WRT文件 (*.WRT);;S19文件 (*.S19);;hex文件 (*.hex);;Intel HEX文件 (*.ihx)";
+const FileFormat kSaveFormats[] = {FileFormat::Wrt, FileFormat::S19, FileFormat::Bin,
+                                   FileFormat::IntelHex};
+
+// The format of the filter the operator chose; the first for a position outside the list.
+template <std::size_t N>
+FileFormat FormatOfFilter(const FileFormat (&formats)[N], int filter)
+{
+    return filter >= 0 && static_cast<std::size_t>(filter) < N ? formats[filter] : formats[0];
+}
 
 constexpr int kComItems = 5;
 constexpr int kGotoContextRows = 10; // a Goto target row sits this far below the top of the view
@@ -130,6 +140,8 @@ void TfrmMain::BuildMenus()
     mnuUndo_->setObjectName("mnuUndo");
     mnuCheck_ = edit->addAction("确认键入", this, [this] { mnuCheckClick(); });
     mnuCheck_->setObjectName("mnuCheck");
+    edit->addAction("校验芯片", this, [this] { mnuVerifyChipClick(); })
+        ->setObjectName("mnuVerifyChip");
     connect(edit, &QMenu::aboutToShow, this, [this] { EDIT1Click(); });
 
     QMenu* com = menuBar()->addMenu("选择COM");
@@ -477,10 +489,13 @@ void TfrmMain::Open1Click()
     if (!chosen)
         return;
     RunGuarded(*messages_, [&] {
-        OpenProgramFile(s_, chosen->name, kOpenFormats[chosen->filter == 1 ? 1 : 0], *messages_);
+        const OpenedFile opened = OpenProgramFile(
+            s_, chosen->name, FormatOfFilter(kOpenFormats, chosen->filter), *messages_);
         RefreshHexView();
         ScrollHexView((s_.RomStart + 0x60) / 16, s_.RomStart / 16);
         ShowImageInfo();
+        if (const std::string note = BytesOutsideNote(opened); !note.empty())
+            AppendMemoLine(note);
     });
 }
 
@@ -489,7 +504,7 @@ void TfrmMain::SaveAs1Click()
     const auto chosen = files_->AskSave(this, kSaveFilters);
     if (!chosen)
         return;
-    const FileFormat format = kSaveFormats[std::clamp(chosen->filter, 0, 2)];
+    const FileFormat format = FormatOfFilter(kSaveFormats, chosen->filter);
     const std::string name = WithExtension(chosen->name, format);
     // The file dialog asked about the name as typed; with the extension it may name a file
     // that exists.
@@ -572,6 +587,17 @@ void TfrmMain::mnuCheckClick()
     ShowImageInfo();
     SetStatusLabel("");
     SetMainEnabled(true);
+}
+
+void TfrmMain::mnuVerifyChipClick()
+{
+    RunGuarded(*messages_, [this] {
+        const ChipVerification v = VerifyChip(s_, link_, *this);
+        if (!v.text.empty()) // a failed read has shown its own box
+            messages_->Show(v.verdict == VerifyVerdict::Different ? MessageKind::Error
+                                                                  : MessageKind::Information,
+                            v.text);
+    });
 }
 
 void TfrmMain::EDIT1Click()

@@ -57,6 +57,7 @@ public:
     void AboutTovik1Click();
     void mnuUndoClick();
     void mnuCheckClick();
+    void mnuVerifyChipClick(); // "校验芯片": the chip read aside and compared with the image
     void ComClick(int n); // COM1..COM5
     void HexGoto();
     void Button1Click(); // Fill

@@ -54,7 +54,7 @@ protected:
         const std::string name = model.name;
         test::WriteText(file, Hex(static_cast<int>(name.size()), 2) + name + "\r\n20\r\n" +
                                   records + "S9030000FC\r\n");
-        return OpenProgramFile(*s, file, FileFormat::Wrt, messages);
+        return OpenProgramFile(*s, file, FileFormat::Wrt, messages).whole;
     }
 
     test::TempDir dir;
