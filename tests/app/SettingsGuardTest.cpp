@@ -13,8 +13,8 @@
 
 #include <gmock/gmock.h>
 
-#include <optional>
-#include <sys/wait.h>
+#include <filesystem>
+#include <functional>
 #include <unistd.h>
 
 namespace orvane::test {
@@ -47,41 +47,6 @@ protected:
     std::string file = dir.file("Udate_VX.ini");
 };
 
-// A child process that holds the lock until it is told to end.
-class OtherHolder {
-public:
-    explicit OtherHolder(const std::string& path)
-    {
-        int locked[2], release[2];
-        EXPECT_EQ(::pipe(locked), 0);
-        EXPECT_EQ(::pipe(release), 0);
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            ::close(release[1]);
-            const LockFile lock(path);
-            char c = 'x';
-            const bool told = ::write(locked[1], &c, 1) == 1;
-            ::_exit(told && ::read(release[0], &c, 1) >= 0 ? 0 : 1); // until the parent closes
-        }
-        ::close(locked[1]);
-        ::close(release[0]);
-        char c = 0;
-        EXPECT_EQ(::read(locked[0], &c, 1), 1);
-        ::close(locked[0]);
-        release_ = release[1];
-    }
-    ~OtherHolder()
-    {
-        ::close(release_);
-        ::waitpid(pid_, nullptr, 0);
-    }
-    pid_t Pid() const { return pid_; }
-
-private:
-    pid_t pid_ = -1;
-    int release_ = -1;
-};
-
 TEST_F(SettingsGuardTest, ASecondWindowOnTheSettingsFileEndsBeforeTheSearchAndWritesNothing)
 {
     VirtualLoop loop;
@@ -91,26 +56,34 @@ TEST_F(SettingsGuardTest, ASecondWindowOnTheSettingsFileEndsBeforeTheSearchAndWr
         WriterLink link{s, port, loop};
         return RunStartup(s, link, view, dir.path()).end;
     };
-    for (const bool otherProcess : {false, true}) {
-        SCOPED_TRACE(otherProcess ? "another process" : "another open in this process");
-        std::optional<LockFile> ours;
-        std::optional<OtherHolder> theirs;
-        pid_t holder = ::getpid();
-        if (otherProcess)
-            holder = theirs.emplace(file + ".lock").Pid();
-        else
-            ours.emplace(file + ".lock");
+    {
+        const LockFile first(file + ".lock"); // another window: another open of the lock file
         RecordingView view;
         EXPECT_EQ(start(view), StartupEnd::SettingsInUse);
         EXPECT_EQ(view.log, (Lines{"off main", "box error 设置文件 " + file +
                                                    " 正被另一个Orvane窗口（进程 " +
-                                                   std::to_string(holder) + "）使用"}));
+                                                   std::to_string(::getpid()) + "）使用"}));
         EXPECT_EQ(ReadText(file), kSettings);
     }
-    // With the holders gone the next window takes the lock and names itself in it.
+    // With the holder gone the next window takes the lock and names itself in it.
     RecordingView view;
     EXPECT_EQ(start(view), StartupEnd::Completed);
     EXPECT_EQ(ReadText(file + ".lock"), std::to_string(::getpid()) + "\n");
+
+    // A lock file that is no plain file of its own is left as it is, and the window goes on.
+    WriteText(dir.file("victim"), "kept");
+    const std::function<void(const std::string&)> hostile[] = {
+        [&](const std::string& lock) { std::filesystem::create_symlink(dir.file("victim"), lock); },
+        [&](const std::string& lock) { std::filesystem::create_hard_link(dir.file("victim"), lock); },
+        [](const std::string& lock) { std::filesystem::create_directory(lock); },
+    };
+    for (const auto& make : hostile) {
+        std::filesystem::remove(file + ".lock");
+        make(file + ".lock");
+        RecordingView other;
+        EXPECT_EQ(start(other), StartupEnd::Completed);
+        EXPECT_EQ(ReadText(dir.file("victim")), "kept");
+    }
 }
 
 TEST_F(SettingsGuardTest, ASaveNeverWritesAFileTheReaderWouldRefuse)
