@@ -45,12 +45,22 @@ protected:
         ASSERT_NE(w, nullptr) << windowName;
         Button(w, caption)->click();
     }
-    void Click(const char* button) const { Child<QPushButton>(button)->click(); }
-    void Trigger(const char* action) const { window->findChild<QAction*>(action)->trigger(); }
+    // A click on the main window's button or item of that name, when given; then on the button
+    // with caption of the window it opened, when given.
+    void Use(const char* control, const char* windowName = nullptr,
+             const char* caption = nullptr) const
+    {
+        if (auto* button = control ? Child<QPushButton>(control) : nullptr)
+            button->click();
+        else if (control)
+            Child<QAction>(control)->trigger();
+        if (windowName)
+            Press(windowName, caption);
+    }
     // The device selection: a click on the model's tree node, then OK.
     void Select(int node) const
     {
-        Click("btnDevSel");
+        Use("btnDevSel");
         auto* devSel = static_cast<TfrmDevSel*>(ShownWindow("TfrmDevSel"));
         ASSERT_NE(devSel, nullptr);
         QTreeWidget* tree = devSel->TreeView1;
@@ -68,37 +78,25 @@ TEST_F(HandlerBoundaryTest, ASettingsFileThatTurnsUnreadableIsShownByEachHandler
     std::filesystem::remove(path);
     std::filesystem::create_directory(path); // unreadable also for root
     const std::pair box{MessageKind::Error, "无法读取文件 " + path + "：不是普通文件"};
+    messages.shown.clear();
+    Select(19); // QK109: the selection's save, then its dialog's fae flag
+    EXPECT_EQ(messages.shown, Shown(2, box));
     const struct {
-        const char* what;
-        std::function<void()> act;
+        const char* control;
+        const char* window;
+        const char* caption;
         std::size_t boxes;
     } steps[] = {
-        {"selection of QK109: its save, the fae flag", [&] { Select(19); }, 2},
-        {"option OK: both saves", [] { Press("TfrmCfgQK109", "确定"); }, 2},
-        {"configuration button: the fae flag",
-         [&] {
-             Click("btnConfig");
-             Press("TfrmCfgQK109", "取消");
-         },
-         1},
-        {"rolling-code OK",
-         [&] {
-             Click("btnVerify");
-             Press("TFrmDynamicID", "确定");
-         },
-         1},
-        {"programming dialog: the journal folder",
-         [&] {
-             Trigger("tbProgram");
-             Press("TfrmProgram", "退出");
-         },
-         1},
-        {"exit", [&] { Trigger("Exit1"); }, 1},
+        {nullptr, "TfrmCfgQK109", "确定", 2},     // the option dialog's two saves
+        {"btnConfig", "TfrmCfgQK109", "取消", 1}, // the fae flag
+        {"btnVerify", "TFrmDynamicID", "确定", 1},
+        {"tbProgram", "TfrmProgram", "退出", 1}, // the journal folder
+        {"Exit1", nullptr, nullptr, 1},
     };
     for (const auto& step : steps) {
-        SCOPED_TRACE(step.what);
+        SCOPED_TRACE(step.window ? step.window : step.control);
         messages.shown.clear();
-        step.act();
+        Use(step.control, step.window, step.caption);
         EXPECT_EQ(messages.shown, Shown(step.boxes, box));
         EXPECT_TRUE(MainOn());
     }
@@ -114,16 +112,14 @@ TEST_F(HandlerBoundaryTest, SettingsTheStartUpNeverReadAreNeverWrittenAndTheMemo
     messages.answers = {true};
     Start();
     const std::string stored = Settings();
-    Click("btnVerify");
-    Press("TFrmDynamicID", "确定");
-    Click("btnConfig"); // the empty name is slot 1's
-    Press("TfrmCfgQK101", "确定");
+    Use("btnVerify", "TFrmDynamicID", "确定");
+    Use("btnConfig", "TfrmCfgQK101", "确定"); // the empty name is slot 1's
     Select(1);
     Press("TfrmCfgQK101", "确定");
     const QString note = QString::fromStdString("设置未保存：启动时未读取设置文件 " +
                                                 dir.file("Udate_VX.ini"));
     EXPECT_EQ(Memo().count(note), 1) << Memo().toStdString();
-    Trigger("Exit1");
+    Use("Exit1");
     EXPECT_EQ(Settings(), stored);
 }
 
