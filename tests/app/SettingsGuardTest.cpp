@@ -71,18 +71,20 @@ TEST_F(SettingsGuardTest, ASecondWindowOnTheSettingsFileEndsBeforeTheSearchAndWr
     EXPECT_EQ(ReadText(file + ".lock"), std::to_string(::getpid()) + "\n");
 
     // A lock file that is no plain file of its own is left as it is, and the window goes on.
-    WriteText(dir.file("victim"), "kept");
+    namespace fs = std::filesystem;
+    const std::string victim = dir.file("victim");
+    WriteText(victim, "kept");
     const std::function<void(const std::string&)> hostile[] = {
-        [&](const std::string& lock) { std::filesystem::create_symlink(dir.file("victim"), lock); },
-        [&](const std::string& lock) { std::filesystem::create_hard_link(dir.file("victim"), lock); },
-        [](const std::string& lock) { std::filesystem::create_directory(lock); },
+        [&](const std::string& lock) { fs::create_symlink(victim, lock); },
+        [&](const std::string& lock) { fs::create_hard_link(victim, lock); },
+        [](const std::string& lock) { fs::create_directory(lock); },
     };
     for (const auto& make : hostile) {
-        std::filesystem::remove(file + ".lock");
+        fs::remove(file + ".lock");
         make(file + ".lock");
         RecordingView other;
         EXPECT_EQ(start(other), StartupEnd::Completed);
-        EXPECT_EQ(ReadText(dir.file("victim")), "kept");
+        EXPECT_EQ(ReadText(victim), "kept");
     }
 }
 
