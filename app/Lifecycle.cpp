@@ -17,10 +17,9 @@ void PositionHexView(const AppState& s, OperationView& view)
     view.ScrollHexView(row, s.RomStart == 0 ? 0 : (s.RomStart - 0x20) / 16);
 }
 
-void SetUpImage(AppState& s, StartupOutcome& outcome, OperationView& view)
+void SetUpImage(AppState& s, OperationView& view)
 {
     LoadNamesAndSettings(s, s.AppDir);
-    outcome.settingsLoaded = true;
     BuildModelImage(s);
     view.ShowChipInfo(ChecksumInfoLines(s));
     view.RefreshHexView();
@@ -37,6 +36,15 @@ StartupOutcome RunStartup(AppState& s, WriterLink& link, OperationView& view,
     s.WriterFound = false;
     s.ProgramDialogOpen = false;
     s.AppDir = appDir;
+    const std::string settings = SettingsFileName(s);
+    outcome.settingsLock = LockFile(settings + ".lock");
+    if (outcome.settingsLock.HeldElsewhere()) { // nothing searched, nothing written
+        view.Messages().Show(MessageKind::Error, "设置文件 " + settings +
+                                                     " 正被另一个Orvane窗口（进程 " +
+                                                     outcome.settingsLock.Holder() + "）使用");
+        outcome.end = StartupEnd::SettingsInUse;
+        return outcome;
+    }
     try {
         s.WriterFound = link.ConnectWriter(view);
     } catch (const ECommsError& e) { // a port that answered the search but cannot be opened now
@@ -48,8 +56,8 @@ StartupOutcome RunStartup(AppState& s, WriterLink& link, OperationView& view,
         return outcome;
     }
     try {
-        SetUpImage(s, outcome, view);
-    } catch (const std::runtime_error& e) { // file and conversion errors
+        SetUpImage(s, view);
+    } catch (const std::exception& e) { // file and conversion errors above all
         view.Messages().Show(MessageKind::Error, e.what());
         outcome.end = StartupEnd::FileError;
     }
@@ -57,12 +65,15 @@ StartupOutcome RunStartup(AppState& s, WriterLink& link, OperationView& view,
     return outcome;
 }
 
-void RunShutdown(const AppState& s, CommPort& port, const StartupOutcome& startup,
-                 OperatorMessages& messages)
+bool EndsApplication(const StartupOutcome& outcome)
+{
+    return outcome.end == StartupEnd::Declined || outcome.end == StartupEnd::SettingsInUse;
+}
+
+void RunShutdown(AppState& s, CommPort& port, OperationView& view)
 {
     port.ClosePort();
-    if (startup.settingsLoaded)
-        SaveSettingsOrReport(s, messages);
+    SaveSettingsOrReport(s, view);
 }
 
 } // namespace orvane

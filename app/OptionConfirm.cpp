@@ -15,9 +15,9 @@ void ConfirmOptions(AppState& s, const OptionLayout& layout, const OptionChoices
 {
     EncodeOptions(s, layout, choices);
     if (layout.copy != CopyRule::SecondOnly)
-        SaveSettingsOrReport(s, view.Messages());
+        SaveSettingsOrReport(s, view);
     CopyOptionBlock(s, layout);
-    SaveSettingsOrReport(s, view.Messages());
+    SaveSettingsOrReport(s, view);
     view.RefreshHexView();
     view.ScrollHexView(RowAfterOptionBlock(s, layout), std::nullopt);
     ComputeChecksum(s);

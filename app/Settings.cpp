@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <initializer_list>
 #include <string_view>
+#include <utility>
 
 namespace orvane {
 namespace {
@@ -54,8 +55,12 @@ void LoadSettings(AppState& s)
     const IniFile ini = IniFile::Load(SettingsFileName(s));
 
     s.ChipName = ReadText(ini, "CHIP", "CHIP_NAME");
-    if (FirstMatchingSlot(s, kKnownSettingsSlots) == 0)
+    s.UnmatchedChipName.reset();
+    if (FirstMatchingSlot(s, kKnownSettingsSlots) == 0) {
+        // A damaged model list must not cost the operator the stored model.
+        s.UnmatchedChipName = ini.Read("CHIP", "CHIP_NAME");
         s.ChipName = s.ModelName[2];
+    }
     s.ChipPin = "20"; // CHIP_PIN is stored but every model is loaded with package 20
 
     for (const OptionKey& k : kOptionKeys)
@@ -81,6 +86,7 @@ void LoadSettings(AppState& s)
     if (IsHexText(s.InitIDText))
         s.InitID = static_cast<std::int32_t>(HexToInt(s.InitIDText));
     s.NextID = s.InitID;
+    s.SettingsRead = true;
 }
 
 void SaveSettings(const AppState& s)
@@ -88,7 +94,7 @@ void SaveSettings(const AppState& s)
     const std::string path = SettingsFileName(s);
     IniFile ini = IniFile::Load(path);
 
-    ini.Write("CHIP", "CHIP_NAME", s.ChipName);
+    ini.Write("CHIP", "CHIP_NAME", s.UnmatchedChipName.value_or(s.ChipName));
     ini.Write("CHIP", "CHIP_PIN", s.ChipPin);
     for (const OptionKey& k : kOptionKeys)
         ini.Write("OPTION", std::string(k.key), OptionText(s, k));
@@ -111,13 +117,19 @@ std::string ReadJournalFolder(const AppState& s)
     return IniFile::Load(SettingsFileName(s)).Read("JOURNAL", "FOLDER").value_or("");
 }
 
-bool SaveSettingsOrReport(const AppState& s, OperatorMessages& messages)
+bool SaveSettingsOrReport(AppState& s, OperationView& view)
 {
+    // Before the start-up read the file the state holds nothing of the stored settings.
+    if (!s.SettingsRead) {
+        if (!std::exchange(s.SettingsSkipNoted, true))
+            view.KeepMemoLine("设置未保存：启动时未读取设置文件 " + SettingsFileName(s));
+        return false;
+    }
     try {
         SaveSettings(s);
         return true;
     } catch (const FileError& e) {
-        messages.Show(MessageKind::Error, e.what());
+        view.Messages().Show(MessageKind::Error, e.what());
         return false;
     }
 }

@@ -3,6 +3,7 @@
 
 #include "foundation/AppState.h"
 #include "foundation/OperatorMessages.h"
+#include "writer/OperationView.h"
 
 #include <string>
 
@@ -10,16 +11,19 @@ namespace orvane {
 
 std::string SettingsFileName(const AppState& s);
 
-// Reads every key with its checks and defaults; a missing file reads as all "READ ERROR".
+// Reads every key with its checks and defaults; a missing file reads as all "READ ERROR". Marks
+// the state as read.
 void LoadSettings(AppState& s);
 
-// Writes every key, in order, keeping unknown sections, keys and comments. Throws FileError
-// naming the file; the stored file is then unchanged.
+// Writes every key, in order, keeping unknown sections, keys and comments; CHIP_NAME keeps a
+// stored name that matched no model until one is chosen. Throws FileError naming the file; the
+// stored file is then unchanged.
 void SaveSettings(const AppState& s);
 
 // SaveSettings for the windows' handlers, which finish their other steps when the save fails:
-// the error is shown as an error box; false when the file was not written.
-bool SaveSettingsOrReport(const AppState& s, OperatorMessages& messages);
+// the error is shown as an error box; false when the file was not written. A state that was
+// never read from the file is not saved: the memo says so once and the change stays in memory.
+bool SaveSettingsOrReport(AppState& s, OperationView& view);
 
 // The hand-set key fae of section IRC: false only for "0".
 bool ReadFaeFlag(const AppState& s);

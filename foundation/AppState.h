@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace orvane {
@@ -22,6 +23,14 @@ struct AppState {
     std::array<std::string, kSlotCount + 1> ModelName{};
     std::string ChipName;
     std::string ChipPin;
+    // CHIP_NAME as the settings file stored it when it named no model: saved back in place of
+    // ChipName until the operator chooses a model or opens a WRT file.
+    std::optional<std::string> UnmatchedChipName;
+
+    // The settings file: read at start-up, and only then written back. The operator is told once
+    // when a save is skipped.
+    bool SettingsRead = false;
+    bool SettingsSkipNoted = false;
 
     // Address map of the selected model. "Last" fields are the first address of a region's last
     // 16-byte row.

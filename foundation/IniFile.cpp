@@ -188,7 +188,12 @@ std::string IniFile::Text() const
 
 void IniFile::Save(const std::string& path) const
 {
-    WriteFileAtomically(path, Text());
+    // A file Load would refuse would lock the program out of its own settings from then on.
+    const std::string text = Text();
+    if (text.size() > kSmallFileLimit)
+        throw FileError("无法写入文件 " + path + "：文件过大（超过 " +
+                        std::to_string(kSmallFileLimit) + " 字节）");
+    WriteFileAtomically(path, text);
 }
 
 } // namespace orvane

@@ -29,7 +29,8 @@ public:
 
     std::string Text() const; // the file's text, lines ended as the file was (CRLF for new files)
 
-    // Writes Text() to path atomically; throws FileError naming path.
+    // Writes Text() to path atomically; throws FileError naming path, also when the text is larger
+    // than Load accepts.
     void Save(const std::string& path) const;
 
 private:

@@ -1,10 +1,12 @@
-// The handler boundary of every window: a file, conversion or port error ends the handler's steps
-// and shows its text in an error box, as the runtime does for an unhandled error.
+// The handler boundary of every window: an error ends the handler's steps and shows its text in
+// an error box, as the runtime does for an unhandled error. No error leaves a handler for Qt's
+// event loop, which would end the program and lose the operator's unsaved image.
 #pragma once
 
 #include "foundation/OperatorMessages.h"
 
-#include <stdexcept>
+#include <exception>
+#include <utility>
 
 namespace orvane {
 
@@ -15,10 +17,17 @@ bool RunGuarded(OperatorMessages& messages, Steps&& steps)
     try {
         steps();
         return true;
-    } catch (const std::runtime_error& e) {
+    } catch (const std::exception& e) {
         messages.Show(MessageKind::Error, e.what());
         return false;
     }
+}
+
+// handler, to be run inside the boundary: for timers and key filters.
+template <class Handler>
+auto Guarded(OperatorMessages& messages, Handler handler)
+{
+    return [&messages, handler = std::move(handler)] { RunGuarded(messages, handler); };
 }
 
 } // namespace orvane

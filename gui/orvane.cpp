@@ -1,5 +1,6 @@
 // Orvane's window. The data files and the settings file sit beside the executable.
 #include "foundation/AppState.h"
+#include "gui/ConnectGuarded.h"
 #include "gui/main/TfrmMain.h"
 
 #include <QApplication>
@@ -12,7 +13,8 @@ int main(int argc, char** argv)
     QApplication::setApplicationDisplayName("Orvane");
     const std::string appDir = QFile::encodeName(QApplication::applicationDirPath()).toStdString() + '/';
     orvane::TfrmMain window(orvane::TheAppState(), appDir);
-    QObject::connect(&window, &orvane::TfrmMain::Closed, &app, &QCoreApplication::quit);
+    orvane::ConnectGuarded(&window, &orvane::TfrmMain::Closed, &app, window.Messages(),
+                           [] { QCoreApplication::quit(); });
     window.show();
     return QApplication::exec();
 }

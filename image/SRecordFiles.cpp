@@ -33,6 +33,7 @@ bool LoadWrtFile(AppState& s, const std::string& fileName, OperatorMessages& mes
     const std::string text = ReadWholeFile(fileName, kProgramFileLimit);
     WrtHeader header = ParseWrtHeader(text, fileName);
     s.ChipName = std::move(header.chipName);
+    s.UnmatchedChipName.reset(); // the file names the model the settings are to keep
     s.ChipPin = std::move(header.chipPin);
     UpdateAddressMap(s); // where the new model's chip file goes
     LoadChipFile(s);

@@ -51,6 +51,8 @@ public:
 
     virtual void AppendMemoLine(const std::string& line) = 0;
     virtual void ShowChipInfo(const std::array<std::string, 4>& lines) = 0; // replaces the memo
+    // A line the memo keeps below the chip information for the rest of the run.
+    virtual void KeepMemoLine(const std::string& line) { AppendMemoLine(line); }
 
     // Reloads the hex view from RomImage and clears its typed changes.
     virtual void RefreshHexView() = 0;

@@ -1,6 +1,7 @@
 #include "gui/dialogs/TFrmDynamicID.h"
 
 #include "app/Settings.h"
+#include "gui/ConnectGuarded.h"
 #include "gui/WindowHost.h"
 #include "image/RomImage.h"
 #include "production/RollingCode.h"
@@ -78,8 +79,8 @@ TFrmDynamicID::TFrmDynamicID(WindowHost& host)
         rbLength[i] = new QRadioButton(Shown(p.text), parent);
         rbLength[i]->move(p.left, p.top);
         lengths->addButton(rbLength[i]);
-        connect(rbLength[i], &QRadioButton::clicked, this,
-                [this, i] { rbLengthClick(static_cast<int>(i) + 1); });
+        ConnectGuarded(rbLength[i], &QRadioButton::clicked, this, host_.Messages(),
+                       [this, i] { rbLengthClick(static_cast<int>(i) + 1); });
     }
     const RollingCodeForm defaults;
     for (std::size_t i = 0; i < 4; ++i) {
@@ -105,9 +106,10 @@ TFrmDynamicID::TFrmDynamicID(WindowHost& host)
     btCancle = new QPushButton("取消", this);
     btCancle->setGeometry(392, 488, 75, 25);
 
-    connect(rbDisable, &QCheckBox::clicked, this, [this] { rbDisableClick(); });
-    connect(btOK, &QPushButton::clicked, this, [this] { btOKClick(); });
-    connect(btCancle, &QPushButton::clicked, this, [this] { btCancleClick(); });
+    OperatorMessages& messages = host_.Messages();
+    ConnectGuarded(rbDisable, &QCheckBox::clicked, this, messages, [this] { rbDisableClick(); });
+    ConnectGuarded(btOK, &QPushButton::clicked, this, messages, [this] { btOKClick(); });
+    ConnectGuarded(btCancle, &QPushButton::clicked, this, messages, [this] { btCancleClick(); });
 }
 
 void TFrmDynamicID::FormShow()
@@ -188,7 +190,7 @@ void TFrmDynamicID::btOKClick()
     }
     s.RollingCodeBlock = block;
     PlaceRollingCodeBlock(s);
-    SaveSettingsOrReport(s, host_.Messages());
+    SaveSettingsOrReport(s, host_.View());
     OperationView& view = host_.View();
     view.RefreshHexView(); // also tells btnVerify's caption what the image now holds
     view.ScrollHexView(std::clamp((s.OptionAddr1 + 0x160) / 16, 0, kImageSize / 16 - 1),

@@ -2,6 +2,7 @@
 
 #include "foundation/Errors.h"
 #include "foundation/ReadFile.h"
+#include "gui/ConnectGuarded.h"
 #include "gui/WindowHost.h"
 
 #include <QDesktopServices>
@@ -79,7 +80,8 @@ TfrmAbout::TfrmAbout(WindowHost& host)
         Colour(*blue, Qt::blue);
     btnClose = new QPushButton("关闭", this);
     btnClose->setGeometry(328, 198, 75, 25);
-    connect(btnClose, &QPushButton::clicked, this, [this] { btnCloseClick(); });
+    ConnectGuarded(btnClose, &QPushButton::clicked, this, host_.Messages(),
+                   [this] { btnCloseClick(); });
 }
 
 void TfrmAbout::FormShow()
@@ -104,7 +106,7 @@ void TfrmAbout::FormShow()
     stWEB->setText(Shown(lines[3]));
     // "关闭" stays off until the exchange has ended, so the dialog cannot close under it.
     btnClose->setEnabled(false);
-    QTimer::singleShot(0, this, [this] { QueryVersion(); });
+    QTimer::singleShot(0, this, Guarded(host_.Messages(), [this] { QueryVersion(); }));
 }
 
 void TfrmAbout::QueryVersion()

@@ -3,6 +3,7 @@
 #include "app/Settings.h"
 #include "catalogue/Catalogue.h"
 #include "foundation/Errors.h"
+#include "gui/ConnectGuarded.h"
 #include "gui/WindowHost.h"
 #include "gui/dialogs/DialogSupport.h"
 #include "gui/options/OptionDispatch.h"
@@ -65,10 +66,12 @@ TfrmDevSel::TfrmDevSel(WindowHost& host)
     setTabOrder(BitBtn1, BitBtn2);
     BuildTree();
 
-    connect(TreeView1, &QTreeWidget::itemClicked, this, [this] { Display(); });
-    connect(TreeView1, &QTreeWidget::itemDoubleClicked, this, [this] { TreeView1DblClick(); });
-    connect(BitBtn1, &QPushButton::clicked, this, [this] { SelOk(); });
-    connect(BitBtn2, &QPushButton::clicked, this, [this] { BitBtn2Click(); });
+    OperatorMessages& messages = host_.Messages();
+    ConnectGuarded(TreeView1, &QTreeWidget::itemClicked, this, messages, [this] { Display(); });
+    ConnectGuarded(TreeView1, &QTreeWidget::itemDoubleClicked, this, messages,
+                   [this] { TreeView1DblClick(); });
+    ConnectGuarded(BitBtn1, &QPushButton::clicked, this, messages, [this] { SelOk(); });
+    ConnectGuarded(BitBtn2, &QPushButton::clicked, this, messages, [this] { BitBtn2Click(); });
 }
 
 void TfrmDevSel::BuildTree()
@@ -145,6 +148,7 @@ void TfrmDevSel::SelOk()
     const bool loaded = RunGuarded(host_.Messages(), [&] {
         if (const int slot = SlotOfTreeNode(SelectedNode())) {
             s.ChipName = s.ModelName[static_cast<std::size_t>(slot)];
+            s.UnmatchedChipName.reset(); // the operator's choice replaces the stored name
             s.ChipPin = "20";
         }
         UpdateAddressMap(s);
@@ -155,7 +159,7 @@ void TfrmDevSel::SelOk()
         s = before;
         return;
     }
-    SaveSettingsOrReport(s, host_.Messages());
+    SaveSettingsOrReport(s, host_.View());
     Leave();
     ApplyOptionTexts(s);
     OperationView& view = host_.View();

@@ -2,6 +2,7 @@
 
 #include "app/Settings.h"
 #include "foundation/Errors.h"
+#include "gui/ConnectGuarded.h"
 #include "gui/HexKeyFilter.h"
 #include "gui/dialogs/DialogSupport.h"
 #include "image/RomImage.h"
@@ -145,15 +146,23 @@ TfrmProgram::TfrmProgram(WindowHost& host)
 
     for (QLineEdit* hex : {edtIDaddr, edtInitID})
         InstallHexKeyFilter(hex);
-    connect(edtIDaddr, &QLineEdit::textChanged, this, [this] { edtIDaddrChange(); });
-    connect(edtInitID, &QLineEdit::textChanged, this, [this] { edtInitIDChange(); });
-    connect(cbbIDLen, &QComboBox::currentTextChanged, this, [this] { cbbIDLenChange(); });
-    connect(cbbStep, &QComboBox::currentTextChanged, this, [this] { cbbStepChange(); });
-    connect(cbxIDconfig, &QCheckBox::clicked, this, [this] { cbxIDconfigClick(); });
-    connect(btnIncrease, &QPushButton::clicked, this, [this] { btnIncreaseClick(); });
-    connect(btnDecrease, &QPushButton::clicked, this, [this] { btnDecreaseClick(); });
-    connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
-    connect(BitBtn2, &QPushButton::clicked, this, [this] { BitBtn2Click(); });
+    OperatorMessages& messages = host_.Messages();
+    ConnectGuarded(edtIDaddr, &QLineEdit::textChanged, this, messages,
+                   [this] { edtIDaddrChange(); });
+    ConnectGuarded(edtInitID, &QLineEdit::textChanged, this, messages,
+                   [this] { edtInitIDChange(); });
+    ConnectGuarded(cbbIDLen, &QComboBox::currentTextChanged, this, messages,
+                   [this] { cbbIDLenChange(); });
+    ConnectGuarded(cbbStep, &QComboBox::currentTextChanged, this, messages,
+                   [this] { cbbStepChange(); });
+    ConnectGuarded(cbxIDconfig, &QCheckBox::clicked, this, messages,
+                   [this] { cbxIDconfigClick(); });
+    ConnectGuarded(btnIncrease, &QPushButton::clicked, this, messages,
+                   [this] { btnIncreaseClick(); });
+    ConnectGuarded(btnDecrease, &QPushButton::clicked, this, messages,
+                   [this] { btnDecreaseClick(); });
+    ConnectGuarded(BitBtn1, &QPushButton::clicked, this, messages, [this] { BitBtn1Click(); });
+    ConnectGuarded(BitBtn2, &QPushButton::clicked, this, messages, [this] { BitBtn2Click(); });
 
     // The lot journal of the settings file's journal folder; a journal that cannot be opened is
     // reported and the dialog works without one.
@@ -320,7 +329,7 @@ void TfrmProgram::KeepNextIDAsInitial()
         const QSignalBlocker quiet(edtInitID);
         edtInitID->setText(Shown(s.InitIDText));
     }
-    SaveSettingsOrReport(s, host_.Messages());
+    SaveSettingsOrReport(s, host_.View());
 }
 
 void TfrmProgram::BitBtn2Click()

@@ -2,7 +2,7 @@
 
 #include "app/ChipVerify.h"
 #include "app/ProgramFiles.h"
-#include "gui/RunGuarded.h"
+#include "gui/ConnectGuarded.h"
 #include "gui/Text.h"
 #include "gui/dialogs/SecondaryWindows.h"
 #include "gui/hexeditor/RefreshHexView.h"
@@ -123,26 +123,32 @@ TfrmMain::TfrmMain(AppState& state, std::string appDir, OperatorMessages* messag
 
 TfrmMain::~TfrmMain() = default;
 
+QAction* TfrmMain::AddCommand(QWidget* to, const QString& caption, const char* name,
+                             std::function<void()> handler)
+{
+    auto* action = new QAction(caption, to);
+    action->setObjectName(name);
+    to->addAction(action);
+    ConnectGuarded(action, &QAction::triggered, this, *messages_, std::move(handler));
+    return action;
+}
+
 void TfrmMain::BuildMenus()
 {
     QMenu* file = menuBar()->addMenu(" FILE ");
     file->setObjectName("F1");
-    QAction* open1 = file->addAction("Open ", this, [this] { Open1Click(); });
-    open1->setObjectName("Open1");
-    saveAs1_ = file->addAction("Save As..", this, [this] { SaveAs1Click(); });
-    saveAs1_->setObjectName("SaveAs1");
-    file->addAction("Exit", this, [this] { Exit1Click(); })->setObjectName("Exit1");
-    connect(file, &QMenu::aboutToShow, this, [this] { saveAs1_->setEnabled(true); });
+    AddCommand(file, "Open ", "Open1", [this] { Open1Click(); });
+    saveAs1_ = AddCommand(file, "Save As..", "SaveAs1", [this] { SaveAs1Click(); });
+    AddCommand(file, "Exit", "Exit1", [this] { Exit1Click(); });
+    ConnectGuarded(file, &QMenu::aboutToShow, this, *messages_,
+                   [this] { saveAs1_->setEnabled(true); });
 
     QMenu* edit = menuBar()->addMenu(" EDIT ");
     edit->setObjectName("EDIT1");
-    mnuUndo_ = edit->addAction("Undo", this, [this] { mnuUndoClick(); });
-    mnuUndo_->setObjectName("mnuUndo");
-    mnuCheck_ = edit->addAction("确认键入", this, [this] { mnuCheckClick(); });
-    mnuCheck_->setObjectName("mnuCheck");
-    edit->addAction("校验芯片", this, [this] { mnuVerifyChipClick(); })
-        ->setObjectName("mnuVerifyChip");
-    connect(edit, &QMenu::aboutToShow, this, [this] { EDIT1Click(); });
+    mnuUndo_ = AddCommand(edit, "Undo", "mnuUndo", [this] { mnuUndoClick(); });
+    mnuCheck_ = AddCommand(edit, "确认键入", "mnuCheck", [this] { mnuCheckClick(); });
+    AddCommand(edit, "校验芯片", "mnuVerifyChip", [this] { mnuVerifyChipClick(); });
+    ConnectGuarded(edit, &QMenu::aboutToShow, this, *messages_, [this] { EDIT1Click(); });
 
     QMenu* com = menuBar()->addMenu("选择COM");
     com->setObjectName("COM1");
@@ -150,8 +156,8 @@ void TfrmMain::BuildMenus()
     comGroup_->setExclusive(true);
     static const char* const names[kComItems] = {"COM01", "com11", "COM21", "com31", "COM41"};
     for (int n = 1; n <= kComItems; ++n) {
-        QAction* item = com->addAction(QString("COM%1").arg(n), this, [this, n] { ComClick(n); });
-        item->setObjectName(names[n - 1]);
+        QAction* item =
+            AddCommand(com, QString("COM%1").arg(n), names[n - 1], [this, n] { ComClick(n); });
         item->setCheckable(true);
         comGroup_->addAction(item);
         comItems_.push_back(item);
@@ -159,16 +165,13 @@ void TfrmMain::BuildMenus()
 
     QMenu* help = menuBar()->addMenu(" HELP ");
     help->setObjectName("HELP1");
-    help->addAction("About Writer", this, [this] { AboutTovik1Click(); })
-        ->setObjectName("AboutTovik1");
+    AddCommand(help, "About Writer", "AboutTovik1", [this] { AboutTovik1Click(); });
     // The shell opens the documents; a missing one gives no message of ours.
     const auto openDocument = [this](const char* name) {
         QDesktopServices::openUrl(QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(s_.AppDir + name))));
     };
-    help->addAction("Help PDF", this, [openDocument] { openDocument("Tovik_Usermenu.pdf"); })
-        ->setObjectName("Help2");
-    help->addAction("Help Html", this, [openDocument] { openDocument("Help.chm"); })
-        ->setObjectName("Help3");
+    AddCommand(help, "Help PDF", "Help2", [openDocument] { openDocument("Tovik_Usermenu.pdf"); });
+    AddCommand(help, "Help Html", "Help3", [openDocument] { openDocument("Help.chm"); });
 }
 
 void TfrmMain::BuildToolBar()
@@ -177,11 +180,11 @@ void TfrmMain::BuildToolBar()
     bar->setObjectName("ToolBar1");
     bar->setMovable(false);
     bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    bar->addAction("打开 ", this, [this] { Open1Click(); })->setObjectName("tbOpen");
-    bar->addAction("保存", this, [this] { SaveAs1Click(); })->setObjectName("tbSave");
-    bar->addAction("查空", this, [this] { btnBlkChkClick(); })->setObjectName("tbBlankCheck");
+    AddCommand(bar, "打开 ", "tbOpen", [this] { Open1Click(); });
+    AddCommand(bar, "保存", "tbSave", [this] { SaveAs1Click(); });
+    AddCommand(bar, "查空", "tbBlankCheck", [this] { btnBlkChkClick(); });
     // Works also while btnProgram is off.
-    bar->addAction("编程", this, [this] { btnProgramClick(); })->setObjectName("tbProgram");
+    AddCommand(bar, "编程", "tbProgram", [this] { btnProgramClick(); });
 }
 
 QWidget* TfrmMain::BuildQuickTools()
@@ -192,7 +195,8 @@ QWidget* TfrmMain::BuildQuickTools()
     auto* layout = new QVBoxLayout(group);
     const auto add = [&](const char* name, const QString& caption, void (TfrmMain::*handler)()) {
         QPushButton* button = NamedButton(name, caption, group);
-        connect(button, &QPushButton::clicked, this, [this, handler] { (this->*handler)(); });
+        ConnectGuarded(button, &QPushButton::clicked, this, *messages_,
+                       [this, handler] { (this->*handler)(); });
         layout->addWidget(button);
         return button;
     };
@@ -216,7 +220,7 @@ QWidget* TfrmMain::BuildQuickTools()
     edtGoto_->setAccessibleName("Goto");
     edtGoto_->setMaxLength(4);
     auto* btnGoto = NamedButton("btnGoto", "Goto", group);
-    connect(btnGoto, &QPushButton::clicked, this, [this] { HexGoto(); });
+    ConnectGuarded(btnGoto, &QPushButton::clicked, this, *messages_, [this] { HexGoto(); });
     gotoRow->addWidget(edtGoto_);
     gotoRow->addWidget(btnGoto);
     layout->addLayout(gotoRow);
@@ -228,13 +232,13 @@ QWidget* TfrmMain::BuildQuickTools()
     edit2_->setAccessibleName("填充值");
     edit2_->setMaxLength(2);
     auto* button1 = NamedButton("Button1", "填充", group);
-    connect(button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+    ConnectGuarded(button1, &QPushButton::clicked, this, *messages_, [this] { Button1Click(); });
     fillRow->addWidget(edit2_);
     fillRow->addWidget(button1);
     layout->addLayout(fillRow);
 
     for (QLineEdit* box : {edtGoto_, edit2_})
-        InstallHexKeyFilter(box, [this] { HexGoto(); });
+        InstallHexKeyFilter(box, Guarded(*messages_, [this] { HexGoto(); }));
     return group;
 }
 
@@ -290,7 +294,7 @@ void TfrmMain::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
     if (!startupStarted_) // after the first paint, so the window is there while the search runs
-        QTimer::singleShot(0, this, [this] { FormShow(); });
+        QTimer::singleShot(0, this, Guarded(*messages_, [this] { FormShow(); }));
 }
 
 void TfrmMain::FormShow()
@@ -299,7 +303,7 @@ void TfrmMain::FormShow()
         return;
     startup_ = RunStartup(s_, link_, *this, appDir_);
     startupDone_ = true;
-    if (startup_.end == StartupEnd::Declined) {
+    if (EndsApplication(startup_)) {
         close();
         return;
     }
@@ -309,11 +313,11 @@ void TfrmMain::FormShow()
 
 void TfrmMain::closeEvent(QCloseEvent* event)
 {
-    if (!mainEnabled_ && startup_.end != StartupEnd::Declined) {
+    if (!mainEnabled_ && !EndsApplication(startup_)) {
         event->ignore(); // a Writer operation or a secondary window is running
         return;
     }
-    RunShutdown(s_, comm1_, startup_, *messages_);
+    RunGuarded(*messages_, [this] { RunShutdown(s_, comm1_, *this); });
     event->accept();
     emit Closed();
 }
@@ -448,6 +452,14 @@ void TfrmMain::ShowChipInfo(const std::array<std::string, 4>& lines)
     memo1_->clear();
     for (const std::string& line : lines)
         memo1_->appendPlainText(Shown(line));
+    for (const std::string& line : keptMemoLines_)
+        memo1_->appendPlainText(Shown(line));
+}
+
+void TfrmMain::KeepMemoLine(const std::string& line)
+{
+    keptMemoLines_.push_back(line);
+    AppendMemoLine(line);
 }
 
 void TfrmMain::RefreshHexView()

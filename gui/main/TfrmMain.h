@@ -12,6 +12,7 @@
 #include <QMainWindow>
 #include <QPointer>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -79,6 +80,7 @@ public:
     void ReportTransferProgress(std::int64_t blocksDone, std::int64_t blocksTotal) override;
     void AppendMemoLine(const std::string& line) override;
     void ShowChipInfo(const std::array<std::string, 4>& lines) override;
+    void KeepMemoLine(const std::string& line) override;
     void RefreshHexView() override;
     void ScrollHexView(int currentRow, std::optional<int> topRow) override;
 
@@ -101,6 +103,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // An item of a menu or the tool bar; its handler runs inside the handler boundary.
+    QAction* AddCommand(QWidget* to, const QString& caption, const char* name,
+                        std::function<void()> handler);
     void BuildMenus();
     void BuildToolBar();
     QWidget* BuildQuickTools();
@@ -130,6 +135,7 @@ private:
     bool mainEnabled_ = true;
     std::vector<QPointer<QWidget>> windowsOff_; // switched off with the main window by an operation
     ProgramDialogView* programDialog_ = nullptr;
+    std::vector<std::string> keptMemoLines_; // shown below every chip information
 
     THexEditor* hexEditor_ = nullptr;
     QPlainTextEdit* memo1_ = nullptr;

@@ -2,6 +2,7 @@
 
 #include "app/OptionConfirm.h"
 #include "app/Settings.h"
+#include "gui/ConnectGuarded.h"
 #include "gui/Text.h"
 #include "gui/WindowHost.h"
 #include "gui/options/ColumnFlow.h"
@@ -93,6 +94,7 @@ QWidget* OptionDialog::MakeControl(const OptionItem& item, Widgets& control)
 
 void OptionDialog::Build()
 {
+    OperatorMessages& messages = host_.Messages();
     auto* columns = new QHBoxLayout;
     ColumnFlow flow(columns, layout_.items);
     controls_.resize(layout_.items.size());
@@ -106,9 +108,10 @@ void OptionDialog::Build()
         if (QGroupBox* group = flow.Place(item, widget); group && item.group == kSpecialOpsGroup)
             specialOps_ = group;
         if (item.kind == ControlKind::CheckBox)
-            connect(controls_[i].check, &QCheckBox::toggled, this, [this, i] { FollowLvrBox(i); });
+            ConnectGuarded(controls_[i].check, &QCheckBox::toggled, this, messages,
+                           [this, i] { FollowLvrBox(i); });
         if (!item.warning.empty()) {
-            connect(controls_[i].list, &QComboBox::activated, this, [this, i] {
+            ConnectGuarded(controls_[i].list, &QComboBox::activated, this, messages, [this, i] {
                 host_.Messages().Show(MessageKind::Information,
                                       std::string(layout_.items[i].warning));
             });
@@ -118,8 +121,8 @@ void OptionDialog::Build()
 
     ok_ = new QPushButton(QStringLiteral("确定"));
     cancel_ = new QPushButton(QStringLiteral("取消"));
-    connect(ok_, &QPushButton::clicked, this, &OptionDialog::ButtonOKClick);
-    connect(cancel_, &QPushButton::clicked, this, &OptionDialog::CancelClick);
+    ConnectGuarded(ok_, &QPushButton::clicked, this, messages, [this] { ButtonOKClick(); });
+    ConnectGuarded(cancel_, &QPushButton::clicked, this, messages, [this] { CancelClick(); });
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(ok_);
@@ -188,8 +191,10 @@ void OptionDialog::FormShow()
             FollowLvrBox(i);
     }
     if (specialOps_) {
-        // Only a hand-set fae=0 hides the group; the window shrinks to the rest.
-        const bool fae = ReadFaeFlag(s);
+        // Only a hand-set fae=0 hides the group; the window shrinks to the rest. A file that
+        // cannot be read is shown, and the group stays as shipped.
+        bool fae = true;
+        RunGuarded(host_.Messages(), [&] { fae = ReadFaeFlag(s); });
         specialOps_->setEnabled(fae);
         specialOps_->setVisible(fae);
     }

@@ -28,7 +28,8 @@ public:
     OptionDialog(WindowHost& host, const OptionLayout& layout);
 
     const OptionLayout& Layout() const { return layout_; }
-    // Controls from the texts; caption; special-operations group by fae; Cancel on.
+    // Controls from the texts; caption; special-operations group by fae (a settings file that
+    // cannot be read is shown and counts as fae = 1); Cancel on.
     void FormShow();
     // The choices the controls show now.
     OptionChoices Choices() const;

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <map>
+#include <memory>
 
 namespace orvane {
 
@@ -24,23 +25,25 @@ std::map<std::string_view, QPointer<OptionDialog>>& Instances()
 }
 
 // The configuration button switches the main window off while the dialog is open; after a
-// selection the main window stays on. It goes off before the dialog shows, since switching it off
-// also switches off the windows open at that moment.
+// selection the main window stays on. The dialog is built and filled first, so that an error on
+// the way leaves no main window switched off for a dialog that never shows. The main window goes
+// off before the dialog shows, since switching it off also switches off the windows open then.
 OptionDialog* Open(WindowHost& host, int slot, bool mainWindowOff)
 {
+    const OptionLayout* layout = LayoutOfSlot(slot);
+    auto dialog = std::make_unique<OptionDialog>(host, *layout);
+    dialog->FormShow();
     if (mainWindowOff)
         host.View().SetEnabled(Control::MainWindow, false);
-    const OptionLayout* layout = LayoutOfSlot(slot);
-    auto* dialog = new OptionDialog(host, *layout);
     // A window of the main window, so that it stays in front of it (the selection raises the main
     // window as it ends). The main window never switches itself off, only its controls, so this
     // does not switch the dialog off with it.
     dialog->setParent(host.MainWidget(), dialog->windowFlags());
-    Instances()[layout->className] = dialog;
-    dialog->FormShow();
-    dialog->show();
-    dialog->setEnabled(true);
-    return dialog;
+    OptionDialog* shown = dialog.release(); // deletes itself when it closes
+    Instances()[layout->className] = shown;
+    shown->show();
+    shown->setEnabled(true);
+    return shown;
 }
 
 } // namespace

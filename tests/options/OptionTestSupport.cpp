@@ -15,6 +15,7 @@ AppState OptionState(const std::string& texts)
     s.OptionAddr2 = 0x2120;
     s.ChipDataAddr1 = 0x7D00;
     s.RomImage.fill(0x55);
+    s.SettingsRead = true; // as after the start-up, so that OK saves
     std::istringstream words(texts);
     for (std::string word; words >> word;) {
         const auto eq = word.find('=');

@@ -39,6 +39,11 @@ private:
     }
 };
 
+// The visible top-level window of that object name, nullptr when none is shown.
+QWidget* ShownWindow(const QString& name);
+// The button of window with that caption.
+QPushButton* Button(QWidget* window, const QString& caption);
+
 class MainWindowFixture : public ::testing::Test {
 protected:
     // settings: the body of Udate_VX.ini; withSimulator: COM1 is the simulated Writer, otherwise no

@@ -51,6 +51,7 @@ protected:
         host.state.AppDir = host.app.path();
         LoadModelNames(host.state);
         host.state.ChipPin = "20";
+        host.state.SettingsRead = true; // as after the start-up, so that OK saves
     }
     void Select(int slot)
     {
