@@ -1,5 +1,6 @@
 #include "app/Settings.h"
 
+#include "app/SettingsPath.h"
 #include "foundation/Errors.h"
 #include "foundation/IniFile.h"
 #include "catalogue/Catalogue.h"
@@ -42,16 +43,17 @@ std::string IdStartText(const AppState& s)
     return Hex(value, digits);
 }
 
-} // namespace
-
-std::string SettingsFileName(const AppState& s)
+// The user's file, or the seed while there is none.
+IniFile ReadSettingsFile(const AppState& s)
 {
-    return s.AppDir + "Udate_VX.ini";
+    return IniFile::Load(LocateSettings(s.AppDir).ReadPath());
 }
+
+} // namespace
 
 void LoadSettings(AppState& s)
 {
-    const IniFile ini = IniFile::Load(SettingsFileName(s));
+    const IniFile ini = ReadSettingsFile(s);
 
     s.ChipName = ReadText(ini, "CHIP", "CHIP_NAME");
     if (FirstMatchingSlot(s, kKnownSettingsSlots) == 0)
@@ -85,8 +87,9 @@ void LoadSettings(AppState& s)
 
 void SaveSettings(const AppState& s)
 {
-    const std::string path = SettingsFileName(s);
-    IniFile ini = IniFile::Load(path);
+    // The first save of a per-user file starts from the seed, keeping its hand-set sections.
+    const SettingsLocation where = LocateSettings(s.AppDir);
+    IniFile ini = IniFile::Load(where.ReadPath());
 
     ini.Write("CHIP", "CHIP_NAME", s.ChipName);
     ini.Write("CHIP", "CHIP_PIN", s.ChipPin);
@@ -98,17 +101,18 @@ void SaveSettings(const AppState& s)
     ini.Write("ID", "ID_ADDR_START", s.IDAddrText);
     ini.Write("ID", "ID_START", IdStartText(s));
 
-    ini.Save(path);
+    where.CreateFolder();
+    ini.Save(where.file);
 }
 
 bool ReadFaeFlag(const AppState& s)
 {
-    return IniFile::Load(SettingsFileName(s)).Read("IRC", "fae") != "0";
+    return ReadSettingsFile(s).Read("IRC", "fae") != "0";
 }
 
 std::string ReadJournalFolder(const AppState& s)
 {
-    return IniFile::Load(SettingsFileName(s)).Read("JOURNAL", "FOLDER").value_or("");
+    return ReadSettingsFile(s).Read("JOURNAL", "FOLDER").value_or("");
 }
 
 bool SaveSettingsOrReport(const AppState& s, OperatorMessages& messages)
