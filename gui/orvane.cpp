@@ -1,5 +1,9 @@
-// Orvane's window. The data files and the settings file sit beside the executable.
+// Orvane's window. The data files sit in the program folder, the folder of the executable itself
+// (symbolic links such as /usr/bin/orvane resolved); app/SettingsPath.h says where the settings
+// file is.
 #include "foundation/AppState.h"
+#include "gui/AppIdentity.h"
+#include "gui/main/CloseOnSignals.h"
 #include "gui/main/TfrmMain.h"
 
 #include <QApplication>
@@ -8,11 +12,13 @@
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName("Orvane");
-    QApplication::setApplicationDisplayName("Orvane");
-    const std::string appDir = QFile::encodeName(QApplication::applicationDirPath()).toStdString() + '/';
+    orvane::SetApplicationIdentity();
+    // applicationDirPath is the folder of /proc/self/exe, the real executable.
+    const std::string appDir =
+        QFile::encodeName(QApplication::applicationDirPath()).toStdString() + '/';
     orvane::TfrmMain window(orvane::TheAppState(), appDir);
     QObject::connect(&window, &orvane::TfrmMain::Closed, &app, &QCoreApplication::quit);
+    orvane::CloseOnSignals(window);
     window.show();
     return QApplication::exec();
 }

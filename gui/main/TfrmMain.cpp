@@ -1,11 +1,13 @@
 #include "gui/main/TfrmMain.h"
 
 #include "app/ProgramFiles.h"
+#include "app/SettingsPath.h"
 #include "gui/RunGuarded.h"
 #include "gui/Text.h"
 #include "gui/dialogs/SecondaryWindows.h"
 #include "gui/hexeditor/RefreshHexView.h"
 #include "gui/hexeditor/THexEditor.h"
+#include "gui/main/HelpDocuments.h"
 #include "gui/main/TransferWindow.h"
 #include "gui/HexKeyFilter.h"
 #include "gui/main/MessageBoxes.h"
@@ -19,8 +21,6 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDesktopServices>
-#include <QFile>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -34,7 +34,6 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
-#include <QUrl>
 #include <QVBoxLayout>
 
 #include <stdexcept>
@@ -50,13 +49,6 @@ const FileFormat kSaveFormats[] = {FileFormat::Wrt, FileFormat::S19, FileFormat:
 
 constexpr int kComItems = 5;
 constexpr int kGotoContextRows = 10; // a Goto target row sits this far below the top of the view
-
-PortNaming NamingFor(const std::string& appDir)
-{
-    PortNaming naming;
-    naming.settingsPath = appDir + "Udate_VX.ini";
-    return naming;
-}
 
 QPushButton* NamedButton(const char* name, const QString& caption, QWidget* parent)
 {
@@ -75,7 +67,7 @@ TfrmMain::TfrmMain(AppState& state, std::string appDir, OperatorMessages* messag
       messages_(messages ? messages : ownMessages_.get()),
       ownFiles_(files ? nullptr : std::make_unique<DialogFileChooser>()),
       files_(files ? files : ownFiles_.get()),
-      comm1_(loop_, MakePortResolver(NamingFor(appDir_))),
+      comm1_(loop_, MakePortResolver(SettingsPortNaming(appDir_))),
       link_(s_, comm1_, loop_),
       operations_(s_, link_, *this)
 {
@@ -140,14 +132,12 @@ void TfrmMain::BuildMenus()
     help->setObjectName("HELP1");
     help->addAction("About Writer", this, [this] { AboutTovik1Click(); })
         ->setObjectName("AboutTovik1");
-    // The shell opens the documents; a missing one gives no message of ours.
-    const auto openDocument = [this](const char* name) {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(s_.AppDir + name))));
+    const auto helpItem = [this, help](const char* caption, const char* name, HelpDocument doc) {
+        help->addAction(caption, this, [this, doc] { OpenHelpDocument(appDir_, doc, *messages_); })
+            ->setObjectName(name);
     };
-    help->addAction("Help PDF", this, [openDocument] { openDocument("Tovik_Usermenu.pdf"); })
-        ->setObjectName("Help2");
-    help->addAction("Help Html", this, [openDocument] { openDocument("Help.chm"); })
-        ->setObjectName("Help3");
+    helpItem("Help PDF", "Help2", HelpDocument::Pdf);
+    helpItem("Help Html", "Help3", HelpDocument::Html);
 }
 
 void TfrmMain::BuildToolBar()
