@@ -3,6 +3,7 @@
 #include "foundation/IniFile.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -63,8 +64,8 @@ SettingsLocation LocateSettings(const std::string& appDir)
     if (!Exists(marker))
         return {appDir + kSettingsFileName, "", false};
     std::string seed = IniFile::Load(marker).Read("INSTALLED", "SEED").value_or("");
-    if (!seed.empty() && seed.front() != '/')
-        seed = appDir + seed;
+    if (!seed.empty() && seed.front() != '/') // appDir is a real path: ".." can go lexically
+        seed = std::filesystem::path(appDir + seed).lexically_normal().string();
     return {ConfigHome() + "orvane/" + kSettingsFileName, seed, true};
 }
 

@@ -47,7 +47,7 @@ struct SettingsPathTest : ::testing::Test {
 
     test::TempDir root;
     std::string app = root.file("usr/lib/orvane/");
-    std::string seed = root.file("usr/lib/orvane/../../../etc/orvane/Udate_VX.ini");
+    std::string seed = root.file("etc/orvane/Udate_VX.ini");
     ScopedEnv home{"HOME", root.path().c_str()};
 };
 

@@ -135,7 +135,7 @@ before=$(cd "$app" && find . -printf '%p %s %T@\n' | sort)
 
 info=$("${as_user[@]}" "$root/usr/bin/orvane-cli" info "$app/QK128_20.S19") || fail "orvane-cli info failed"
 grep -qx 'model: QK110 (package 20)' <<<"$info" || fail "info did not read the seed: $info"
-grep -qxF "settings file: $user_file (not written yet: read from $app/../../../etc/orvane/Udate_VX.ini)" <<<"$info" ||
+grep -qxF "settings file: $user_file (not written yet: read from $root/etc/orvane/Udate_VX.ini)" <<<"$info" ||
     fail "info's settings line: $(tail -n 1 <<<"$info")"
 
 "${as_user[@]}" "$root/usr/bin/orvane-writer-sim" --link "$home/com1" >/dev/null 2>&1 &
