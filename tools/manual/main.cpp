@@ -112,12 +112,24 @@ void ArrangeTables(QTextFrame* frame)
     }
 }
 
-// Pictures fit the page; headings and tables as above.
+// Code blocks (commands, file contents) on a grey ground.
+void ArrangeCode(const QTextBlock& block)
+{
+    if (!block.blockFormat().hasProperty(QTextFormat::BlockCodeFence))
+        return;
+    QTextBlockFormat format = block.blockFormat();
+    format.setBackground(QColor(240, 240, 240));
+    format.setLeftMargin(8);
+    QTextCursor(block).setBlockFormat(format);
+}
+
+// Pictures fit the page; headings, code and tables as above.
 void Arrange(QTextDocument& doc)
 {
     ArrangeTables(doc.rootFrame());
     for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
         ArrangeHeading(block);
+        ArrangeCode(block);
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
             if (!fragment.charFormat().isImageFormat())
