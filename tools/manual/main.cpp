@@ -46,7 +46,7 @@ QString JoinChapters(const QStringList& chapters, std::map<QString, QString>& pi
     QString text;
     for (const QString& chapter : chapters) {
         const QDir dir = QFileInfo(chapter).dir();
-        QString body = ReadText(chapter);
+        const QString body = ReadText(chapter);
         QString out;
         qsizetype last = 0;
         for (auto it = picture.globalMatch(body); it.hasNext();) {
