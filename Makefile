@@ -6,11 +6,15 @@ CMAKE_ARGS ?=
 FUZZ_SECONDS ?= 60
 TEST_FUZZ_SECONDS ?= 15
 
+# The package and its tests: dpkg-dev and file for CPack's dependency list, poppler-utils,
+# desktop-file-utils, appstream and man-db to check the manual, the desktop entry, the metadata and
+# the man pages.
 PACKAGES := build-essential cmake ninja-build pkg-config libgtest-dev libgmock-dev \
             libbenchmark-dev clang libclang-rt-14-dev srecord binutils \
-            qt6-base-dev fonts-wqy-microhei
+            qt6-base-dev fonts-wqy-microhei \
+            dpkg-dev file poppler-utils desktop-file-utils appstream man-db
 
-.PHONY: all deps configure build test run fuzz tsan asan bench clean
+.PHONY: all deps configure build package test run fuzz tsan asan bench clean
 
 all: build
 
@@ -33,6 +37,10 @@ configure: deps $(BUILD)/build.ninja
 
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
+
+# The Debian package: $(BUILD)/orvane_<version>_<arch>.deb.
+package: build
+	cmake --build $(BUILD) --target package
 
 # The threaded tests under ThreadSanitizer, the core, link and command-line tests under
 # AddressSanitizer and UndefinedBehaviorSanitizer, and a short run of each fuzzer come first, so

@@ -1,6 +1,7 @@
 #include "app/Lifecycle.h"
 
 #include "app/Settings.h"
+#include "app/SettingsPath.h"
 #include "app/Startup.h"
 #include "foundation/Errors.h"
 #include "image/RomImage.h"
@@ -36,10 +37,19 @@ StartupOutcome RunStartup(AppState& s, WriterLink& link, OperationView& view,
     s.WriterFound = false;
     s.ProgramDialogOpen = false;
     s.AppDir = appDir;
-    const std::string settings = SettingsFileName(s);
-    outcome.settingsLock = LockFile(settings + ".lock");
+    SettingsLocation settings;
+    try {
+        settings = LocateSettings(appDir);
+        settings.CreateFolder(); // a new user's folder, for the lock beside the file
+    } catch (const FileError& e) { // the marker of an installed copy cannot be read
+        view.Messages().Show(MessageKind::Error, e.what());
+        outcome.end = StartupEnd::FileError;
+        view.SetEnabled(Control::MainWindow, true);
+        return outcome;
+    }
+    outcome.settingsLock = LockFile(settings.file + ".lock");
     if (outcome.settingsLock.HeldElsewhere()) { // nothing searched, nothing written
-        view.Messages().Show(MessageKind::Error, "设置文件 " + settings +
+        view.Messages().Show(MessageKind::Error, "设置文件 " + settings.file +
                                                      " 正被另一个Orvane窗口（进程 " +
                                                      outcome.settingsLock.Holder() + "）使用");
         outcome.end = StartupEnd::SettingsInUse;

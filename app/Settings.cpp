@@ -1,5 +1,6 @@
 #include "app/Settings.h"
 
+#include "app/SettingsPath.h"
 #include "foundation/Errors.h"
 #include "foundation/IniFile.h"
 #include "catalogue/Catalogue.h"
@@ -43,16 +44,17 @@ std::string IdStartText(const AppState& s)
     return Hex(value, digits);
 }
 
-} // namespace
-
-std::string SettingsFileName(const AppState& s)
+// The user's file, or the seed while there is none.
+IniFile ReadSettingsFile(const AppState& s)
 {
-    return s.AppDir + "Udate_VX.ini";
+    return IniFile::Load(LocateSettings(s.AppDir).ReadPath());
 }
+
+} // namespace
 
 void LoadSettings(AppState& s)
 {
-    const IniFile ini = IniFile::Load(SettingsFileName(s));
+    const IniFile ini = ReadSettingsFile(s);
 
     s.ChipName = ReadText(ini, "CHIP", "CHIP_NAME");
     s.UnmatchedChipName.reset();
@@ -91,8 +93,9 @@ void LoadSettings(AppState& s)
 
 void SaveSettings(const AppState& s)
 {
-    const std::string path = SettingsFileName(s);
-    IniFile ini = IniFile::Load(path);
+    // The first save of a per-user file starts from the seed, keeping its hand-set sections.
+    const SettingsLocation where = LocateSettings(s.AppDir);
+    IniFile ini = IniFile::Load(where.ReadPath());
 
     ini.Write("CHIP", "CHIP_NAME", s.UnmatchedChipName.value_or(s.ChipName));
     ini.Write("CHIP", "CHIP_PIN", s.ChipPin);
@@ -104,17 +107,18 @@ void SaveSettings(const AppState& s)
     ini.Write("ID", "ID_ADDR_START", s.IDAddrText);
     ini.Write("ID", "ID_START", IdStartText(s));
 
-    ini.Save(path);
+    where.CreateFolder();
+    ini.Save(where.file);
 }
 
 bool ReadFaeFlag(const AppState& s)
 {
-    return IniFile::Load(SettingsFileName(s)).Read("IRC", "fae") != "0";
+    return ReadSettingsFile(s).Read("IRC", "fae") != "0";
 }
 
 std::string ReadJournalFolder(const AppState& s)
 {
-    return IniFile::Load(SettingsFileName(s)).Read("JOURNAL", "FOLDER").value_or("");
+    return ReadSettingsFile(s).Read("JOURNAL", "FOLDER").value_or("");
 }
 
 bool SaveSettingsOrReport(AppState& s, OperationView& view)
@@ -122,7 +126,8 @@ bool SaveSettingsOrReport(AppState& s, OperationView& view)
     // Before the start-up read the file the state holds nothing of the stored settings.
     if (!s.SettingsRead) {
         if (!std::exchange(s.SettingsSkipNoted, true))
-            view.KeepMemoLine("设置未保存：启动时未读取设置文件 " + SettingsFileName(s));
+            view.KeepMemoLine("设置未保存：启动时未读取设置文件 " +
+                              LocateSettings(s.AppDir).file);
         return false;
     }
     try {

@@ -1,4 +1,5 @@
-// The settings file AppDir + "Udate_VX.ini": model, option texts, port name and production ID.
+// The settings file (app/SettingsPath.h says where): model, option texts, port name and
+// production ID.
 #pragma once
 
 #include "foundation/AppState.h"
@@ -8,8 +9,6 @@
 #include <string>
 
 namespace orvane {
-
-std::string SettingsFileName(const AppState& s);
 
 // Reads every key with its checks and defaults; a missing file reads as all "READ ERROR". Marks
 // the state as read.

@@ -1,7 +1,7 @@
 #include "cli/Commands.h"
 
 #include "app/ProgramFiles.h"
-#include "app/Settings.h"
+#include "app/SettingsPath.h"
 #include "app/Startup.h"
 #include "cli/Json.h"
 #include "cli/OptionsCommand.h"
@@ -13,7 +13,6 @@
 #include "writer/ChipOperations.h"
 #include "writer/Comm1Settings.h"
 #include "writer/Frame.h"
-#include "writer/PortNames.h"
 #include "writer/TComm.h"
 #include "writer/WriterLink.h"
 
@@ -51,6 +50,7 @@ void PrintInfo(const AppState& s, bool json)
     const std::string programArea = Hex(s.RomStart, 4) + ".." + Hex(s.RomEnd, 4);
     const std::string chipData = Hex(s.ChipDataAddr1, 4) + ".." + Hex(s.ChipDataAddr2Last + 15, 4);
     const auto memo = ChecksumInfoLines(s);
+    const SettingsLocation settings = LocateSettings(s.AppDir);
     if (json) {
         std::string options, lines;
         for (const OptionKey& key : kOptionKeys)
@@ -64,7 +64,7 @@ void PrintInfo(const AppState& s, bool json)
                   << R"(,"optionCopies":[)" << JsonString(Hex(s.OptionAddr1, 4)) << ','
                   << JsonString(Hex(s.OptionAddr2, 4)) << R"(],"chipData":)"
                   << JsonString(chipData) << R"(,"options":{)" << options << R"(},"memo":[)"
-                  << lines << "]}\n";
+                  << lines << R"(],"settings":)" << JsonString(settings.file) << "}\n";
         return;
     }
     std::cout << "model: " << s.ChipName << " (package " << s.ChipPin << ")\n"
@@ -76,7 +76,11 @@ void PrintInfo(const AppState& s, bool json)
         std::cout << "  " << key.key << '=' << OptionText(s, key) << '\n';
     for (const std::string& line : memo)
         std::cout << line << '\n';
-    std::cout << "rolling code: " << RollingCodeText(s) << '\n';
+    std::cout << "rolling code: " << RollingCodeText(s) << '\n'
+              << "settings file: " << settings.file;
+    if (settings.ReadPath() != settings.file)
+        std::cout << " (not written yet: read from " << settings.seed << ')';
+    std::cout << '\n';
 }
 
 // The programming dialog's ID fields as its FormShow sets them, from the options.
@@ -104,18 +108,11 @@ void SetUpDeviceID(AppState& s, const Arguments& a)
     s.IDStep = static_cast<std::uint8_t>(a.step);
 }
 
-PortNaming Naming(const AppState& s)
-{
-    PortNaming naming;
-    naming.settingsPath = SettingsFileName(s);
-    return naming;
-}
-
 class WriterSession {
 public:
     WriterSession(AppState& s, ConsoleView& view)
         : view_(view),
-          resolver_(MakePortResolver(Naming(s))),
+          resolver_(MakePortResolver(SettingsPortNaming(s.AppDir))),
           comm_(loop_, resolver_),
           link_(s, comm_, loop_),
           operations_(s, link_, view)

@@ -2,7 +2,7 @@
 #include "cli/Commands.h"
 #include "cli/ProductionCommands.h"
 
-#include "app/Settings.h"
+#include "app/SettingsPath.h"
 #include "production/JsonLine.h"
 #include "writer/PortIdentity.h"
 
@@ -11,13 +11,6 @@
 
 namespace orvane::cli {
 namespace {
-
-PortNaming NamingOf(const AppState& s)
-{
-    PortNaming naming;
-    naming.settingsPath = SettingsFileName(s);
-    return naming;
-}
 
 std::string Selector(const PortIdentity& p)
 {
@@ -69,7 +62,7 @@ void PrintPortJson(const PortIdentity& p)
 
 int RunPortsCommand(const Arguments& a, ConsoleView& view, const AppState& s)
 {
-    const std::vector<PortIdentity> ports = ListSerialPorts(NamingOf(s), SystemFolders{});
+    const std::vector<PortIdentity> ports = ListSerialPorts(SettingsPortNaming(s.AppDir), SystemFolders{});
     const bool modemManager = ModemManagerRunning(SystemFolders{});
     for (const PortIdentity& p : ports)
         a.json ? PrintPortJson(p) : PrintPort(p);
@@ -97,7 +90,7 @@ std::optional<std::string> ResolvePortOption(const std::optional<std::string>& p
     } catch (const std::invalid_argument& e) {
         throw UsageError("--port: " + std::string(e.what()));
     }
-    return FindUsbPort(selector, ListSerialPorts(NamingOf(s), SystemFolders{}));
+    return FindUsbPort(selector, ListSerialPorts(SettingsPortNaming(s.AppDir), SystemFolders{}));
 }
 
 } // namespace orvane::cli

@@ -6,7 +6,7 @@
 #include "catalogue/Catalogue.h"
 #include "foundation/Errors.h"
 #include "image/SRecordFiles.h"
-#include "writer/PortNames.h"
+#include "app/SettingsPath.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -84,10 +84,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 std::abort();
     } catch (const orvane::FileError&) {
     }
-    Write(orvane::SettingsFileName(s), data, size);
-    orvane::PortNaming naming;
+    Write(dir + orvane::kSettingsFileName, data, size);
+    orvane::PortNaming naming = orvane::SettingsPortNaming(dir);
     naming.deviceDir = dir; // no devices: only the hand-set names answer
-    naming.settingsPath = orvane::SettingsFileName(s);
     naming.isRealUart = [](const std::string&) { return false; };
     try {
         for (int n = 1; n <= 20; ++n)

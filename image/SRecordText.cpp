@@ -253,10 +253,9 @@ bool StoreRecords(std::array<std::uint8_t, kImageSize>& image, SRecordReader& re
             // The box has always counted one past the record's line: the first record of a WRT
             // file, on line 3, is "line 4". Operators' notes use these numbers, so they stay;
             // lines the reader skips (S0, blank) are counted as well.
-            std::string text = "File  Error!";
-            AppendHexByte(text, record.ExpectedChecksum());
             checksumErrors->Show(MessageKind::Plain,
-                                 text + " in line " + std::to_string(reader.Line() + 1));
+                                 "File  Error!" + HexText(record.ExpectedChecksum()) + " in line " +
+                                     std::to_string(reader.Line() + 1));
             return false;
         }
     }

@@ -15,7 +15,7 @@ using PortResolver = std::function<std::string(const std::string& name)>;
 
 struct PortNaming {
     std::string deviceDir = "/dev/"; // ends with '/'
-    std::string settingsPath;        // AppDir + "Udate_VX.ini"; empty: no hand-set names
+    std::string settingsPath;        // the settings file to read; empty: no hand-set names
     // Whether a ttyS device is a real UART; the default asks the driver (TIOCGSERIAL) and drops
     // the placeholders with port type unknown that kernels create for absent UARTs.
     std::function<bool(const std::string& path)> isRealUart;

@@ -2,11 +2,13 @@
 
 #include "app/ChipVerify.h"
 #include "app/ProgramFiles.h"
+#include "app/SettingsPath.h"
 #include "gui/ConnectGuarded.h"
 #include "gui/Text.h"
 #include "gui/dialogs/SecondaryWindows.h"
 #include "gui/hexeditor/RefreshHexView.h"
 #include "gui/hexeditor/THexEditor.h"
+#include "gui/main/HelpDocuments.h"
 #include "gui/main/TransferWindow.h"
 #include "gui/HexKeyFilter.h"
 #include "gui/main/MessageBoxes.h"
@@ -20,8 +22,6 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDesktopServices>
-#include <QFile>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -35,7 +35,6 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
-#include <QUrl>
 #include <QVBoxLayout>
 
 #include <filesystem>
@@ -62,13 +61,6 @@ FileFormat FormatOfFilter(const FileFormat (&formats)[N], int filter)
 constexpr int kComItems = 5;
 constexpr int kGotoContextRows = 10; // a Goto target row sits this far below the top of the view
 
-PortNaming NamingFor(const std::string& appDir)
-{
-    PortNaming naming;
-    naming.settingsPath = appDir + "Udate_VX.ini";
-    return naming;
-}
-
 // Anything under that name, a dangling symbolic link too: saving would write through it.
 bool Exists(const std::string& fileName)
 {
@@ -94,7 +86,7 @@ TfrmMain::TfrmMain(AppState& state, std::string appDir, OperatorMessages* messag
       messages_(messages ? messages : ownMessages_.get()),
       ownFiles_(files ? nullptr : std::make_unique<DialogFileChooser>()),
       files_(files ? files : ownFiles_.get()),
-      comm1_(loop_, MakePortResolver(NamingFor(appDir_))),
+      comm1_(loop_, MakePortResolver(SettingsPortNaming(appDir_))),
       link_(s_, comm1_, loop_),
       operations_(s_, link_, *this)
 {
@@ -166,12 +158,10 @@ void TfrmMain::BuildMenus()
     QMenu* help = menuBar()->addMenu(" HELP ");
     help->setObjectName("HELP1");
     AddCommand(help, "About Writer", "AboutTovik1", [this] { AboutTovik1Click(); });
-    // The shell opens the documents; a missing one gives no message of ours.
-    const auto openDocument = [this](const char* name) {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(s_.AppDir + name))));
-    };
-    AddCommand(help, "Help PDF", "Help2", [openDocument] { openDocument("Tovik_Usermenu.pdf"); });
-    AddCommand(help, "Help Html", "Help3", [openDocument] { openDocument("Help.chm"); });
+    AddCommand(help, "Help PDF", "Help2",
+               [this] { OpenHelpDocument(appDir_, HelpDocument::Pdf, *messages_); });
+    AddCommand(help, "Help Html", "Help3",
+               [this] { OpenHelpDocument(appDir_, HelpDocument::Html, *messages_); });
 }
 
 void TfrmMain::BuildToolBar()

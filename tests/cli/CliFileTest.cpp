@@ -8,6 +8,12 @@
 namespace orvane::test {
 namespace {
 
+std::string Replace(std::string text, const std::string& from, const std::string& to)
+{
+    const auto at = text.find(from);
+    return at == std::string::npos ? text : text.replace(at, from.size(), to);
+}
+
 class CliFileTest : public ::testing::Test, public CliFixture {
 protected:
     std::string Program() const
@@ -16,20 +22,20 @@ protected:
         WriteText(path, Golden("program.S19"));
         return path;
     }
-};
 
-std::string Replace(std::string text, const std::string& from, const std::string& to)
-{
-    const auto at = text.find(from);
-    return at == std::string::npos ? text : text.replace(at, from.size(), to);
-}
+    // info's output for a program file; the settings file is beside the executable.
+    std::string InfoGolden(const std::string& file) const
+    {
+        return Replace(Replace(Golden("info_QK128.txt"), "@FILE@", file), "@APP@", app.path());
+    }
+};
 
 TEST_F(CliFileTest, InfoPrintsModelMapOptionsAndTheFourMemoLines)
 {
     const std::string file = Program();
     const ProcessResult r = RunCli({"info", file, "--model", "QK128"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(r.out, Replace(Golden("info_QK128.txt"), "@FILE@", file));
+    EXPECT_EQ(r.out, InfoGolden(file));
     EXPECT_FALSE(std::filesystem::exists(app.file("Udate_VX.ini"))); // never written by the CLI
 }
 
@@ -56,7 +62,7 @@ TEST_F(CliFileTest, WrtFileSelectsItsModelAndConvertsBackToTheSameBytes)
     // The settings file names no model, so without the WRT header the model would be QK106.
     const ProcessResult info = RunCli({"info", wrt});
     ASSERT_EQ(info.exitCode, 0) << info.err;
-    EXPECT_EQ(info.out, Replace(Golden("info_QK128.txt"), "@FILE@", wrt));
+    EXPECT_EQ(info.out, InfoGolden(wrt));
 
     const std::string s19 = app.file("back.S19");
     ASSERT_EQ(RunCli({"convert", wrt, s19, "--to", "s19"}).exitCode, 0);
@@ -151,7 +157,7 @@ TEST_F(CliFileTest, DoubleDashEndsTheOptions)
     WriteText(file, Golden("program.S19"));
     const ProcessResult r = RunCli({"--model", "QK128", "info", "--", file});
     EXPECT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(r.out, Replace(Golden("info_QK128.txt"), "@FILE@", file));
+    EXPECT_EQ(r.out, InfoGolden(file));
     const ProcessResult twice = RunCli({"info", "--", "--", "--json"});
     EXPECT_EQ(twice.exitCode, 2);
     EXPECT_TRUE(Has(twice.err, "info takes 1 file name(s)")) << twice.err;

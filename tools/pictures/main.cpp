@@ -1,8 +1,11 @@
 // orvane-pictures DATA_DIR OUT_DIR: draws the package picture of every entry of the selection tree
 // into OUT_DIR/<stem>.bmp, sized for the dialog's 369 x 329 picture area: the 20-pin package from
 // above with its pin-1 mark, and the names (from DATA_DIR/device.name) of the models that show it.
+// orvane-pictures --icon OUT_DIR N...: draws the application's icon N x N pixels large for each N,
+// as OUT_DIR/<N>x<N>/apps/orvane.png (the icon theme's layout).
 #include "catalogue/Catalogue.h"
 
+#include <QDir>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -58,14 +61,67 @@ void DrawPackage(QPainter& p, const QString& title, const QStringList& models)
     p.drawText(QRect(0, 284, kWidth, 40), Qt::AlignCenter | Qt::TextWordWrap, models.join("  "));
 }
 
+// A chip on a round blue tile with a download arrow above it, in lines that stay crisp at 16 px.
+QImage DrawIcon(int size)
+{
+    QImage image(size, size, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    const qreal u = size / 16.0; // one pixel of the 16 px icon
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(28, 98, 170));
+    p.drawRoundedRect(QRectF(0, 0, size, size), 3 * u, 3 * u);
+
+    const QRectF body(4 * u, 7 * u, 8 * u, 7 * u);
+    p.setBrush(QColor(230, 233, 238));
+    for (int i = 0; i < 3; ++i) {
+        const qreal y = body.top() + (1 + 2 * i) * u;
+        p.drawRect(QRectF(body.left() - 2 * u, y, 2 * u, u));  // pins on the left
+        p.drawRect(QRectF(body.right(), y, 2 * u, u));         // and on the right
+    }
+    p.setBrush(QColor(40, 40, 46));
+    p.drawRect(body);
+    p.setBrush(QColor(230, 233, 238));
+    p.drawEllipse(QPointF(body.left() + 1.5 * u, body.top() + 1.5 * u), 0.7 * u, 0.7 * u);
+
+    QPolygonF arrow; // the image going down into the chip
+    arrow << QPointF(7 * u, 1.5 * u) << QPointF(9 * u, 1.5 * u) << QPointF(9 * u, 3.5 * u)
+          << QPointF(11 * u, 3.5 * u) << QPointF(8 * u, 6.5 * u) << QPointF(5 * u, 3.5 * u)
+          << QPointF(7 * u, 3.5 * u);
+    p.setBrush(QColor(255, 200, 40));
+    p.drawPolygon(arrow);
+    return image;
+}
+
+int DrawIcons(const QString& outDir, const QStringList& sizes)
+{
+    for (const QString& text : sizes) {
+        const int size = text.toInt();
+        if (size < 16 || size > 1024) {
+            std::cerr << "orvane-pictures: no icon size: " << text.toStdString() << '\n';
+            return 2;
+        }
+        const QString dir = QString("%1/%2x%2/apps").arg(outDir).arg(size);
+        if (!QDir().mkpath(dir) || !DrawIcon(size).save(dir + "/orvane.png", "PNG")) {
+            std::cerr << "orvane-pictures: cannot write " << dir.toStdString() << "/orvane.png\n";
+            return 1;
+        }
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
+    const QStringList args = QGuiApplication::arguments();
+    if (args.size() >= 3 && args[1] == "--icon")
+        return DrawIcons(args[2], args.mid(3));
     if (argc != 3) {
-        std::cerr << "usage: orvane-pictures DATA_DIR OUT_DIR\n";
+        std::cerr << "usage: orvane-pictures DATA_DIR OUT_DIR | --icon OUT_DIR N...\n";
         return 2;
     }
     orvane::AppState names;

@@ -1,0 +1,92 @@
+// The HELP menu opens the manual through the desktop, which the tests watch through the "file"
+// URL handler, and tells the operator when a document is missing or nothing can open it. Also the
+// desktop identity every window carries.
+#include "gui/AppIdentity.h"
+#include "tests/gui/main/MainWindowFixture.h"
+
+#include <QDesktopServices>
+#include <QUrl>
+
+#include <filesystem>
+
+namespace orvane::test {
+namespace {
+
+class OpenedUrls : public QObject {
+    Q_OBJECT
+public slots:
+    void open(const QUrl& url) { paths.push_back(url.toLocalFile().toStdString()); }
+
+public:
+    std::vector<std::string> paths;
+};
+
+struct HelpMenuTest : MainWindowFixture {
+    HelpMenuTest() { QDesktopServices::setUrlHandler("file", &opened, "open"); }
+    ~HelpMenuTest() override { QDesktopServices::unsetUrlHandler("file"); }
+
+    void Click(const char* item)
+    {
+        messages.shown.clear();
+        opened.paths.clear();
+        window->findChild<QAction*>(item)->trigger();
+    }
+    std::string Shown() const
+    {
+        return messages.shown.empty() ? "" : messages.shown.front().second;
+    }
+
+    OpenedUrls opened;
+};
+
+TEST_F(HelpMenuTest, EachItemOpensItsDocumentOrSaysWhichOneIsMissing)
+{
+    Open("", false);
+    const std::string d = dir.path();
+    std::filesystem::create_directory(d + "help");
+    struct Case {
+        std::vector<const char*> files; // present in the program folder
+        const char* item;
+        std::string opens, says;
+    };
+    const Case cases[] = {
+        {{"Tovik_Usermenu.pdf"}, "Help2", d + "Tovik_Usermenu.pdf", ""},
+        {{"help/index.html"}, "Help3", d + "help/index.html", ""},
+        {{"help/index.html", "Help.chm"}, "Help3", d + "Help.chm", ""},
+        {{}, "Help2", "", "找不到帮助文件 " + d + "Tovik_Usermenu.pdf"},
+        {{}, "Help3", "", "找不到帮助文件 " + d + "help/index.html"},
+    };
+    for (const Case& c : cases) {
+        for (const char* name : {"Tovik_Usermenu.pdf", "help/index.html", "Help.chm"})
+            std::filesystem::remove(d + name);
+        for (const char* name : c.files)
+            WriteText(d + name, "");
+        Click(c.item);
+        EXPECT_EQ(std::make_tuple(opened.paths.empty() ? "" : opened.paths.front(), Shown()),
+                  std::make_tuple(c.opens, c.says));
+    }
+}
+
+// Without a handler the offscreen platform, like a desktop without xdg-open, opens nothing.
+TEST_F(HelpMenuTest, ADocumentNothingCanOpenIsReported)
+{
+    Open("", false);
+    QDesktopServices::unsetUrlHandler("file");
+    WriteText(dir.file("Tovik_Usermenu.pdf"), "");
+    Click("Help2");
+    EXPECT_EQ(Shown(), "无法打开帮助文件 " + dir.file("Tovik_Usermenu.pdf") + "：没有能打开它的程序");
+}
+
+TEST(AppIdentityTest, DocksMatchTheMenuEntryAndEveryIconSizeIsCompiledIn)
+{
+    SetApplicationIdentity();
+    EXPECT_EQ(QGuiApplication::desktopFileName(), "orvane");
+    const QList<QSize> sizes = QApplication::windowIcon().availableSizes();
+    for (const int size : {16, 32, 48, 64, 128, 256})
+        EXPECT_TRUE(sizes.contains(QSize(size, size))) << size;
+}
+
+} // namespace
+} // namespace orvane::test
+
+#include "HelpMenuTest.moc"
