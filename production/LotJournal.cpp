@@ -149,9 +149,6 @@ public:
             if (errno != EWOULDBLOCK && errno != EINTR)
                 throw FileError("cannot lock the journal " + journal.path_ + ": " +
                                 std::strerror(errno));
-            if (const int signal = wait.stopSignal ? wait.stopSignal() : 0;
-                signal != 0 && stop == Stop::OnSignal)
-                throw LockWaitStopped(journal.path_, signal);
             if (!announced && std::chrono::steady_clock::now() - start >= kAnnounceAfter) {
                 announced = true;
                 if (wait.announce)
@@ -159,6 +156,10 @@ public:
             }
             const timespec pause{0, kRetryNs};
             ::nanosleep(&pause, nullptr);
+            // Before the next try: the lock may be free by now, but the run was asked to stop.
+            if (const int signal = wait.stopSignal ? wait.stopSignal() : 0;
+                signal != 0 && stop == Stop::OnSignal)
+                throw LockWaitStopped(journal.path_, signal);
         }
     }
     ~Lock() { ::flock(fd_, LOCK_UN); }

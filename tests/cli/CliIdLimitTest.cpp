@@ -2,6 +2,8 @@
 // options, refused IDs and a wait for a journal another process holds locked.
 #include "tests/cli/CliSupport.h"
 
+#include "production/JsonLine.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -28,10 +30,10 @@ std::pair<std::string, int> Reserved(const std::string& lot)
     std::string ids;
     int summaries = 0;
     for (const std::string& line : Lines(ReadText(lot))) {
-        summaries += Has(line, R"("type":"summary")") ? 1 : 0;
-        const auto at = line.find(R"("id":")");
-        if (Has(line, R"("type":"reserve")") && at != std::string::npos)
-            ids += (ids.empty() ? "" : " ") + line.substr(at + 6, line.find('"', at + 6) - at - 6);
+        const JsonFields f = ParseJsonLine(line).value();
+        summaries += f.at("type") == "summary" ? 1 : 0;
+        if (f.at("type") == "reserve")
+            ids += (ids.empty() ? "" : " ") + f.at("id");
     }
     return {ids, summaries};
 }
@@ -156,9 +158,9 @@ TEST_F(CliIdLimitTest, ARefusedRunLeavesNoTraceInTheJournal)
 TEST_F(CliIdLimitTest, AWaitForALockedJournalIsAnnouncedSleepsAndEndsOnASignal)
 {
     WriteText(lot, "");
-    const int holder = ::open(lot.c_str(), O_RDONLY | O_CLOEXEC); // another process's lock
-    ASSERT_EQ(::flock(holder, LOCK_EX), 0);
     for (const int signal : {SIGTERM, SIGINT}) {
+        const int holder = ::open(lot.c_str(), O_RDONLY | O_CLOEXEC); // another process's lock
+        ASSERT_EQ(::flock(holder, LOCK_EX), 0);
         const std::string pidFile = app.file("pid"), err = app.file("err");
         WriteText(err, "");
         std::vector<std::string> args = Program("/dev/null", {"--journal", lot, "--id-start", "1"});
@@ -172,6 +174,7 @@ TEST_F(CliIdLimitTest, AWaitForALockedJournalIsAnnouncedSleepsAndEndsOnASignal)
         std::this_thread::sleep_for(500ms);
         EXPECT_LE(CpuTicks(pid) - ticks, 5) << "the wait keeps a processor busy";
         ::kill(std::stoi(pid), signal);
+        ::close(holder); // a run deaf to the signal would go on now
 
         EXPECT_EQ(run.get().exitCode, 128 + signal);
         const std::string name = signal == SIGINT ? "SIGINT" : "SIGTERM";
@@ -182,7 +185,6 @@ TEST_F(CliIdLimitTest, AWaitForALockedJournalIsAnnouncedSleepsAndEndsOnASignal)
                       "; nothing reserved\n");
         EXPECT_EQ(ReadText(lot), "");
     }
-    ::close(holder);
 }
 
 TEST_F(CliIdLimitTest, ProductionOptionsOutsideTheirCommandsAreRefused)
@@ -193,8 +195,6 @@ TEST_F(CliIdLimitTest, ProductionOptionsOutsideTheirCommandsAreRefused)
          "--rolling-code goes with info, download or program"},
         {{"download", program, "--expect-checksum", "CD9"},
          "--expect-checksum takes four hexadecimal digits, not 'CD9'"},
-        {{"download", program, "--expect-checksum", "0CD09"},
-         "--expect-checksum takes four hexadecimal digits, not '0CD09'"},
     };
     for (const auto& [args, message] : refused) {
         const ProcessResult r = RunCli(args);
