@@ -4,6 +4,7 @@
 #include "app/Settings.h"
 
 #include <chrono>
+#include <utility>
 
 namespace orvane {
 
@@ -31,27 +32,42 @@ DialogLot::DialogLot(const AppState& s, const std::string& journalPath)
         journal_.emplace(journalPath);
 }
 
-void DialogLot::BeforeRun(AppState& s, bool writeId)
+std::string DialogLot::BeforeRun(AppState& s, bool writeId)
 {
     reservation_ = {};
     if (!journal_) {
         if (writeId)
             reservation_.id = DeviceId{s.NextID, s.IDLen};
-        return;
+        return "";
     }
+    if (writeId && !DeviceIDRefusal(s).empty())
+        return "";
     IdRequest request;
     request.step = s.IDStep == 0 ? 1 : s.IDStep;
     if (writeId)
         request.wanted = s.NextID; // skipped, not refused, when another Writer has taken it
-    reservation_ = journal_->Reserve(s.ComName, request, s.IDLen, s.IDAddr);
-    if (reservation_.id)
-        s.NextID = reservation_.id->value;
+    std::int64_t given = s.NextID;
+    try {
+        reservation_ = journal_->Reserve(s.ComName, request, s.IDLen, s.IDAddr);
+        if (reservation_.id)
+            given = reservation_.id->value;
+    } catch (const IdRangeError& e) {
+        given = e.id.value;
+    }
+    if (!writeId || given == s.NextID)
+        return "";
+    const std::int64_t wanted = std::exchange(s.NextID, given);
+    const std::int64_t lastTaken = given - request.step;
+    return "ID " + DeviceIDText(wanted, s.IDLen) +
+           (lastTaken > wanted ? "-" + DeviceIDText(lastTaken, s.IDLen) : "") +
+           " 已被其他Writer在批次记录 " + journal_->Path() + " 中预留，已跳过；下一个ID为 " +
+           NextIDText(s);
 }
 
 void DialogLot::AfterRun(const AppState& s, const OperationResult& result, const WriterLink& link)
 {
     const ChipRecord record = RecordOfRun(s, result, link, reservation_, s.ComName, "");
-    if (journal_)
+    if (journal_ && reservation_.chip != 0)
         journal_->Record(record); // an ID reserved for a chip not programmed stays spoiled
     if (record.outcome == ChipOutcome::NotProgrammed)
         return; // no chip was touched: nothing to count

@@ -23,9 +23,12 @@ public:
     DialogLot(const AppState& s, const std::string& journalPath);
 
     // Before a run: reserves the chip and, when the run writes an ID, the ID, which becomes
-    // NextID: the next ID no Writer of the lot has taken, NextID itself when it is free.
-    void BeforeRun(AppState& s, bool writeId);
-    // After it: counts the chip and records it in the journal.
+    // NextID: the next ID no Writer of the lot has taken, NextID itself when it is free. A run
+    // the programming run will refuse (DeviceIDRefusal) reserves nothing; nor does one whose
+    // next free ID is past its length's last, which NextID then holds for the run to refuse.
+    // Returns the memo line that says which IDs the journal skipped and why, "" for none.
+    std::string BeforeRun(AppState& s, bool writeId);
+    // After it: counts the chip and records it in the journal when it was reserved.
     void AfterRun(const AppState& s, const OperationResult& result, const WriterLink& link);
     // The session's summary line, when a chip was tried.
     void Close();

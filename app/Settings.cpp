@@ -6,6 +6,7 @@
 #include "catalogue/Catalogue.h"
 #include "image/RomImage.h"
 #include "options/OptionKeys.h"
+#include "writer/DeviceIdLimit.h"
 
 #include <algorithm>
 #include <initializer_list>
@@ -86,7 +87,7 @@ void LoadSettings(AppState& s)
         s.IDAddr = static_cast<std::int32_t>(HexToInt(s.IDAddrText));
     s.InitIDText = ReadText(ini, "ID", "ID_START");
     if (IsHexText(s.InitIDText))
-        s.InitID = static_cast<std::int32_t>(HexToInt(s.InitIDText));
+        s.InitID = DeviceIDFromText(s.InitIDText);
     s.NextID = s.InitID;
     s.SettingsRead = true;
 }

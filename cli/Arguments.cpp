@@ -47,7 +47,8 @@ Options:
   --yes                      answer Yes to every question
   --json                     JSON lines on stdout (progress, message, result)
   --id-len 2|3 --id-addr HEX --id-start HEX --step N
-                             program: write a device ID into each chip, stepping it
+                             program: write a device ID into each chip, stepping it; a chip
+                             whose ID is past FFFF (--id-len 2) or FFFFFF (3) is refused
   --no-download              program: program what the Writer already holds
   --count N                  program: N chips in a row (Enter between chips on a terminal)
   --set KEY=TEXT             options: one option text (repeat for more)
@@ -62,7 +63,8 @@ Options:
                              (before any ID is written) is not HHHH
   --otp-check                program: check before each chip that it can still take the image
   --rolling-code LEN:ADDR3,ADDR2,ADDR1,ADDR0:INIT:STEP:MAX:LIMIT
-                             build the rolling-code block into the image (or "off")
+                             info/download/program: build the rolling-code block into the image
+                             (or "off")
 
 
 A "--" ends the options: the words after it are file names even when they begin with "--".
@@ -71,8 +73,9 @@ Exit status: 0 success, 1 Writer gave an unexpected answer, 2 usage, 3 file erro
 4 no Writer, 5 transfer failed, 6 command rejected, 7 chip not blank / data error (also: the chip
 cannot take the image), 8 pin failure, 9 checksum error (the Writer's, a record's in a WRT file,
 or the image gate), 10 declined, 11 no reply to the command, 12 a reply that is no valid frame,
-13 ID already reserved in the journal, 15 the chip cannot be verified (the image protects it);
-128+N stopped by signal N (the journal has its summary).
+13 ID already reserved in the journal, 14 ID past the last its length holds (FFFF, FFFFFF),
+15 the chip cannot be verified (the image protects it); 128+N stopped by signal N (the journal has
+its summary; a wait for the journal's lock ends with nothing reserved).
 )";
 
 namespace {
@@ -114,7 +117,7 @@ std::uint16_t ParseChecksum(const std::string& option, const std::string& text)
 {
     std::uint16_t value = 0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, 16);
-    if (text.empty() || text.size() > 4 || ec != std::errc() || end != text.data() + text.size())
+    if (text.size() != 4 || ec != std::errc() || end != text.data() + text.size())
         throw UsageError(option + " takes four hexadecimal digits, not '" + text + "'");
     return value;
 }
@@ -127,6 +130,10 @@ void CheckProductionOptions(const Arguments& a)
         throw UsageError("--expect-checksum checks the image to download: not with --no-download");
     if (a.expectChecksum && !program && a.command != "download")
         throw UsageError("--expect-checksum goes with download or program");
+    // verify lists the rolling-code bytes apart, at the addresses the block names.
+    if (a.rollingCode && !program && a.command != "download" && a.command != "info" &&
+        a.command != "verify")
+        throw UsageError("--rolling-code goes with info, download, program or verify");
     if (a.rollingCode && a.noDownload)
         throw UsageError("--rolling-code builds the block into the image to download: not with "
                          "--no-download");

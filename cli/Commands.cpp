@@ -16,6 +16,7 @@
 #include "writer/TComm.h"
 #include "writer/WriterLink.h"
 
+#include <charconv>
 #include <iostream>
 
 namespace orvane::cli {
@@ -98,12 +99,13 @@ void SetUpDeviceID(AppState& s, const Arguments& a)
         s.IDAddrText = *a.idAddr;
         s.IDAddr = static_cast<std::int32_t>(HexToInt(*a.idAddr));
     }
+    // Every digit counts: an ID past its length's last is refused, never cut to its low digits.
     const std::string start = a.idStart.value_or("0");
-    if (start.empty() || !IsHexText(start))
+    const auto [end, error] =
+        std::from_chars(start.data(), start.data() + start.size(), s.InitID, 16);
+    if (start.empty() || !IsHexText(start) || error != std::errc())
         throw UsageError("--id-start takes hexadecimal digits");
-    const std::size_t keep = static_cast<std::size_t>(2 * s.IDLen);
-    s.InitIDText = start.size() > keep ? start.substr(start.size() - keep) : start;
-    s.InitID = static_cast<std::int32_t>(HexToInt(s.InitIDText));
+    s.InitIDText = start;
     s.NextID = s.InitID;
     s.IDStep = static_cast<std::uint8_t>(a.step);
 }

@@ -26,6 +26,7 @@ enum ExitCode {
     kNoReply = 11,    // the Writer did not answer the command
     kGarbled = 12,    // what came back was no reply frame
     kIdReserved = 13, // the lot journal already records the ID as reserved
+    kIdPastLimit = 14, // the ID is past the last one its length holds (FFFF, FFFFFF)
     kNotVerifiable = 15, // verify: the image protects the chip, which then reads back no program
 };
 

@@ -13,7 +13,9 @@ namespace orvane::cli {
 int RunJournalCommand(const Arguments& a, ConsoleView& view)
 {
     const std::string& path = a.operands[0];
-    const LotSummary lot = LotJournal(path, LotJournal::Access::ReadOnly).Read();
+    LotJournal journal(path, LotJournal::Access::ReadOnly);
+    journal.SetLockWait(AnnouncedLockWait(view, {}));
+    const LotSummary lot = journal.Read();
     if (a.json) {
         JsonLine line;
         line.Str("type", "lot").Num("tried", lot.tried).Num("passed", lot.passed)

@@ -6,10 +6,12 @@
 #include "cli/Commands.h"
 #include "cli/ConsoleView.h"
 #include "foundation/AppState.h"
+#include "production/LotJournal.h"
 #include "production/OtpCheck.h"
 #include "writer/ChipOperations.h"
 #include "writer/WriterLink.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -26,6 +28,10 @@ struct WriterContext {
 };
 
 int RunJournalCommand(const Arguments& a, ConsoleView& view);
+
+// A wait for a lot journal that another process holds locked: after a second it says so on view;
+// stopSignal, when given, ends it.
+LockWait AnnouncedLockWait(ConsoleView& view, std::function<int()> stopSignal);
 int RunPortsCommand(const Arguments& a, ConsoleView& view, const AppState& s);
 int RunOtpCheckCommand(WriterContext& c);
 // `verify FILE`: the chip read aside and compared with the image.

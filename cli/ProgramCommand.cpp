@@ -8,6 +8,7 @@
 #include "image/RomImage.h"
 #include "production/JsonLine.h"
 #include "production/LotJournal.h"
+#include "writer/DeviceIdLimit.h"
 
 #include <chrono>
 #include <csignal>
@@ -116,6 +117,24 @@ void CheckLotIds(const Arguments& a, const AppState& s, const LotSummary& lot)
         throw UsageError("the lot has no ID yet: give --id-start for its first ID");
 }
 
+// "ID 10000 is past FFFF, the last ID --id-len 2 can hold"
+std::string PastLimitText(const DeviceId& id)
+{
+    if (id.value < 0)
+        return "ID " + DeviceIDText(id.value, id.length) + " is below 0";
+    return "ID " + DeviceIDText(id.value, id.length) + " is past " +
+           DeviceIDText(LastDeviceID(id.length), id.length) + ", the last ID --id-len " +
+           std::to_string(id.length) + " can hold";
+}
+
+int StoppedWaiting(WriterContext& c, const LockWaitStopped& e)
+{
+    return Finish(c.view, c.a.command,
+                  {128 + e.signal, "stopped by " + SignalName(e.signal) +
+                                       " while waiting for the lock on the lot journal " +
+                                       *c.a.journal + "; nothing reserved"});
+}
+
 void PrintSummary(const WriterContext& c, const RunSummary& run)
 {
     if (c.a.json) {
@@ -133,15 +152,31 @@ void PrintSummary(const WriterContext& c, const RunSummary& run)
 
 } // namespace
 
+LockWait AnnouncedLockWait(ConsoleView& view, std::function<int()> stopSignal)
+{
+    return {.announce =
+                [&view](const std::string& path) {
+                    view.Show(MessageKind::Information,
+                              "waiting for the lock on the lot journal " + path +
+                                  ", which another process holds");
+                },
+            .stopSignal = std::move(stopSignal)};
+}
+
 int RunProgramCommand(WriterContext& c)
 {
     const Arguments& a = c.a;
     AppState& s = c.s;
     StopSignals signals;
     std::optional<LotJournal> journal;
-    if (a.journal) {
-        journal.emplace(*a.journal);
-        CheckLotIds(a, s, journal->Read());
+    try {
+        if (a.journal) {
+            journal.emplace(*a.journal);
+            journal->SetLockWait(AnnouncedLockWait(c.view, [] { return StopSignals::Caught(); }));
+            CheckLotIds(a, s, journal->Read());
+        }
+    } catch (const LockWaitStopped& e) {
+        return StoppedWaiting(c, e);
     }
     const std::string site = a.port.value_or(s.ComName);
     const std::string firmware = journal ? FirmwareOf(c) : "";
@@ -160,29 +195,36 @@ int RunProgramCommand(WriterContext& c)
             break;
 
         Reservation reserved;
-        if (journal) {
-            try {
+        try {
+            if (journal) {
                 reserved = journal->Reserve(site, RequestFor(a, s, chip, previousId), s.IDLen,
                                             s.IDAddr);
-            } catch (const IdReservedError& e) {
-                const std::string text = std::string(e.what()) + ". Leave out --id-start to go "
-                                         "on with the lot, or give --allow-reissue to burn it again";
-                c.view.Show(MessageKind::Error, text);
-                outcome = {kIdReserved, "ID already reserved in " + *a.journal};
-                break;
+                runWritesIds = reserved.id.has_value();
+                if (reserved.id)
+                    s.NextID = reserved.id->value;
+            } else if (runWritesIds) {
+                reserved.id = DeviceId{s.NextID, s.IDLen};
+                CheckIdRange(*reserved.id);
             }
-            runWritesIds = reserved.id.has_value();
-            if (reserved.id)
-                s.NextID = reserved.id->value;
-        } else if (runWritesIds) {
-            reserved.id = DeviceId{s.NextID, s.IDLen};
+        } catch (const IdReservedError& e) {
+            const std::string text = std::string(e.what()) + ". Leave out --id-start to go "
+                                     "on with the lot, or give --allow-reissue to burn it again";
+            c.view.Show(MessageKind::Error, text);
+            outcome = {kIdReserved, "ID already reserved in " + *a.journal};
+            break;
+        } catch (const IdRangeError& e) {
+            c.view.Show(MessageKind::Error, e.what());
+            outcome = {kIdPastLimit, "chip " + std::to_string(chip) + " refused: " +
+                                         PastLimitText(e.id)};
+            break;
+        } catch (const LockWaitStopped&) {
+            break; // nothing reserved: the run ends as stopped
         }
         if (reserved.id) {
             previousId = reserved.id->value;
             run.firstId = run.firstId.value_or(*reserved.id);
             run.lastId = reserved.id;
         }
-
         ProgramRunOptions options{.writeId = runWritesIds,
                                   .autoIncrement = !journal,
                                   .download = !a.noDownload};
@@ -214,7 +256,7 @@ int RunProgramCommand(WriterContext& c)
 
     run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     run.endedBy = SignalName(StopSignals::Caught());
-    if (journal)
+    if (journal && run.tried > 0) // a run refused before its first chip leaves no trace
         journal->Record(run);
     if (journal || a.count > 1)
         PrintSummary(c, run);

@@ -3,6 +3,7 @@
 #include "foundation/Errors.h"
 #include "image/RomImage.h"
 #include "production/JsonLine.h"
+#include "writer/DeviceIdLimit.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -13,6 +14,7 @@
 #include <cstring>
 #include <ctime>
 #include <map>
+#include <time.h>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -83,23 +85,16 @@ std::optional<DeviceId> IdOf(const JsonFields& f)
     return DeviceId{static_cast<std::int64_t>(*value), length};
 }
 
-// Holds the journal's flock for one read or append.
-class FileLock {
-public:
-    FileLock(int fd, int mode, const std::string& path) : fd_(fd)
-    {
-        while (::flock(fd_, mode) != 0) {
-            if (errno != EINTR)
-                throw FileError("cannot lock the journal " + path + ": " + std::strerror(errno));
-        }
-    }
-    ~FileLock() { ::flock(fd_, LOCK_UN); }
-    FileLock(const FileLock&) = delete;
-    FileLock& operator=(const FileLock&) = delete;
+// A wait for a lock another process holds is announced after this long.
+constexpr auto kAnnounceAfter = std::chrono::seconds(1);
+// Between two tries the wait sleeps this long; a signal cuts the sleep short.
+constexpr long kRetryNs = 10'000'000;
 
-private:
-    int fd_;
-};
+std::string FolderOf(const std::string& path)
+{
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
 
 } // namespace
 
@@ -122,6 +117,58 @@ std::string IdText(const DeviceId& id)
 {
     return Hex(static_cast<std::uint64_t>(id.value), 2 * std::clamp(id.length, 1, 8));
 }
+
+IdRangeError::IdRangeError(const DeviceId& id)
+    : std::runtime_error(DeviceIDRangeRefusal(id.value, id.length)), id(id)
+{
+}
+
+void CheckIdRange(const DeviceId& id)
+{
+    if (!DeviceIDRangeRefusal(id.value, id.length).empty())
+        throw IdRangeError(id);
+}
+
+LockWaitStopped::LockWaitStopped(const std::string& path, int signal)
+    : std::runtime_error("stopped by signal " + std::to_string(signal) +
+                         " while waiting for the lock on the journal " + path),
+      signal(signal)
+{
+}
+
+// The lock is asked for without blocking and asked again after a short sleep, so that the wait
+// can be announced and a stop signal can end it; flock itself would wait deaf to both.
+class LotJournal::Lock {
+public:
+    Lock(const LotJournal& journal, int mode, Stop stop) : fd_(journal.fd_)
+    {
+        const LockWait& wait = journal.wait_;
+        const auto start = std::chrono::steady_clock::now();
+        bool announced = false;
+        while (::flock(fd_, mode | LOCK_NB) != 0) {
+            if (errno != EWOULDBLOCK && errno != EINTR)
+                throw FileError("cannot lock the journal " + journal.path_ + ": " +
+                                std::strerror(errno));
+            if (!announced && std::chrono::steady_clock::now() - start >= kAnnounceAfter) {
+                announced = true;
+                if (wait.announce)
+                    wait.announce(journal.path_);
+            }
+            const timespec pause{0, kRetryNs};
+            ::nanosleep(&pause, nullptr);
+            // Before the next try: the lock may be free by now, but the run was asked to stop.
+            if (const int signal = wait.stopSignal ? wait.stopSignal() : 0;
+                signal != 0 && stop == Stop::OnSignal)
+                throw LockWaitStopped(journal.path_, signal);
+        }
+    }
+    ~Lock() { ::flock(fd_, LOCK_UN); }
+    Lock(const Lock&) = delete;
+    Lock& operator=(const Lock&) = delete;
+
+private:
+    int fd_;
+};
 
 std::string_view OutcomeName(ChipOutcome outcome)
 {
@@ -300,8 +347,14 @@ std::optional<std::int64_t> ChooseId(const LotSummary& lot, const IdRequest& req
 
 LotJournal::LotJournal(std::string path, Access access) : path_(std::move(path))
 {
-    const int flags = access == Access::Append ? O_RDWR | O_APPEND | O_CREAT : O_RDONLY;
-    fd_ = ::open(path_.c_str(), flags | O_NONBLOCK | O_CLOEXEC, 0644);
+    const int flags = access == Access::Append ? O_RDWR | O_APPEND : O_RDONLY;
+    fd_ = ::open(path_.c_str(), flags | O_NONBLOCK | O_CLOEXEC);
+    if (fd_ < 0 && errno == ENOENT && access == Access::Append) {
+        // Created by the first line written; the folder must be able to take it.
+        if (::access(FolderOf(path_).c_str(), W_OK | X_OK) != 0)
+            throw FileError("cannot open the journal " + path_ + ": " + std::strerror(errno));
+        return;
+    }
     if (fd_ < 0)
         throw FileError("cannot open the journal " + path_ + ": " + std::strerror(errno));
     struct stat st {};
@@ -313,7 +366,23 @@ LotJournal::LotJournal(std::string path, Access access) : path_(std::move(path))
 
 LotJournal::~LotJournal()
 {
-    ::close(fd_);
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+void LotJournal::Create()
+{
+    if (fd_ >= 0)
+        return;
+    fd_ = ::open(path_.c_str(), O_RDWR | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0644);
+    struct stat st {};
+    if (fd_ < 0 || ::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
+        const std::string why = fd_ < 0 ? std::strerror(errno) : "not a regular file";
+        if (fd_ >= 0)
+            ::close(fd_);
+        fd_ = -1;
+        throw FileError("cannot open the journal " + path_ + ": " + why);
+    }
 }
 
 std::string LotJournal::ReadLocked() const
@@ -368,12 +437,20 @@ void LotJournal::AppendLocked(const std::string& line)
 Reservation LotJournal::Reserve(const std::string& site, const IdRequest& request, int idLength,
                                 std::int32_t idAddr)
 {
-    FileLock lock(fd_, LOCK_EX, path_);
+    if (fd_ < 0) {
+        // A first ID out of range is refused before the file exists.
+        if (const auto id = ChooseId(LotSummary{}, request))
+            CheckIdRange({*id, idLength});
+        Create();
+    }
+    Lock lock(*this, LOCK_EX, Stop::OnSignal);
     const LotSummary lot = SummarizeLot(ReadLocked());
     Reservation r;
     r.chip = lot.lastChip + 1;
-    if (const auto id = ChooseId(lot, request))
+    if (const auto id = ChooseId(lot, request)) {
         r.id = DeviceId{*id, idLength};
+        CheckIdRange(*r.id);
+    }
 
     const std::int64_t now = NowMs();
     JsonLine line = Head("reserve", now);
@@ -386,19 +463,23 @@ Reservation LotJournal::Reserve(const std::string& site, const IdRequest& reques
 
 void LotJournal::Record(const ChipRecord& record)
 {
-    FileLock lock(fd_, LOCK_EX, path_);
+    Create();
+    Lock lock(*this, LOCK_EX, Stop::Never);
     AppendLocked(ChipLine(record, NowMs()));
 }
 
 void LotJournal::Record(const RunSummary& summary)
 {
-    FileLock lock(fd_, LOCK_EX, path_);
+    Create();
+    Lock lock(*this, LOCK_EX, Stop::Never);
     AppendLocked(SummaryLine(summary, NowMs()));
 }
 
 LotSummary LotJournal::Read() const
 {
-    FileLock lock(fd_, LOCK_SH, path_);
+    if (fd_ < 0)
+        return {}; // not created yet: an empty lot
+    Lock lock(*this, LOCK_SH, Stop::OnSignal);
     return SummarizeLot(ReadLocked());
 }
 

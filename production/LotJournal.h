@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <set>
 #include <stdexcept>
@@ -29,6 +30,30 @@ struct DeviceId {
     int length = 2; // bytes; shown with 2 × length hexadecimal digits at least
 };
 std::string IdText(const DeviceId& id);
+
+// An ID its length cannot hold (below 0, or past FFFF for 2 bytes and FFFFFF for 3): what() is
+// the operator's message.
+class IdRangeError : public std::runtime_error {
+public:
+    explicit IdRangeError(const DeviceId& id);
+    DeviceId id;
+};
+
+// Throws IdRangeError unless id fits its length.
+void CheckIdRange(const DeviceId& id);
+
+// A wait for the journal's lock that a stop signal ended before anything was read or written.
+class LockWaitStopped : public std::runtime_error {
+public:
+    LockWaitStopped(const std::string& path, int signal);
+    int signal;
+};
+
+// What a wait for the journal's lock does while another process holds it, besides sleeping.
+struct LockWait {
+    std::function<void(const std::string& path)> announce; // once, after a second
+    std::function<int()> stopSignal; // a signal that asks to stop, 0 while there is none
+};
 
 // What the Writer answered to ProgramChip and what that made of the chip.
 enum class ChipOutcome { Passed, Failed, NotProgrammed };
@@ -107,28 +132,40 @@ struct Reservation {
 class LotJournal {
 public:
     enum class Access { Append, ReadOnly };
-    // Opens the journal, creating it for Append; throws FileError naming it when it is not a
-    // regular file or cannot be opened.
+    // Opens the journal; throws FileError naming it when it is not a regular file or cannot be
+    // opened. For Append a missing journal is created by the first line written, so that a run
+    // refused before its first chip leaves no file behind.
     explicit LotJournal(std::string path, Access access = Access::Append);
     ~LotJournal();
     LotJournal(const LotJournal&) = delete;
     LotJournal& operator=(const LotJournal&) = delete;
 
+    // How waits for the lock behave; by default they wait silently until the lock is free.
+    void SetLockWait(LockWait wait) { wait_ = std::move(wait); }
+
     // Under the lock: reads the lot, chooses the chip number and ID and appends the reservation.
+    // Throws IdReservedError or IdRangeError, and LockWaitStopped, having appended nothing.
     Reservation Reserve(const std::string& site, const IdRequest& request, int idLength,
                         std::int32_t idAddr);
     void Record(const ChipRecord& record);
     void Record(const RunSummary& summary);
+    // Throws LockWaitStopped when a stop signal ends the wait for the lock.
     LotSummary Read() const;
 
     const std::string& Path() const { return path_; }
 
 private:
+    enum class Stop { OnSignal, Never };
+    // Holds the journal's flock for one read or append.
+    class Lock;
+
+    void Create();
     std::string ReadLocked() const;
     void AppendLocked(const std::string& line);
 
     std::string path_;
-    int fd_ = -1;
+    int fd_ = -1; // -1: the journal does not exist yet
+    LockWait wait_;
 };
 
 // The journal the programming dialog writes in folder: one lot per model and day,

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "foundation/AppState.h"
+#include "writer/DeviceIdLimit.h"
 #include "writer/OperationView.h"
 #include "writer/WriterLink.h"
 
@@ -83,15 +84,16 @@ std::int64_t DownloadBlockCount(const AppState& s);
 // significant first, at IDAddr; bytes that would fall outside the image are not written.
 void WriteDeviceID(AppState& s);
 
-// Why an ID cannot be burned as set, "" when it can: IDLen must be 2 or 3, and the ID's bytes must
-// lie in the program area, the only part of the image a chip receives.
+// Why an ID cannot be burned as set, "" when it can: IDLen must be 2 or 3, the ID's bytes must
+// lie in the program area, the only part of the image a chip receives, and NextID must pass
+// DeviceIDRangeRefusal.
 std::string DeviceIDRefusal(const AppState& s);
 
 // The ID step from its decimal text; ConversionError for a text that is not a number from 0 to
 // 255 (a larger step would wrap and burn one ID into every chip).
 std::uint8_t IDStepFromText(const std::string& text);
 
-// NextID as the dialog shows it: upper-case hexadecimal, at least 2 × IDLen digits.
+// NextID as the dialog shows it (DeviceIDText).
 std::string NextIDText(const AppState& s);
 
 } // namespace orvane

@@ -11,7 +11,6 @@ namespace orvane {
 
 namespace {
 
-constexpr int kMaxIdDigits = 16; // a 64-bit value has no more hexadecimal digits
 constexpr int kIdValueBytes = 4; // the ID is taken from the low 32 bits of NextID
 
 } // namespace
@@ -38,7 +37,7 @@ std::string DeviceIDRefusal(const AppState& s)
         return "ID地址" + Hex(static_cast<std::uint32_t>(s.IDAddr), 4) + "超出程序区" +
                Hex(static_cast<std::uint32_t>(s.RomStart), 4) + "-" +
                Hex(static_cast<std::uint32_t>(s.RomEnd), 4) + ",器件ID不会烧入芯片!";
-    return "";
+    return DeviceIDRangeRefusal(s.NextID, s.IDLen);
 }
 
 std::uint8_t IDStepFromText(const std::string& text)
@@ -56,9 +55,7 @@ std::uint8_t IDStepFromText(const std::string& text)
 
 std::string NextIDText(const AppState& s)
 {
-    const auto digits =
-        static_cast<int>(std::clamp<std::int64_t>(2 * std::int64_t{s.IDLen}, 0, kMaxIdDigits));
-    return Hex(static_cast<std::uint64_t>(s.NextID), digits);
+    return DeviceIDText(s.NextID, s.IDLen);
 }
 
 OperationResult ChipOperations::RunProgramming(ProgramRunOptions& options)
@@ -116,9 +113,9 @@ OperationResult ChipOperations::RunProgramming(ProgramRunOptions& options)
                 view_.SetStatusLine("编程完毕!");
                 view_.ResetProgress();
                 if (options.writeId && options.autoIncrement) {
-                    // 64-bit and unbounded: wraps instead of overflowing.
-                    s_.NextID = static_cast<std::int64_t>(
-                        static_cast<std::uint64_t>(s_.NextID) + s_.IDStep);
+                    // The ID burned passed DeviceIDRangeRefusal: no overflow. One past the
+                    // last ID is shown in full, and the next run refuses it.
+                    s_.NextID += s_.IDStep;
                     view_.ShowNextID(NextIDText(s_));
                 }
             }

@@ -39,18 +39,6 @@ std::int32_t DecimalValue(const std::string& text)
     return value;
 }
 
-// The value of a hexadecimal ID text, widened with its sign from 32 bits.
-std::int64_t IdValue(const std::string& text)
-{
-    return static_cast<std::int32_t>(HexToInt(text));
-}
-
-std::string LastChars(const std::string& text, int count)
-{
-    const auto keep = static_cast<std::size_t>(std::max(count, 0));
-    return text.size() > keep ? text.substr(text.size() - keep) : text;
-}
-
 QLabel* Label(const char* text, QWidget* parent, int x, int y)
 {
     auto* label = new QLabel(Shown(text), parent);
@@ -191,11 +179,10 @@ void TfrmProgram::FormShow()
         cbbIDLen->setEditText(Shown(s.IDLenText));
     }
     edtIDaddr->setText(Shown(Hex(static_cast<std::uint32_t>(s.IDAddr), 4)));
-    s.InitIDText = LastChars(s.InitIDText, IdDigits());
-    s.InitID = IdValue(s.InitIDText);
+    s.InitID = DeviceIDFromText(s.InitIDText);
     {
         const QSignalBlocker quiet(edtInitID); // the old text, cut to the new limit, is no ID
-        edtInitID->setMaxLength(std::max(IdDigits(), 1));
+        FitInitIDLimit(Shown(s.InitIDText));
     }
     edtInitID->setText(Shown(s.InitIDText));
     s.NextID = s.InitID;
@@ -220,24 +207,23 @@ void TfrmProgram::cbbIDLenChange()
     s.IDLenText = Typed(cbbIDLen->currentText());
     if (!RunGuarded(host_.Messages(), [&] { s.IDLen = DecimalValue(s.IDLenText); }))
         return;
-    // The low digits are kept; a shorter limit alone would cut the text at its end.
-    const std::string typed = Typed(edtInitID->text());
-    if (static_cast<int>(typed.size()) > IdDigits()) {
-        s.InitIDText = LastChars(typed, IdDigits());
-        s.InitID = IdValue(s.InitIDText);
-        edtInitID->setText(Shown(s.InitIDText));
-        s.NextID = s.InitID;
-        medNextID->setText(Shown(NextIDText(s)));
-    }
-    edtInitID->setMaxLength(std::max(IdDigits(), 1));
+    // The ID keeps every digit: one past the new length's last is shown and refused, never cut.
+    FitInitIDLimit(edtInitID->text());
+    medNextID->setText(Shown(NextIDText(s)));
+}
+
+void TfrmProgram::FitInitIDLimit(const QString& text)
+{
+    edtInitID->setMaxLength(std::max({IdDigits(), static_cast<int>(text.size()), 1}));
 }
 
 void TfrmProgram::edtInitIDChange()
 {
     AppState& s = host_.State();
     s.InitIDText = Typed(edtInitID->text());
+    FitInitIDLimit(edtInitID->text()); // a longer ID, once shortened, takes no more digits
     if (IsHexText(s.InitIDText)) {
-        s.InitID = IdValue(s.InitIDText);
+        s.InitID = DeviceIDFromText(s.InitIDText);
         s.NextID = s.InitID;
         medNextID->setText(Shown(NextIDText(s)));
     } else {
@@ -310,7 +296,11 @@ void TfrmProgram::BitBtn1Click()
                                   1, kProgressPerBlock * DownloadBlockCount(s))));
     std::int64_t before = s.NextID;
     RunGuarded(host_.Messages(), [&] {
-        lot_->BeforeRun(s, options.writeId); // the journal may hand out a later ID
+        // The journal may hand out a later ID: the chip's own is shown before it is burned.
+        const std::string skipped = lot_->BeforeRun(s, options.writeId);
+        if (!skipped.empty())
+            host_.View().AppendMemoLine(skipped);
+        medNextID->setText(Shown(NextIDText(s)));
         before = s.NextID;
         const OperationResult result = host_.Operations().RunProgramming(options);
         lot_->AfterRun(s, result, host_.Link());
@@ -324,9 +314,10 @@ void TfrmProgram::KeepNextIDAsInitial()
 {
     AppState& s = host_.State();
     s.InitID = s.NextID;
-    s.InitIDText = LastChars(NextIDText(s), IdDigits());
+    s.InitIDText = NextIDText(s);
     {
         const QSignalBlocker quiet(edtInitID);
+        FitInitIDLimit(Shown(s.InitIDText));
         edtInitID->setText(Shown(s.InitIDText));
     }
     SaveSettingsOrReport(s, host_.View());

@@ -18,6 +18,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QProgressBar;
+class QString;
 class QPushButton;
 
 namespace orvane {
@@ -82,6 +83,8 @@ private:
     void SetIDControlsVisible(bool visible);
     // 2 × IDLen, the digits of an ID, kept within what a 64-bit value has.
     int IdDigits() const;
+    // The initial ID's limit: 2 × IDLen typed digits, or all digits of a longer ID it holds.
+    void FitInitIDLimit(const QString& text);
     // After a chip took NextID: the next run, a reopened dialog and a restarted program all start
     // from the first unused ID, also after a crash, because the settings are saved at once.
     void KeepNextIDAsInitial();

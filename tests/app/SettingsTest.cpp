@@ -38,7 +38,7 @@ TEST_F(SettingsTest, LoadChecksEachKey)
         {nullptr, "QK106/20/COM1/0/15/READ ERROR/7/7/5/5/1"},
         {"[CHIP]\nCHIP_NAME=QK115\nCHIP_PIN=28\n[OPTION]\nFreq=7\noFreq=\nLVR=ON\n[COM]\n" // slot 9
          "COM_NAME=com2\n[ID]\nID_LENGTH=G\nID_ADDR_START=-1\nID_START=123456789\n[IRC]\nfae=00\n",
-         "QK106/20/COM1/0/0/ON/7/7/591751049/591751049/1"}, // 32 bits of ID_START are kept
+         "QK106/20/COM1/0/0/ON/7/7/4886718345/4886718345/1"}, // no digit of ID_START is lost
         {"[chip]\r\n chip_name = QK134 \r\n[OPTION]\r\nFreq=4\r\noFreq=3\r\n[com]\r\n"
          "com_name=COM5\r\n[ID]\r\nID_LENGTH=3\r\nID_ADDR_START=7ff0\r\nID_START=FFFFFFFF\r\n"
          "[irc]\r\n FAE = 0 \r\n",

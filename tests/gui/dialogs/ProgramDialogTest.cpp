@@ -199,7 +199,7 @@ TEST_F(ProgramDialogTest, IdFieldsTakeHexDigitsOnly)
     StartUp("QK128", "123456");
     TfrmProgram& d = Open();
     d.cbxIDconfig->click();
-    EXPECT_EQ(Text(d.edtInitID), "3456") << "the last 2 x IDLen digits";
+    EXPECT_EQ(Text(d.edtInitID), "123456") << "every digit, none cut";
 
     d.edtIDaddr->clear();
     QTest::keyClicks(d.edtIDaddr, "g-a1F.");
@@ -213,8 +213,8 @@ TEST_F(ProgramDialogTest, IdFieldsTakeHexDigitsOnly)
     QTest::keyClicks(d.edtInitID, "12z34 5b6");
     EXPECT_EQ(std::tuple(Text(d.edtInitID), Text(d.medNextID)), std::tuple("12345B", "12345B"));
     d.cbbIDLen->setCurrentText("2");
-    EXPECT_EQ(std::tuple(Text(d.edtInitID), Text(d.medNextID)), std::tuple("345B", "345B"));
-    EXPECT_EQ(std::tuple(host.state.InitID, host.state.NextID), std::tuple(0x345B, 0x345B));
+    EXPECT_EQ(std::tuple(Text(d.edtInitID), Text(d.medNextID)), std::tuple("12345B", "12345B"));
+    EXPECT_EQ(std::tuple(host.state.InitID, host.state.NextID), std::tuple(0x12345B, 0x12345B));
 
     d.edtInitID->setText("1G"); // pasted
     EXPECT_EQ(Text(d.medNextID), "0");
@@ -227,7 +227,7 @@ TEST_F(ProgramDialogTest, IdFieldsTakeHexDigitsOnly)
     d.cbbStep->setCurrentText("3");
     for (int i = 0; i < 3; ++i)
         d.btnDecrease->click();
-    EXPECT_EQ(Text(d.medNextID), "FFFFFFFFFFFFFFFC") << "below zero, all digits";
+    EXPECT_EQ(Text(d.medNextID), "-0004") << "below zero, all digits";
     d.cbbIDLen->setCurrentText("x");
     EXPECT_EQ(std::tuple(host.state.IDLen, host.state.IDLenText), std::tuple(2, "x"));
     EXPECT_EQ(host.messages.shown, (std::vector<Box>{{MessageKind::Error, "ID步进值只能为0到255!"},
