@@ -1,5 +1,6 @@
 #include "app/Settings.h"
 
+#include "app/RecentFiles.h"
 #include "foundation/Errors.h"
 #include "foundation/IniFile.h"
 #include "catalogue/Catalogue.h"
@@ -81,6 +82,8 @@ void LoadSettings(AppState& s)
     if (IsHexText(s.InitIDText))
         s.InitID = static_cast<std::int32_t>(HexToInt(s.InitIDText));
     s.NextID = s.InitID;
+
+    ReadRecentFiles(ini, s);
 }
 
 void SaveSettings(const AppState& s)
@@ -97,6 +100,7 @@ void SaveSettings(const AppState& s)
     ini.Write("ID", "ID_LENGTH", s.IDLenText);
     ini.Write("ID", "ID_ADDR_START", s.IDAddrText);
     ini.Write("ID", "ID_START", IdStartText(s));
+    WriteRecentFiles(ini, s);
 
     ini.Save(path);
 }
