@@ -131,10 +131,9 @@ void TfrmMain::BuildMenus()
 {
     file1_ = menuBar()->addMenu(" FILE ");
     file1_->setObjectName("F1");
-    // Items with a key do nothing while the main window is off: the key still reaches them.
-    open1_ = file1_->addAction("Open ", this, WhenOn([this] { Open1Click(); }));
+    open1_ = file1_->addAction("Open ", this, [this] { Open1Click(); });
     open1_->setObjectName("Open1");
-    saveAs1_ = file1_->addAction("Save As..", this, WhenOn([this] { SaveAs1Click(); }));
+    saveAs1_ = file1_->addAction("Save As..", this, [this] { SaveAs1Click(); });
     saveAs1_->setObjectName("SaveAs1");
     file1_->addSeparator();
     recentEnd_ = file1_->addSeparator(); // the recent files go between the two separators
@@ -152,9 +151,8 @@ void TfrmMain::BuildMenus()
     mnuCheck_->setObjectName("mnuCheck");
     connect(edit, &QMenu::aboutToShow, this, [this] { EDIT1Click(); });
     edit->addSeparator();
-    edit->addAction("查找...", this, WhenOn([this] { FindClick(); }))->setObjectName("mnuFind");
-    edit->addAction("查找下一个", this, WhenOn([this] { FindNextClick(); }))
-        ->setObjectName("mnuFindNext");
+    edit->addAction("查找...", this, [this] { FindClick(); })->setObjectName("mnuFind");
+    edit->addAction("查找下一个", this, [this] { FindNextClick(); })->setObjectName("mnuFindNext");
 
     QMenu* com = menuBar()->addMenu("选择COM");
     com->setObjectName("COM1");
@@ -309,11 +307,12 @@ void TfrmMain::BuildKeys()
     tip(named("tbOpen"), "打开", open1_->shortcut());
     tip(named("tbSave"), "保存", saveAs1_->shortcut());
 
-    // Keys without a menu item click their button, and do nothing while it is off.
+    // Keys without a menu item click their button. While an operation or a secondary window
+    // holds the main window off, its menu bar and controls are off, and so are their keys.
     const auto addKey = [this](const QKeySequence& keys, auto run) {
         auto* key = new QAction(this);
         key->setShortcut(keys);
-        connect(key, &QAction::triggered, this, WhenOn(run));
+        connect(key, &QAction::triggered, this, run);
         addAction(key);
     };
     const struct {
@@ -480,10 +479,10 @@ void TfrmMain::RebuildRecentItems()
         item->setObjectName(QString("Recent%1").arg(n));
         std::error_code error;
         item->setEnabled(std::filesystem::is_regular_file(path, error)); // greyed when gone
-        connect(item, &QAction::triggered, this, WhenOn([this, path] {
-                    if (const auto format = FormatByExtension(path))
-                        OpenFile(path, *format);
-                }));
+        connect(item, &QAction::triggered, this, [this, path] {
+            if (const auto format = FormatByExtension(path))
+                OpenFile(path, *format);
+        });
         file1_->insertAction(recentEnd_, item);
         recentItems_.push_back(item);
     }

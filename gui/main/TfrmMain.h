@@ -125,14 +125,6 @@ private:
     QWidget* BuildCentre();
     void BuildStatusBar();
     void BuildKeys();
-    // run, unless an operation or a secondary window holds the main window off.
-    template <class Run> auto WhenOn(Run run)
-    {
-        return [this, run] {
-            if (mainEnabled_)
-                run();
-        };
-    }
     void RebuildRecentItems(); // the FILE menu opens
     // The one program file a drop would open, and how; none when the drop is refused.
     std::optional<std::pair<std::string, FileFormat>> Dropped(const QMimeData* data) const;
