@@ -434,8 +434,8 @@ void TfrmMain::CheckProgramFile(bool beforeDownload)
         return;
     }
     const bool reload = messages_->Show(
-        MessageKind::Question, "程序文件 " + name +
-                                   " 已在磁盘上改变，是否重新载入？（未保存的修改、写入的ID和滚动码将丢失）");
+        MessageKind::Question,
+        "程序文件 " + name + " 已在磁盘上改变，是否重新载入？（未保存的修改、写入的ID和滚动码将丢失）");
     // A file that fails to load is not offered again until it changes once more.
     if (!reload || !OpenFile(path, watch_.Format()))
         watch_.KeepCurrent();
@@ -509,14 +509,14 @@ void TfrmMain::FindNextClick()
         FindClick();
         return;
     }
-    static const QString kNotFound = "未找到";
-    static const QString kInvalid = "查找内容无效";
+    constexpr const char* kNotFound = "未找到";
+    constexpr const char* kInvalid = "查找内容无效";
     const auto pattern = findBox_->Pattern();
     if (!pattern)
-        SetStatusLabel(Typed(kInvalid));
+        SetStatusLabel(kInvalid);
     else if (!hexEditor_->FindNext(*pattern))
-        SetStatusLabel(Typed(kNotFound));
-    else if (lblStatus_->text() == kNotFound || lblStatus_->text() == kInvalid)
+        SetStatusLabel(kNotFound);
+    else if (lblStatus_->text() == Shown(kNotFound) || lblStatus_->text() == Shown(kInvalid))
         SetStatusLabel(""); // the label's other texts are the last operation's
 }
 
