@@ -1,5 +1,5 @@
 // The remembered program file: only a changed content counts, and only once it has been still for
-// a moment; a vanished file is news once.
+// a moment. The answers, vanishing and saves are tested through the window (EngineerLoopTest).
 #include "app/ProgramFileWatch.h"
 
 #include "tests/support/TempDir.h"
@@ -46,29 +46,6 @@ TEST_F(ProgramFileWatchTest, VerdictsAfterAWrite)
         Write(c.bytes, c.ago);
         EXPECT_EQ(watch.Check(now), c.verdict);
     }
-}
-
-TEST_F(ProgramFileWatchTest, AnsweredChangesVanishingAndSaves)
-{
-    Write("S9", 10);
-    watch.Remember(path, FileFormat::S19);
-    Write("S1", 5);
-    watch.KeepCurrent(); // No: not again until the next change
-    EXPECT_EQ(watch.Check(now), Verdict::Unchanged);
-    Write("S2", 4);
-    EXPECT_EQ(watch.Check(now), Verdict::Changed);
-
-    fs::remove(path);
-    EXPECT_EQ(watch.Check(now), Verdict::Vanished);
-    EXPECT_EQ(watch.Check(now), Verdict::Unchanged); // said once
-    Write("S3", 3);
-    EXPECT_EQ(watch.Check(now), Verdict::Changed);
-
-    watch.Saved(path, FileFormat::Bin); // a raw save over it: nothing left to reload
-    EXPECT_EQ(watch.Path(), nullptr);
-    watch.Saved(path, FileFormat::Wrt);
-    EXPECT_EQ(*watch.Path(), path);
-    EXPECT_EQ(watch.Format(), FileFormat::Wrt);
 }
 
 } // namespace

@@ -14,7 +14,6 @@ namespace {
 
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
-using ::testing::Not;
 
 struct RecentFilesTest : ::testing::Test {
     RecentFilesTest()
@@ -45,21 +44,6 @@ TEST_F(RecentFilesTest, KeptAcrossARestartNewestFirstAndCappedAtEight)
                             "/fw/4.S19", "/fw/3.S19", "/fw/2.S19"));
     EXPECT_THAT(test::ReadText(dir.file("Udate_VX.ini")),
                 HasSubstr("[RECENT]\r\nFILE1=/fw/5.S19\r\nFILE2=/fw/9.S19\r\n"));
-}
-
-TEST_F(RecentFilesTest, HandEditedKeysAreCheckedAndNoSectionWithoutFiles)
-{
-    SaveSettings(s);
-    EXPECT_THAT(test::ReadText(dir.file("Udate_VX.ini")), Not(HasSubstr("RECENT")));
-
-    test::WriteText(dir.file("Udate_VX.ini"),
-                    "[RECENT]\nFILE1=/a.WRT\nFILE2=\nFILE3=/a.WRT\nFILE8=/b.S19\nFILE9=/c.S19\n");
-    LoadSettings(s);
-    EXPECT_THAT(s.RecentFiles, ElementsAre("/a.WRT", "/b.S19"));
-    s.RecentFiles = {"/b.S19"};
-    SaveSettings(s); // a shorter list leaves no old name behind
-    LoadSettings(s);
-    EXPECT_THAT(s.RecentFiles, ElementsAre("/b.S19"));
 }
 
 TEST(FileKindsTest, ExtensionsInAnyCase)
