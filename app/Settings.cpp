@@ -1,5 +1,6 @@
 #include "app/Settings.h"
 
+#include "app/RecentFiles.h"
 #include "app/SettingsPath.h"
 #include "foundation/Errors.h"
 #include "foundation/IniFile.h"
@@ -89,6 +90,7 @@ void LoadSettings(AppState& s)
     if (IsHexText(s.InitIDText))
         s.InitID = DeviceIDFromText(s.InitIDText);
     s.NextID = s.InitID;
+    ReadRecentFiles(ini, s);
     s.SettingsRead = true;
 }
 
@@ -107,6 +109,7 @@ void SaveSettings(const AppState& s)
     ini.Write("ID", "ID_LENGTH", s.IDLenText);
     ini.Write("ID", "ID_ADDR_START", s.IDAddrText);
     ini.Write("ID", "ID_START", IdStartText(s));
+    WriteRecentFiles(ini, s);
 
     where.CreateFolder();
     ini.Save(where.file);

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace orvane {
 
@@ -18,6 +19,7 @@ struct AppState {
     // Files and folders. Texts are byte strings in the system code page, never converted.
     std::string AppDir;      // folder of the executable, with a trailing '/'
     std::string ProgramInfo; // program file last opened, or "尚未打开程序"
+    std::vector<std::string> RecentFiles; // program files the window opened, newest first
 
     // Catalogue and selection. ModelName[0] is unused so that slot n is ModelName[n].
     std::array<std::string, kSlotCount + 1> ModelName{};

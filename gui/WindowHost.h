@@ -44,6 +44,9 @@ public:
     virtual QWidget* MainWidget() = 0;
     // The open programming dialog, or nullptr when it closes.
     virtual void SetProgramDialog(ProgramDialogView* dialog) = 0;
+    // A programming run is about to download the image: the main window offers to reload a
+    // program file that changed on disk.
+    virtual void BeforeDownload() {}
 };
 
 } // namespace orvane

@@ -291,6 +291,8 @@ void TfrmProgram::BitBtn1Click()
     ProgramRunOptions options{.writeId = cbxIDconfig->isChecked(),
                               .autoIncrement = cbxIncrease->isChecked(),
                               .download = cbxDownload->isChecked()};
+    if (options.download || options.writeId) // a run that writes an ID downloads
+        host_.BeforeDownload();
     // The run advances the bar by 10 per block of whatever it downloads.
     ProgressBar1->setRange(0, static_cast<int>(std::max<std::int64_t>(
                                   1, kProgressPerBlock * DownloadBlockCount(s))));

@@ -2,6 +2,7 @@
 
 #include "foundation/AtomicFile.h"
 #include "gui/hexeditor/HexAccessible.h"
+#include "image/BytePattern.h"
 #include "image/RomImage.h"
 
 #include <QEvent>
@@ -155,6 +156,23 @@ std::pair<int, int> THexEditor::Selection() const
     if (anchor_ < 0 || DataSize() == 0)
         return {-1, -1};
     return {std::min(anchor_, pos_), std::max(anchor_, pos_)};
+}
+
+void THexEditor::Select(int first, int last)
+{
+    MoveCaret(last, false, false);
+    MoveCaret(first, false, true);
+}
+
+bool THexEditor::FindNext(std::span<const std::uint8_t> pattern)
+{
+    const int from = anchor_ >= 0 ? Selection().first + 1 : pos_;
+    const auto hit = FindPattern(Bytes(), pattern, static_cast<std::size_t>(from));
+    if (!hit)
+        return false;
+    const int first = static_cast<int>(*hit);
+    Select(first, first + static_cast<int>(pattern.size()) - 1);
+    return true;
 }
 
 QRect THexEditor::RowTextRect(int offset) const

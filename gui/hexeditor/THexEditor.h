@@ -17,6 +17,8 @@
 //   Keys      arrows, Page Up/Down, Home/End (Ctrl: whole content; Shift selects); Insert
 //             toggles insert mode; Backspace, Delete; Ctrl+Delete deletes the selection;
 //             Ctrl+Z undoes; Tab crosses from the nibbles to the characters.
+//   Find      FindNext(pattern) selects the next match from the caret (wrapping once) and
+//             scrolls it into view; Select(first, last) selects bytes, the caret on the first.
 //   Files     SaveToFile(path) writes the whole content as raw bytes, throws FileError; it
 //             leaves the modified state and the marks alone (the image still lacks the bytes).
 //   Looks     Colors(): TColors, the main window's colours.
@@ -88,6 +90,10 @@ public:
     bool CaretOnLowNibble() const { return lowNibble_; }
     // First and last byte of the selection, or {-1, -1} when none is made.
     std::pair<int, int> Selection() const;
+    void Select(int first, int last);
+    // From the caret, or one past the first byte of the selection so that the match in view is
+    // passed over; false when pattern is nowhere.
+    bool FindNext(std::span<const std::uint8_t> pattern);
     // The caret row's text (HexLayout::RowText) on screen, in viewport coordinates: the cell of
     // its character at offset, and the offset drawn at point (-1 off that row).
     QRect RowTextRect(int offset) const;

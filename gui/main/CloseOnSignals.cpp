@@ -1,5 +1,7 @@
 #include "gui/main/CloseOnSignals.h"
 
+#include "gui/ConnectGuarded.h"
+
 #include "gui/main/TfrmMain.h"
 
 #include <QSocketNotifier>
@@ -31,11 +33,11 @@ void CloseOnSignals(TfrmMain& window)
     auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &window);
     auto* retry = new QTimer(&window);
     retry->setInterval(kRetryMs);
-    QObject::connect(retry, &QTimer::timeout, &window, [&window, retry] {
+    ConnectGuarded(retry, &QTimer::timeout, &window, window.Messages(), [&window, retry] {
         if (window.StartupDone() && window.close())
             retry->stop();
     });
-    QObject::connect(notifier, &QSocketNotifier::activated, &window, [retry] {
+    ConnectGuarded(notifier, &QSocketNotifier::activated, &window, window.Messages(), [retry] {
         char bytes[16];
         while (::read(signalPipe[0], bytes, sizeof bytes) > 0) {
         }

@@ -1,13 +1,16 @@
 #include "gui/main/TfrmMain.h"
 
 #include "app/ChipVerify.h"
+#include "app/FileKinds.h"
 #include "app/ProgramFiles.h"
+#include "app/RecentFiles.h"
 #include "app/SettingsPath.h"
 #include "gui/ConnectGuarded.h"
 #include "gui/Text.h"
 #include "gui/dialogs/SecondaryWindows.h"
 #include "gui/hexeditor/RefreshHexView.h"
 #include "gui/hexeditor/THexEditor.h"
+#include "gui/main/FindBox.h"
 #include "gui/main/HelpDocuments.h"
 #include "gui/main/TransferWindow.h"
 #include "gui/HexKeyFilter.h"
@@ -22,11 +25,16 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScopeGuard>
@@ -39,6 +47,7 @@
 
 #include <filesystem>
 #include <stdexcept>
+#include <thread>
 
 namespace orvane {
 
@@ -67,6 +76,11 @@ bool Exists(const std::string& fileName)
     std::error_code error;
     const auto status = std::filesystem::symlink_status(fileName, error);
     return !error && status.type() != std::filesystem::file_type::not_found;
+}
+
+std::string BaseName(const std::string& fileName)
+{
+    return std::filesystem::path(fileName).filename().string();
 }
 
 QPushButton* NamedButton(const char* name, const QString& caption, QWidget* parent)
@@ -104,6 +118,8 @@ TfrmMain::TfrmMain(AppState& state, std::string appDir, OperatorMessages* messag
     layout->addWidget(BuildCentre(), 1);
     setCentralWidget(centre);
     BuildStatusBar();
+    BuildKeys();
+    setAcceptDrops(true);
 
     if (const QScreen* screen = QApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
@@ -127,13 +143,17 @@ QAction* TfrmMain::AddCommand(QWidget* to, const QString& caption, const char* n
 
 void TfrmMain::BuildMenus()
 {
-    QMenu* file = menuBar()->addMenu(" FILE ");
-    file->setObjectName("F1");
-    AddCommand(file, "Open ", "Open1", [this] { Open1Click(); });
-    saveAs1_ = AddCommand(file, "Save As..", "SaveAs1", [this] { SaveAs1Click(); });
-    AddCommand(file, "Exit", "Exit1", [this] { Exit1Click(); });
-    ConnectGuarded(file, &QMenu::aboutToShow, this, *messages_,
-                   [this] { saveAs1_->setEnabled(true); });
+    file1_ = menuBar()->addMenu(" FILE ");
+    file1_->setObjectName("F1");
+    open1_ = AddCommand(file1_, "Open ", "Open1", [this] { Open1Click(); });
+    saveAs1_ = AddCommand(file1_, "Save As..", "SaveAs1", [this] { SaveAs1Click(); });
+    file1_->addSeparator();
+    recentEnd_ = file1_->addSeparator(); // the recent files go between the two separators
+    AddCommand(file1_, "Exit", "Exit1", [this] { Exit1Click(); });
+    ConnectGuarded(file1_, &QMenu::aboutToShow, this, *messages_, [this] {
+        saveAs1_->setEnabled(true);
+        RebuildRecentItems();
+    });
 
     QMenu* edit = menuBar()->addMenu(" EDIT ");
     edit->setObjectName("EDIT1");
@@ -141,6 +161,9 @@ void TfrmMain::BuildMenus()
     mnuCheck_ = AddCommand(edit, "确认键入", "mnuCheck", [this] { mnuCheckClick(); });
     AddCommand(edit, "校验芯片", "mnuVerifyChip", [this] { mnuVerifyChipClick(); });
     ConnectGuarded(edit, &QMenu::aboutToShow, this, *messages_, [this] { EDIT1Click(); });
+    edit->addSeparator();
+    AddCommand(edit, "查找...", "mnuFind", [this] { FindClick(); });
+    AddCommand(edit, "查找下一个", "mnuFindNext", [this] { FindNextClick(); });
 
     QMenu* com = menuBar()->addMenu("选择COM");
     com->setObjectName("COM1");
@@ -278,6 +301,52 @@ void TfrmMain::BuildStatusBar()
     panels_[0]->setAccessibleName("Firmware Version:");
 }
 
+void TfrmMain::BuildKeys()
+{
+    const auto named = [this](const char* name) { return findChild<QAction*>(name); };
+    const auto tip = [](auto* control, const QString& caption, const QKeySequence& keys) {
+        control->setToolTip(caption + " (" + keys.toString(QKeySequence::NativeText) + ")");
+    };
+    open1_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    saveAs1_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    named("mnuFind")->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    named("mnuFindNext")->setShortcut(QKeySequence(Qt::Key_F3));
+    tip(named("tbOpen"), "打开", open1_->shortcut());
+    tip(named("tbSave"), "保存", saveAs1_->shortcut());
+
+    // Keys without a menu item click their button. While an operation or a secondary window
+    // holds the main window off, its menu bar and controls are off, and so are their keys.
+    const auto addKey = [this](const QKeySequence& keys, auto run) {
+        auto* key = new QAction(this);
+        key->setShortcut(keys);
+        ConnectGuarded(key, &QAction::triggered, this, *messages_, run);
+        addAction(key);
+    };
+    const struct {
+        QPushButton* button;
+        QKeySequence keys;
+    } clicks[] = {
+        {btnMakeMC_, QKeySequence(Qt::Key_F5)},
+        {btnBlkChk_, QKeySequence(Qt::Key_F6)},
+        {btnRead_, QKeySequence(Qt::Key_F7)},
+    };
+    for (const auto& c : clicks) {
+        addKey(c.keys, [button = c.button] {
+            if (button->isEnabled())
+                button->click();
+        });
+        tip(c.button, c.button->text(), c.keys);
+    }
+    tip(named("tbBlankCheck"), "查空", QKeySequence(Qt::Key_F6));
+
+    const QKeySequence gotoKeys(Qt::CTRL | Qt::Key_G);
+    addKey(gotoKeys, [this] {
+        edtGoto_->setFocus(Qt::ShortcutFocusReason);
+        edtGoto_->selectAll();
+    });
+    tip(findChild<QPushButton*>("btnGoto"), "Goto", gotoKeys);
+}
+
 // ---- start-up and shutdown
 
 void TfrmMain::showEvent(QShowEvent* event)
@@ -315,6 +384,151 @@ void TfrmMain::closeEvent(QCloseEvent* event)
 void TfrmMain::Exit1Click()
 {
     close();
+}
+
+bool TfrmMain::event(QEvent* event)
+{
+    // After the activation is done, so that the question box does not take part in it.
+    if (event->type() == QEvent::WindowActivate && startupDone_)
+        QTimer::singleShot(0, this, Guarded(*messages_, [this] { CheckProgramFile(false); }));
+    return QMainWindow::event(event);
+}
+
+// ---- program files on disk
+
+bool TfrmMain::OpenFile(const std::string& fileName, FileFormat format)
+{
+    return RunGuarded(*messages_, [&] {
+        ProgramFileWatch opened;
+        opened.Remember(fileName, format); // before the read: a write during it counts as change
+        const OpenedFile file = OpenProgramFile(s_, fileName, format, *messages_);
+        watch_ = std::move(opened);
+        if (FormatByExtension(fileName)) // the list opens its files by their extension
+            NoteRecentFile(s_, fileName);
+        RefreshHexView();
+        ScrollHexView((s_.RomStart + 0x60) / 16, s_.RomStart / 16);
+        ShowImageInfo();
+        if (const std::string note = BytesOutsideNote(file); !note.empty())
+            AppendMemoLine(note);
+    });
+}
+
+void TfrmMain::CheckProgramFile(bool beforeDownload)
+{
+    if (checkingFile_ || (!beforeDownload && !mainEnabled_))
+        return;
+    checkingFile_ = true;
+    const auto done = qScopeGuard([this] { checkingFile_ = false; });
+    using Verdict = ProgramFileWatch::Verdict;
+    Verdict verdict = watch_.Check();
+    if (verdict == Verdict::Settling) {
+        const auto wait = std::chrono::ceil<std::chrono::milliseconds>(
+            watch_.StableAt() - std::filesystem::file_time_type::clock::now());
+        if (!beforeDownload) { // look again once the writer is done, if still in front
+            QTimer::singleShot(std::max<std::int64_t>(wait.count(), 0) + 1, this,
+                               Guarded(*messages_, [this] {
+                                   if (isActiveWindow())
+                                       CheckProgramFile(false);
+                               }));
+            return;
+        }
+        std::this_thread::sleep_for(wait); // at most a moment; the download must not go stale
+        verdict = watch_.Check();
+    }
+    if (verdict != Verdict::Changed && verdict != Verdict::Vanished)
+        return;
+    const std::string path = *watch_.Path();
+    const std::string name = BaseName(path);
+    if (verdict == Verdict::Vanished) {
+        messages_->Show(MessageKind::Plain, "程序文件 " + name + " 已不存在");
+        return;
+    }
+    const bool reload = messages_->Show(
+        MessageKind::Question,
+        "程序文件 " + name + " 已在磁盘上改变，是否重新载入？（未保存的修改、写入的ID和滚动码将丢失）");
+    // A file that fails to load is not offered again until it changes once more.
+    if (!reload || !OpenFile(path, watch_.Format()))
+        watch_.KeepCurrent();
+}
+
+std::optional<std::pair<std::string, FileFormat>> TfrmMain::Dropped(const QMimeData* data) const
+{
+    if (!mainEnabled_ || !data || data->urls().size() != 1 || !data->urls().front().isLocalFile())
+        return std::nullopt;
+    std::string path = QFile::encodeName(data->urls().front().toLocalFile()).toStdString();
+    const auto format = FormatByExtension(path);
+    if (!format)
+        return std::nullopt;
+    return std::pair{std::move(path), *format};
+}
+
+void TfrmMain::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (Dropped(event->mimeData()))
+        event->acceptProposedAction();
+}
+
+void TfrmMain::dropEvent(QDropEvent* event)
+{
+    const auto file = Dropped(event->mimeData());
+    if (!file)
+        return;
+    event->acceptProposedAction();
+    OpenFile(file->first, file->second);
+}
+
+void TfrmMain::RebuildRecentItems()
+{
+    for (QAction* item : recentItems_)
+        delete item;
+    recentItems_.clear();
+    int n = 0;
+    for (const std::string& path : s_.RecentFiles) {
+        auto* item = new QAction(QString("&%1 %2").arg(++n).arg(Shown(path).replace('&', "&&")),
+                                 file1_);
+        item->setObjectName(QString("Recent%1").arg(n));
+        std::error_code error;
+        item->setEnabled(std::filesystem::is_regular_file(path, error)); // greyed when gone
+        ConnectGuarded(item, &QAction::triggered, this, *messages_, [this, path] {
+            if (const auto format = FormatByExtension(path))
+                OpenFile(path, *format);
+        });
+        file1_->insertAction(recentEnd_, item);
+        recentItems_.push_back(item);
+    }
+}
+
+// ---- find in the hex view
+
+void TfrmMain::FindClick()
+{
+    if (!findBox_) {
+        findBox_ = new FindBox(this);
+        ConnectGuarded(findBox_, &FindBox::FindNext, this, *messages_,
+                       [this] { FindNextClick(); });
+    }
+    findBox_->show();
+    findBox_->raise();
+    findBox_->activateWindow();
+    findBox_->edtFind->setFocus();
+    findBox_->edtFind->selectAll();
+}
+
+void TfrmMain::FindNextClick()
+{
+    if (!findBox_ || !findBox_->HasText()) {
+        FindClick();
+        return;
+    }
+    constexpr const char* kNotFound = "未找到";
+    constexpr const char* kInvalid = "查找内容无效";
+    const auto pattern = findBox_->Pattern();
+    if (!pattern)
+        SetStatusLabel(kInvalid);
+    else if (!hexEditor_->FindNext(*pattern))
+        SetStatusLabel(kNotFound);
+    else if (lblStatus_->text() == Shown(kNotFound) || lblStatus_->text() == Shown(kInvalid))
+        SetStatusLabel(""); // the label's other texts are the last operation's
 }
 
 // ---- switching on and off
@@ -488,17 +702,8 @@ void TfrmMain::ShowImageInfo()
 void TfrmMain::Open1Click()
 {
     const auto chosen = files_->AskOpen(this, kOpenFilters);
-    if (!chosen)
-        return;
-    RunGuarded(*messages_, [&] {
-        const OpenedFile opened = OpenProgramFile(
-            s_, chosen->name, FormatOfFilter(kOpenFormats, chosen->filter), *messages_);
-        RefreshHexView();
-        ScrollHexView((s_.RomStart + 0x60) / 16, s_.RomStart / 16);
-        ShowImageInfo();
-        if (const std::string note = BytesOutsideNote(opened); !note.empty())
-            AppendMemoLine(note);
-    });
+    if (chosen)
+        OpenFile(chosen->name, FormatOfFilter(kOpenFormats, chosen->filter));
 }
 
 void TfrmMain::SaveAs1Click()
@@ -518,6 +723,7 @@ void TfrmMain::SaveAs1Click()
     RunGuarded(*messages_, [&] {
         if (format != FileFormat::Bin) {
             SaveProgramFile(s_, name, format);
+            watch_.Saved(name, format);
             return;
         }
         // The editor's own content, typed changes included. They are still not in RomImage, so
@@ -525,6 +731,7 @@ void TfrmMain::SaveAs1Click()
         QApplication::setOverrideCursor(Qt::WaitCursor);
         const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
         hexEditor_->SaveToFile(name);
+        watch_.Saved(name, format);
     });
 }
 
@@ -532,6 +739,7 @@ void TfrmMain::btnDevSelClick()
 {
     ShowDeviceSelection(*this);
     s_.ProgramInfo = "尚未打开程序";
+    watch_.Forget();
 }
 
 void TfrmMain::btnConfigClick()
@@ -551,6 +759,7 @@ void TfrmMain::btnProgramClick()
 
 void TfrmMain::btnMakeMCClick()
 {
+    CheckProgramFile(true);
     RunGuarded(*messages_, [this] { operations_.DownloadProgram(); });
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/Lifecycle.h"
+#include "app/ProgramFileWatch.h"
 #include "gui/WindowHost.h"
 #include "gui/main/FileChooser.h"
 #include "gui/main/QtEventLoop.h"
@@ -14,11 +15,16 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
+#include <utility>
 #include <vector>
 
 class QAction;
 class QActionGroup;
+class QDragEnterEvent;
+class QDropEvent;
 class QLabel;
+class QMimeData;
 class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
@@ -29,6 +35,7 @@ namespace orvane {
 class THexEditor;
 class TfrmRead;
 class TfrmDownload;
+class FindBox;
 
 class TfrmMain final : public QMainWindow, public OperationView, public WindowHost {
     Q_OBJECT
@@ -63,6 +70,14 @@ public:
     void HexGoto();
     void Button1Click(); // Fill
     void EDIT1Click();   // the EDIT menu opens: its items follow the editor's modified state
+    void FindClick();     // Ctrl+F: the find box
+    void FindNextClick(); // F3: the next match from the caret, or the find box without a pattern
+    // Opens a program file as Open does once the file dialog chose it; false on an error.
+    bool OpenFile(const std::string& fileName, FileFormat format);
+    // The remembered program file changed on disk: asks whether to reload it (and reloads), or
+    // says once that it is gone. beforeDownload waits for a file still being written; otherwise
+    // nothing happens while the main window is off.
+    void CheckProgramFile(bool beforeDownload);
 
     THexEditor& HexEditor1() { return *hexEditor_; }
 
@@ -92,6 +107,7 @@ public:
     QWidget* MainWidget() override { return this; }
     // "退出" of the programming dialog leaves btnProgram on.
     void SetProgramDialog(ProgramDialogView* dialog) override;
+    void BeforeDownload() override { CheckProgramFile(true); }
 
 signals:
     // The window closed after its shutdown: the application ends, also when a dialog that a
@@ -101,6 +117,9 @@ signals:
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override; // activation: CheckProgramFile
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     // An item of a menu or the tool bar; its handler runs inside the handler boundary.
@@ -111,6 +130,10 @@ private:
     QWidget* BuildQuickTools();
     QWidget* BuildCentre();
     void BuildStatusBar();
+    void BuildKeys();
+    void RebuildRecentItems(); // the FILE menu opens
+    // The one program file a drop would open, and how; none when the drop is refused.
+    std::optional<std::pair<std::string, FileFormat>> Dropped(const QMimeData* data) const;
     // The main window's controls on or off; off, the close box does nothing.
     void SetMainEnabled(bool on);
     // The other open windows go off and on with the main window.
@@ -136,6 +159,8 @@ private:
     std::vector<QPointer<QWidget>> windowsOff_; // switched off with the main window by an operation
     ProgramDialogView* programDialog_ = nullptr;
     std::vector<std::string> keptMemoLines_; // shown below every chip information
+    ProgramFileWatch watch_;
+    bool checkingFile_ = false; // the reload question is open
 
     THexEditor* hexEditor_ = nullptr;
     QPlainTextEdit* memo1_ = nullptr;
@@ -148,14 +173,18 @@ private:
     QPushButton* btnVerify_ = nullptr;
     QPushButton* btnMakeMC_ = nullptr;
     QPushButton* btnRead_ = nullptr;
+    QAction* open1_ = nullptr;
     QAction* saveAs1_ = nullptr;
+    QMenu* file1_ = nullptr;
+    QAction* recentEnd_ = nullptr;
+    std::vector<QAction*> recentItems_;
     QAction* mnuUndo_ = nullptr;
     QAction* mnuCheck_ = nullptr;
     QActionGroup* comGroup_ = nullptr;
     std::vector<QAction*> comItems_;
     TfrmRead* frmRead_ = nullptr;
     TfrmDownload* frmDownload_ = nullptr;
-
+    FindBox* findBox_ = nullptr;
 };
 
 } // namespace orvane

@@ -1,15 +1,17 @@
-// Saves a picture of each secondary window, as the operator sees it, to the folder named by
-// ORVANE_SCREENSHOT_DIR (docs/screenshots/ in the source tree); skipped without it.
+// Saves a picture of each secondary window and of the find box, as the operator sees it, to the
+// folder named by ORVANE_SCREENSHOT_DIR (docs/screenshots/ in the source tree); skipped without it.
 #include "gui/dialogs/SecondaryWindows.h"
 #include "gui/dialogs/TFrmDynamicID.h"
 #include "gui/dialogs/TfrmAbout.h"
 #include "gui/dialogs/TfrmDevSel.h"
 #include "gui/dialogs/TfrmProgram.h"
+#include "gui/main/FindBox.h"
 
 #include "tests/gui/support/TestHost.h"
 #include "tests/support/Process.h"
 
 #include <QCheckBox>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
@@ -61,6 +63,11 @@ TEST(Screenshots, EachWindow)
     ASSERT_TRUE(QTest::qWaitFor([&] { return about->btnClose->isEnabled(); }, 5000));
     Save(about, "about.png");
     about->btnClose->click();
+
+    FindBox find(nullptr);
+    find.edtFind->setText("A5 5A");
+    find.show();
+    Save(&find, "find.png");
 }
 
 } // namespace

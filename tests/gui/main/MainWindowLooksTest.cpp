@@ -44,7 +44,7 @@ TEST_F(MainWindowLooksTest, ControlsPanelsMenusAndMemoHaveTheirTexts)
     EXPECT_TRUE(memo->text(0, memo->characterCount()).startsWith("芯片信息：QK128"));
     EXPECT_EQ(ChildNames(window->menuBar()), (QStringList{" FILE ", " EDIT ", "选择COM", " HELP "}));
     EXPECT_EQ(ChildNames(window->findChild<QMenu*>("EDIT1")),
-              (QStringList{"Undo", "确认键入", "校验芯片"}));
+              (QStringList{"Undo", "确认键入", "校验芯片", "", "查找...", "查找下一个"}));
 }
 
 TEST_F(MainWindowLooksTest, Screenshot)
