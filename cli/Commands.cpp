@@ -6,6 +6,7 @@
 #include "cli/Json.h"
 #include "cli/OptionsCommand.h"
 #include "cli/ProductionCommands.h"
+#include "cli/StopSignals.h"
 #include "catalogue/Catalogue.h"
 #include "foundation/AtomicFile.h"
 #include "image/RomImage.h"
@@ -21,6 +22,9 @@
 
 namespace orvane::cli {
 namespace {
+
+constexpr const char* kIncompleteBufferText =
+    "the Writer's buffer holds an incomplete image: download it again before programming";
 
 std::string WithSlash(std::string dir)
 {
@@ -151,6 +155,44 @@ private:
     ChipOperations operations_;
 };
 
+// A stop signal ends the transfer after the block in hand; the operation still closes its
+// exchange with the Writer, so the summary says what the stop left behind.
+Outcome StoppedOutcome(int signal, const ConsoleView& view, const std::string& leftBehind)
+{
+    const auto [done, total] = view.TransferProgress();
+    const std::string when = done == 0 ? " before the first block; "
+                                       : " after " + std::to_string(done) + " of " +
+                                             std::to_string(total) + " blocks; ";
+    return {128 + signal,
+            "stopped by " + std::string(StopSignals::Name(signal)) + when + leftBehind};
+}
+
+int RunTransferCommand(AppState& s, const Arguments& a, ConsoleView& view,
+                       WriterSession& session)
+{
+    StopSignals signals;
+    ChipOperations& ops = session.Operations();
+    ops.SetStopRequest([] { return StopSignals::Caught() != 0; });
+    if (a.command == "download") {
+        const OperationResult result = ops.DownloadProgram();
+        return Finish(view, a.command,
+                      result.stopped ? StoppedOutcome(StopSignals::Caught(), view,
+                                                      kIncompleteBufferText)
+                                     : OutcomeOf(result, session.Link(), "downloaded"));
+    }
+    const std::string& out = a.operands[0];
+    const OperationResult result = ops.ReadChip();
+    if (result.stopped)
+        return Finish(view, a.command,
+                      StoppedOutcome(StopSignals::Caught(), view, out + " not written"));
+    Outcome outcome = OutcomeOf(result, session.Link(), "read into " + out);
+    if (outcome.exitCode != kOk)
+        outcome.detail += "; " + out + " not written";
+    else
+        SaveProgramFile(s, out, FormatOf(out, a.to, true));
+    return Finish(view, a.command, outcome);
+}
+
 int RunWriterCommand(AppState& s, const Arguments& a, ConsoleView& view)
 {
     WriterSession session(s, view);
@@ -174,17 +216,8 @@ int RunWriterCommand(AppState& s, const Arguments& a, ConsoleView& view)
     }
     if (a.command == "blank-check")
         return Finish(view, a.command, OutcomeOf(ops.DoBlankCheck(), link, "blank"));
-    if (a.command == "read") {
-        const std::string& out = a.operands[0];
-        Outcome outcome = OutcomeOf(ops.ReadChip(), link, "read into " + out);
-        if (outcome.exitCode != kOk)
-            outcome.detail += "; " + out + " not written";
-        else
-            SaveProgramFile(s, out, FormatOf(out, a.to, true));
-        return Finish(view, a.command, outcome);
-    }
-    if (a.command == "download")
-        return Finish(view, a.command, OutcomeOf(ops.DownloadProgram(), link, "downloaded"));
+    if (a.command == "read" || a.command == "download")
+        return RunTransferCommand(s, a, view, session);
 
     WriterContext context{s, a, view, ops, link};
     if (a.command == "otp-check")

@@ -104,6 +104,8 @@ void ConsoleView::SetFirmwarePanel(const std::string& text)
 
 void ConsoleView::ReportTransferProgress(std::int64_t done, std::int64_t total)
 {
+    blocksDone_ = done;
+    blocksTotal_ = total;
     if (json_) {
         std::cout << R"({"type":"progress","done":)" << done << R"(,"total":)" << total << "}\n"
                   << std::flush;

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdio>
 #include <string>
+#include <utility>
 
 namespace orvane::cli {
 
@@ -48,6 +49,11 @@ public:
     void Status(const std::string& key, const std::string& text);
 
     const std::string& FirmwarePanel() const { return firmwarePanel_; }
+    // The blocks of the last transfer reported so far: done, total (0, 0 before any).
+    std::pair<std::int64_t, std::int64_t> TransferProgress() const
+    {
+        return {blocksDone_, blocksTotal_};
+    }
 
 private:
     void EndProgressLine();
@@ -58,6 +64,8 @@ private:
     bool progressOpen_ = false;
     Clock::time_point progressStart_;
     std::int64_t progressStartDone_ = 0;
+    std::int64_t blocksDone_ = 0;
+    std::int64_t blocksTotal_ = 0;
     std::string firmwarePanel_;
 };
 

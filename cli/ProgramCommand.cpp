@@ -2,6 +2,7 @@
 // programmed and recorded after it, so that no two Writers of a line burn the same ID.
 #include "cli/Commands.h"
 #include "cli/ProductionCommands.h"
+#include "cli/StopSignals.h"
 
 #include "app/LotRecords.h"
 
@@ -11,47 +12,11 @@
 #include "writer/DeviceIdLimit.h"
 
 #include <chrono>
-#include <csignal>
 #include <iostream>
 #include <unistd.h>
 
 namespace orvane::cli {
 namespace {
-
-volatile std::sig_atomic_t stopSignal = 0;
-
-void OnStopSignal(int signal)
-{
-    stopSignal = signal;
-}
-
-// SIGINT and SIGTERM let the chip in hand finish and end the run with its summary; a second one
-// ends the process at once. Waits are not restarted, so a wait for Enter ends too.
-class StopSignals {
-public:
-    StopSignals()
-    {
-        struct sigaction action {};
-        action.sa_handler = OnStopSignal;
-        action.sa_flags = SA_RESETHAND;
-        sigemptyset(&action.sa_mask);
-        sigaction(SIGINT, &action, &oldInt_);
-        sigaction(SIGTERM, &action, &oldTerm_);
-    }
-    ~StopSignals()
-    {
-        sigaction(SIGINT, &oldInt_, nullptr);
-        sigaction(SIGTERM, &oldTerm_, nullptr);
-    }
-    StopSignals(const StopSignals&) = delete;
-    StopSignals& operator=(const StopSignals&) = delete;
-
-    static int Caught() { return stopSignal; }
-
-private:
-    struct sigaction oldInt_ {};
-    struct sigaction oldTerm_ {};
-};
 
 void WaitForNextChip(int chip, int count)
 {
@@ -60,11 +25,6 @@ void WaitForNextChip(int chip, int count)
     std::cerr << "Insert chip " << chip << " of " << count << " and press Enter " << std::flush;
     std::string ignored;
     std::getline(std::cin, ignored);
-}
-
-std::string SignalName(int signal)
-{
-    return signal == SIGINT ? "SIGINT" : signal == SIGTERM ? "SIGTERM" : "end";
 }
 
 // "V1.2---2011.5.17", as the status bar shows it after its label; "" when the Writer does not say.
@@ -130,7 +90,7 @@ std::string PastLimitText(const DeviceId& id)
 int StoppedWaiting(WriterContext& c, const LockWaitStopped& e)
 {
     return Finish(c.view, c.a.command,
-                  {128 + e.signal, "stopped by " + SignalName(e.signal) +
+                  {128 + e.signal, "stopped by " + std::string(StopSignals::Name(e.signal)) +
                                        " while waiting for the lock on the lot journal " +
                                        *c.a.journal + "; nothing reserved"});
 }
@@ -255,7 +215,7 @@ int RunProgramCommand(WriterContext& c)
     }
 
     run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    run.endedBy = SignalName(StopSignals::Caught());
+    run.endedBy = StopSignals::Name(StopSignals::Caught());
     if (journal && run.tried > 0) // a run refused before its first chip leaves no trace
         journal->Record(run);
     if (journal || a.count > 1)

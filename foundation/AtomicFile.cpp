@@ -3,9 +3,12 @@
 #include "foundation/Errors.h"
 
 #include <cerrno>
+#include <charconv>
 #include <csignal>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <memory>
 #include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -43,6 +46,58 @@ std::string FinalTarget(const std::string& path)
         target = next.starts_with('/') ? next : FolderOf(target) + next;
     }
     Fail(path, "readlink", ELOOP);
+}
+
+// Temporaries are ".<file>.orvane-<pid>-XXXXXX" beside the target: hidden, and telling which
+// process writes them, so that one a killed save left behind can be told from a save still
+// running elsewhere and from the user's own files.
+constexpr std::string_view kTempTag = ".orvane-";
+constexpr std::size_t kTempSuffixLength = 6; // mkstemp's XXXXXX
+
+std::string TempPrefix(const std::string& target)
+{
+    const std::string folder = FolderOf(target);
+    return folder + "." + target.substr(folder.size()) + std::string(kTempTag);
+}
+
+// The process that wrote a temporary of the target named `name`, or none for other names.
+std::optional<pid_t> WriterOfTemp(std::string_view name, std::string_view prefix)
+{
+    if (!name.starts_with(prefix))
+        return std::nullopt;
+    name.remove_prefix(prefix.size());
+    const auto dash = name.find('-');
+    if (dash == std::string_view::npos || name.size() - dash - 1 != kTempSuffixLength)
+        return std::nullopt;
+    pid_t pid = 0;
+    const auto [end, ec] = std::from_chars(name.data(), name.data() + dash, pid);
+    if (ec != std::errc{} || end != name.data() + dash || pid <= 0)
+        return std::nullopt;
+    return pid;
+}
+
+bool IsRunning(pid_t pid)
+{
+    return ::kill(pid, 0) == 0 || errno != ESRCH;
+}
+
+// Removes the target's temporaries whose process has ended (a save killed half-way); a live
+// process's temporary and every other file stay. Best effort: a save does not fail over debris.
+void RemoveStaleTemps(const std::string& target)
+{
+    const std::string folder = FolderOf(target);
+    const std::string prefix = TempPrefix(target).substr(folder.size());
+    const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), ::closedir);
+    if (!dir)
+        return;
+    while (const dirent* entry = ::readdir(dir.get())) {
+        const auto pid = WriterOfTemp(entry->d_name, prefix);
+        struct stat st {};
+        if (pid && !IsRunning(*pid) &&
+            ::fstatat(::dirfd(dir.get()), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(st.st_mode))
+            ::unlinkat(::dirfd(dir.get()), entry->d_name, 0);
+    }
 }
 
 // The existing target's status; none when there is no file yet. Refuses what cannot be replaced.
@@ -106,7 +161,8 @@ void WriteFileAtomically(const std::string& path, std::string_view content)
     const std::string target = FinalTarget(path);
     const std::optional<struct stat> old = CheckTarget(path, target);
 
-    std::string temp = target + ".XXXXXX";
+    RemoveStaleTemps(target);
+    std::string temp = TempPrefix(target) + std::to_string(::getpid()) + "-XXXXXX";
     const int fd = ::mkstemp(temp.data());
     if (fd < 0)
         Fail(path, "create", errno);

@@ -1,5 +1,7 @@
 // Whole-file writes that never leave a truncated file behind: the bytes go to a temporary file
-// beside the target, which then replaces the target in one rename.
+// beside the target, ".<file>.orvane-<pid>-XXXXXX", which then replaces the target in one rename.
+// A temporary left by a process that ended during its save is removed by the next save of the
+// same file; one of a process still running, and every other file, is left alone.
 #pragma once
 
 #include <string>

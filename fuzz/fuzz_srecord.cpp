@@ -1,13 +1,15 @@
 // Arbitrary bytes through the S19 and WRT readers. Each input must end in records or a
 // FileError; the address sanitizer catches any access outside the image or the text. Whatever
 // the S19 reader stored must survive a write and a read back, with checksums the WRT reader
-// accepts.
+// accepts. Only the addresses the records reached are written back: the rest stays blank.
 #include "foundation/Errors.h"
 #include "image/SRecordText.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
+#include <utility>
 
 namespace {
 
@@ -30,6 +32,22 @@ void Load(Image& image, std::string_view text, std::size_t offset, int firstLine
     orvane::StoreRecords(image, reader, 0, 0xFFFF, checksumErrors);
 }
 
+// The addresses the records of text reach, [from, to) within the image; empty when none.
+std::pair<std::int32_t, std::int32_t> StoredRange(std::string_view text)
+{
+    std::int32_t from = orvane::kImageSize, to = 0;
+    orvane::SRecordReader reader(text, "fuzz");
+    orvane::SRecord record;
+    try {
+        while (reader.Next(record)) {
+            from = std::min<std::int32_t>(from, record.address);
+            to = std::max<std::int32_t>(to, record.address + record.size);
+        }
+    } catch (const orvane::FileError&) {
+    }
+    return {from, std::min<std::int32_t>(to, orvane::kImageSize)};
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -44,8 +62,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // Bytes stored before the faulty line stay, and are round-tripped below all the same.
     }
 
+    const auto [from, to] = StoredRange(text);
     std::string written;
-    orvane::AppendS1Records(written, image, 0, orvane::kImageSize);
+    orvane::AppendS1Records(written, image, from, to);
     copy.fill(orvane::kBlank);
     CountingMessages messages;
     Load(copy, written, 0, 1, &messages);

@@ -56,8 +56,15 @@ std::int64_t DownloadBlockCount(const AppState& s)
     return blocks;
 }
 
+bool ChipOperations::StopBeforeNextBlock()
+{
+    transferStopped_ = transferStopped_ || (stopRequested_ && stopRequested_());
+    return transferStopped_;
+}
+
 bool ChipOperations::DownloadImage()
 {
+    transferStopped_ = false;
     link_.SendCommand(1, 0, Hello); // not waited for: its answer comes ahead of the first block's
     const auto areas = DownloadAreas(s_);
     const std::int64_t blocksTotal = DownloadBlockCount(s_);
@@ -70,6 +77,8 @@ bool ChipOperations::DownloadImage()
         if (blocks > 0)
             good = true;
         for (std::int64_t n = 0; n < blocks; ++n) {
+            if (StopBeforeNextBlock())
+                return false;
             const auto address = static_cast<std::int32_t>(first + n * kWriteBlockSize);
             link_.SendCommand(19, address, WriteBlock);
             link_.RxCount = 0;
@@ -112,11 +121,12 @@ bool ChipOperations::ReadImage()
         return true;
     };
 
+    transferStopped_ = false;
     bool failed = false;
     const std::int64_t blocks = std::max<std::int64_t>(
         0, BlockCount(s_.RomStart, s_.RomEnd, kReadBlockSize));
     const std::int64_t blocksTotal = blocks + 1; // and the option row
-    for (std::int64_t n = 0; n < blocks; ++n) {
+    for (std::int64_t n = 0; n < blocks && !StopBeforeNextBlock(); ++n) {
         const std::int64_t address = s_.RomStart + n * kReadBlockSize;
         const bool good = readBlock(static_cast<std::int32_t>(address), address);
         view_.ReportTransferProgress(n + 1, blocksTotal);
@@ -127,6 +137,8 @@ bool ChipOperations::ReadImage()
         }
     }
 
+    if (StopBeforeNextBlock())
+        return false;
     const TransferChoices& choices = TransferChoicesFor(s_);
     if (!readBlock(choices.optionRowAddr, choices.optionCopyAddr))
         failed = true;

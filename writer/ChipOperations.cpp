@@ -5,6 +5,7 @@
 #include "writer/TransferChoices.h"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace orvane {
@@ -64,6 +65,11 @@ constexpr FailureTexts kFailureTexts[] = {
 ChipOperations::ChipOperations(AppState& state, WriterLink& link, OperationView& view)
     : s_(state), link_(link), view_(view)
 {
+}
+
+void ChipOperations::SetStopRequest(std::function<bool()> stopRequested)
+{
+    stopRequested_ = std::move(stopRequested);
 }
 
 void ChipOperations::Exchange(std::uint8_t L, std::int32_t address, std::uint8_t code, int waitMs)
@@ -204,7 +210,8 @@ OperationResult ChipOperations::ReadChip()
 
     OperationResult result;
     result.replyCode = complete ? BlockData : 0;
-    result.transferFailed = !complete;
+    result.stopped = transferStopped_;
+    result.transferFailed = !complete && !transferStopped_;
     result.succeeded = complete;
     return result;
 }
@@ -251,7 +258,8 @@ OperationResult ChipOperations::DownloadProgram()
     link_.Comm1().ClosePort();
 
     NoteReply(result);
-    result.transferFailed = !transferred;
+    result.stopped = transferStopped_;
+    result.transferFailed = !transferred && !transferStopped_;
     // After a failed transfer the Writer's checksum is of a partial image: no finished report.
     const bool downloaded = result.replyCode == Downloaded &&
                             link_.RxPayloadLength() >= kDownloadedPayload;

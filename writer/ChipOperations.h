@@ -11,6 +11,7 @@
 #include "writer/WriterLink.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace orvane {
@@ -28,6 +29,7 @@ struct OperationResult {
     bool declined = false;       // the operator answered No to the operation's question
     bool refused = false;        // the run did not start: its device ID cannot reach the chip
     bool transferFailed = false; // DownloadImage or ReadImage showed its error
+    bool stopped = false;        // a stop request ended the transfer before its last block
     ReplyKind reply = ReplyKind::None;
     std::uint8_t replyCode = 0;   // the reply's code; 0 unless reply is Frame
     std::uint8_t failureKind = 0; // RxData[0] when replyCode is 0xF2
@@ -52,13 +54,20 @@ public:
     // writes an ID refuses to start, with a box saying why, when DeviceIDRefusal objects.
     OperationResult RunProgramming(ProgramRunOptions& options);
 
+    // Asked before each block of a read or download. True ends the transfer there, after the
+    // block in hand and without its error box; the operation then goes on with its closing
+    // exchanges and reports stopped.
+    void SetStopRequest(std::function<bool()> stopRequested);
+
     // With the port open. Greets the Writer without waiting, then sends program area, option
     // copies and chip-data area in 16-byte blocks; an area fails when a block gets no reply (the
     // area stops there) or a wrong code (the area still runs to its end). The first failed area
-    // shows the error box and ends the transfer. True when every block was acknowledged.
+    // shows the error box and ends the transfer. True when every block was acknowledged; false
+    // also when a stop request ended it.
     bool DownloadImage();
     // With the port open. Reads the program area in 32-byte blocks and the model's option row;
-    // any block or row that failed makes the read fail and shows the error box.
+    // any block or row that failed makes the read fail and shows the error box. A stop request
+    // makes it fail without the box.
     bool ReadImage();
 
 private:
@@ -71,10 +80,14 @@ private:
     void NoteReply(OperationResult& result) const;
     void ReportFailure(Reporter reporter);
     void ShowDownloadReport();
+    // Whether the transfer is to end before its next block; remembered for the result.
+    bool StopBeforeNextBlock();
 
     AppState& s_;
     WriterLink& link_;
     OperationView& view_;
+    std::function<bool()> stopRequested_;
+    bool transferStopped_ = false;
 };
 
 // Number of 16-byte blocks a download sends.

@@ -174,9 +174,9 @@ TEST(OptionLayouts, ThreeStateWatchdogBlocks)
          {"使能HMSEL"}, "B3 A3 FF 1F EA", "B3 23 FF 1F EA", "", "lvrs=1.5V"},
         {"QK136", "SEC=OFF WDT=ON Fs=111 P12F=ON XT=32K osc=000 LCD=OFF Freq=0 TempAdj=31",
          {"111:1.5V"}, "FF FC FF FF C0", "FF FC FF FF C0", "", "lvrs=3.6V LVD=0"},
-        // Bytes 2..5 are blanked after the trim.
-        {"QK138", "Freq=0 SEC=OFF WDT=OF Fs=010 P12F=OFF lvrs=2.4V XT=4M osc=000 TempAdj=31",
-         {"使能VDSEL", "使能XTDRVB"}, "29 CC FF FF FD", "29 CC FF FF FD", "", "TempAdj=31"},
+        // Bytes 2..5 are blanked after the trim (5 would give B3 = 2F).
+        {"QK138", "Freq=0 SEC=OFF WDT=OF Fs=010 P12F=OFF lvrs=2.4V XT=4M osc=000 TempAdj=5",
+         {"使能VDSEL", "使能XTDRVB"}, "29 CC FF FF FD", "29 CC FF FF FD", "", "TempAdj=5"},
         {"QK137",
          "SEC=ON WDT=OFF Fs=111 P12F=ON lvrs=2.0V XT=1M osc=111 LCD=ON LVD=1 Freq=1 TempAdj=10",
          {}, "CC F7 FF 57 DF", "CC 77 FF 57 DF", "", ""},

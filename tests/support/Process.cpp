@@ -10,6 +10,7 @@
 #include <stdexcept>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
 
 extern char** environ;
 
@@ -49,19 +50,35 @@ void Stop(pid_t pid, int out)
 
 ProcessResult RunProcess(const std::string& path, const std::vector<std::string>& args)
 {
-    TempDir dir;
-    const std::string out = dir.file("out"), err = dir.file("err");
+    return RunningProcess(path, args).Wait();
+}
+
+RunningProcess::RunningProcess(const std::string& path, const std::vector<std::string>& args)
+{
+    const std::string out = dir_.file("out"), err = dir_.file("err");
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out.c_str(), O_WRONLY | O_CREAT, 0600);
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, err.c_str(), O_WRONLY | O_CREAT, 0600);
-    const pid_t pid = Spawn(path, args, actions);
+    pid_ = Spawn(path, args, actions);
     posix_spawn_file_actions_destroy(&actions);
+}
+
+RunningProcess::~RunningProcess()
+{
+    if (pid_ > 0) {
+        kill(pid_, SIGKILL);
+        WaitExit(pid_);
+    }
+}
+
+ProcessResult RunningProcess::Wait()
+{
     ProcessResult result;
-    result.exitCode = WaitExit(pid);
-    result.out = ReadText(out);
-    result.err = ReadText(err);
+    result.exitCode = WaitExit(std::exchange(pid_, -1));
+    result.out = ReadText(dir_.file("out"));
+    result.err = ReadText(dir_.file("err"));
     return result;
 }
 

@@ -2,6 +2,8 @@
 // output captured, and the Writer simulator serving a pseudo-terminal for the duration of a test.
 #pragma once
 
+#include "tests/support/TempDir.h"
+
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -16,6 +18,22 @@ struct ProcessResult {
 
 // Runs path with args, stdin from /dev/null, and waits for it.
 ProcessResult RunProcess(const std::string& path, const std::vector<std::string>& args);
+
+// The same, started now and waited for later, so that a test can signal it meanwhile.
+class RunningProcess {
+public:
+    RunningProcess(const std::string& path, const std::vector<std::string>& args);
+    ~RunningProcess(); // ends a process not waited for
+    RunningProcess(const RunningProcess&) = delete;
+    RunningProcess& operator=(const RunningProcess&) = delete;
+
+    pid_t Pid() const { return pid_; }
+    ProcessResult Wait();
+
+private:
+    TempDir dir_; // holds the captured output
+    pid_t pid_ = -1;
+};
 
 // The simulator started with args plus "--link <dir>/com"; it is stopped on destruction.
 class SimulatorProcess {

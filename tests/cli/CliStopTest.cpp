@@ -1,0 +1,84 @@
+// SIGINT and SIGTERM in the middle of a download or a read: the block in hand is finished, the
+// Writer hears the operation's closing commands, and the summary says what the stop left behind.
+#include "tests/cli/CliSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <thread>
+
+namespace orvane::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+// The simulator's trace so far; it opens the file after it starts serving.
+std::string TraceOf(const std::string& path)
+{
+    return std::filesystem::exists(path) ? ReadText(path) : "";
+}
+
+// Trace lines of frames starting with `frame` ("RX 68 13 11": WriteBlock from the host).
+std::size_t Count(const std::string& trace, const std::string& frame)
+{
+    std::size_t n = 0;
+    for (const std::string& line : Lines(trace))
+        n += Has(line, frame) ? 1 : 0;
+    return n;
+}
+
+class CliStopTest : public ::testing::Test, public CliFixture {
+protected:
+    CliStopTest() { WriteText(program, Golden("program.S19")); }
+
+    const std::string program = app.file("program.S19");
+    const std::string chip = app.file("chip.S19");
+    const std::string trace = app.file("trace");
+};
+
+TEST_F(CliStopTest, ASignalEndsTheTransferAfterTheBlockInHandAndSaysWhatItLeft)
+{
+    const struct {
+        std::vector<std::string> args;
+        int signal;
+        std::string block, answer, closing; // trace frames
+        std::string total, leftBehind;
+    } cases[] = {
+        {{"download", program, "--yes"}, SIGTERM, "RX 68 13 11", "TX 68 01 12", "RX 68 01 05",
+         "564", "the Writer's buffer holds an incomplete image: download it again before "
+                 "programming"},
+        {{"read", chip}, SIGINT, "RX 68 03 38", "TX 68 21 39", "RX 68 01 40", "257",
+         chip + " not written"},
+    };
+    for (const auto& c : cases) {
+        // A slow Writer, so that the signal comes in the middle of the transfer.
+        const SimulatorProcess writer(SIM_PATH, app.path(),
+                                      {"--reply-delay", "5", "--trace", trace});
+        std::vector<std::string> args = {"--app-dir", app.path(), "--port", writer.Link(),
+                                         "--model", "QK128"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        RunningProcess cli(CLI_PATH, args);
+        for (int waited = 0; waited < 500 && Count(TraceOf(trace), c.block) < 5; ++waited)
+            std::this_thread::sleep_for(20ms);
+        kill(cli.Pid(), c.signal);
+        const ProcessResult r = cli.Wait();
+
+        const std::string frames = ReadText(trace);
+        const std::size_t blocks = Count(frames, c.block);
+        EXPECT_EQ(r.exitCode, 128 + c.signal) << r.err;
+        EXPECT_TRUE(r.err.ends_with("failed: stopped by " +
+                                    std::string(c.signal == SIGINT ? "SIGINT" : "SIGTERM") +
+                                    " after " + std::to_string(blocks) + " of " + c.total +
+                                    " blocks; " + c.leftBehind + "\n"))
+            << r.err;
+        EXPECT_EQ(Count(frames, c.answer), blocks); // the block in hand was answered
+        EXPECT_GT(frames.rfind(c.closing), frames.rfind(c.block)) << frames;
+        EXPECT_FALSE(Has(r.err, "通信错误2") || Has(r.err, "开始读取！")) << r.err;
+        EXPECT_FALSE(std::filesystem::exists(chip));
+    }
+}
+
+} // namespace
+} // namespace orvane::test
