@@ -1,5 +1,5 @@
-// What guards the settings file: one window per file, no save the reader would refuse, and a
-// stored model that the model list no longer names kept until the operator chooses one.
+// What guards the settings file: one window per file, no save the reader would refuse, and a stored
+// model that the model list no longer names kept until the operator chooses one.
 #include "app/Lifecycle.h"
 #include "app/ProgramFiles.h"
 #include "app/Settings.h"
@@ -20,27 +20,19 @@
 namespace orvane::test {
 namespace {
 
+namespace fs = std::filesystem;
+using testing::HasSubstr;
+
 const std::string kSettings = "[CHIP]\r\nCHIP_NAME=QK128\r\n";
 
-class SettingsGuardTest : public ::testing::Test {
-protected:
-    SettingsGuardTest()
-    {
-        CopyDataFiles(dir.path());
-        WriteText(file, kSettings);
-    }
+struct SettingsGuardTest : ::testing::Test {
+    SettingsGuardTest() { CopyDataFiles(dir.path()); }
     AppState Loaded(const std::string& settings)
     {
         WriteText(file, settings);
         AppState s;
         LoadNamesAndSettings(s, dir.path());
         return s;
-    }
-    std::string ChipNameLine() const
-    {
-        const std::string text = ReadText(file);
-        const auto at = text.find("CHIP_NAME=");
-        return text.substr(at, text.find('\r', at) - at);
     }
 
     TempDir dir;
@@ -49,29 +41,29 @@ protected:
 
 TEST_F(SettingsGuardTest, ASecondWindowOnTheSettingsFileEndsBeforeTheSearchAndWritesNothing)
 {
+    WriteText(file, kSettings);
     VirtualLoop loop;
     FakePort port{loop};
-    const auto start = [&](RecordingView& view) {
+    RecordingView view;
+    const auto start = [&] {
         AppState s;
         WriterLink link{s, port, loop};
+        view.log.clear();
         return RunStartup(s, link, view, dir.path()).end;
     };
     {
         const LockFile first(file + ".lock"); // another window: another open of the lock file
-        RecordingView view;
-        EXPECT_EQ(start(view), StartupEnd::SettingsInUse);
-        EXPECT_EQ(view.log, (Lines{"off main", "box error 设置文件 " + file +
-                                                   " 正被另一个Orvane窗口（进程 " +
-                                                   std::to_string(::getpid()) + "）使用"}));
+        EXPECT_EQ(start(), StartupEnd::SettingsInUse);
+        EXPECT_EQ(view.log,
+                  (Lines{"off main", "box error 设置文件 " + file + " 正被另一个Orvane窗口（进程 " +
+                                         std::to_string(::getpid()) + "）使用"}));
         EXPECT_EQ(ReadText(file), kSettings);
     }
     // With the holder gone the next window takes the lock and names itself in it.
-    RecordingView view;
-    EXPECT_EQ(start(view), StartupEnd::Completed);
+    EXPECT_EQ(start(), StartupEnd::Completed);
     EXPECT_EQ(ReadText(file + ".lock"), std::to_string(::getpid()) + "\n");
 
     // A lock file that is no plain file of its own is left as it is, and the window goes on.
-    namespace fs = std::filesystem;
     const std::string victim = dir.file("victim");
     WriteText(victim, "kept");
     const std::function<void(const std::string&)> hostile[] = {
@@ -82,8 +74,7 @@ TEST_F(SettingsGuardTest, ASecondWindowOnTheSettingsFileEndsBeforeTheSearchAndWr
     for (const auto& make : hostile) {
         fs::remove(file + ".lock");
         make(file + ".lock");
-        RecordingView other;
-        EXPECT_EQ(start(other), StartupEnd::Completed);
+        EXPECT_EQ(start(), StartupEnd::Completed);
         EXPECT_EQ(ReadText(victim), "kept");
     }
 }
@@ -92,22 +83,16 @@ TEST_F(SettingsGuardTest, ASaveNeverWritesAFileTheReaderWouldRefuse)
 {
     const std::string tooLarge =
         "无法写入文件 " + file + "：文件过大（超过 " + std::to_string(kSmallFileLimit) + " 字节）";
-    // A file the reader accepts, whose keys the save would push past the limit.
-    const std::string nearLimit = "; " + std::string(kSmallFileLimit - 100, 'x') + "\r\n";
-    const struct {
-        const char* what;
-        std::string stored;
-        std::string chipName;
-    } cases[] = {
-        {"comments kept", nearLimit, "QK128"},
-        {"a model name from a damaged list", kSettings, std::string(kSmallFileLimit, 'Q')},
+    // Comments the reader accepts that the keys push past the limit; a name from a damaged list.
+    const std::pair<std::string, std::string> cases[] = {
+        {"; " + std::string(kSmallFileLimit - 100, 'x') + "\r\n", "QK128"},
+        {kSettings, std::string(kSmallFileLimit, 'Q')},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        AppState s = Loaded(c.stored);
-        s.ChipName = c.chipName;
+    for (const auto& [stored, chipName] : cases) {
+        AppState s = Loaded(stored);
+        s.ChipName = chipName;
         EXPECT_THAT([&] { SaveSettings(s); }, testing::ThrowsMessage<FileError>(tooLarge));
-        EXPECT_EQ(ReadText(file), c.stored);
+        EXPECT_EQ(ReadText(file), stored);
     }
     // A file of exactly the limit is still written, and read.
     const auto comment = [](std::size_t size) {
@@ -120,21 +105,17 @@ TEST_F(SettingsGuardTest, ASaveNeverWritesAFileTheReaderWouldRefuse)
 
 TEST_F(SettingsGuardTest, AStoredModelTheListDoesNotNameIsSavedBackUntilAWrtFileNamesOne)
 {
-    const struct {
-        const char* stored;
-        const char* saved;
-    } cases[] = {
-        {"[CHIP]\r\nCHIP_NAME=QK999\r\n", "CHIP_NAME=QK999"},
-        {"[CHIP]\r\nCHIP_NAME=QK115\r\n", "CHIP_NAME=QK115"}, // slot 9's name loads as slot 2
-        {"[CHIP]\r\nCHIP_NAME=QK128\r\n", "CHIP_NAME=QK128"},
-        {"[COM]\r\n", "CHIP_NAME=QK106"}, // nothing stored to keep
+    const std::pair<const char*, const char*> cases[] = {
+        {"QK999", "QK999"},
+        {"QK115", "QK115"}, // slot 9's name loads as slot 2
+        {"QK128", "QK128"},
+        {nullptr, "QK106"}, // nothing stored to keep
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.stored);
-        SaveSettings(Loaded(c.stored));
-        EXPECT_EQ(ChipNameLine(), c.saved);
+    for (const auto& [stored, saved] : cases) {
+        SaveSettings(
+            Loaded(stored ? "[CHIP]\r\nCHIP_NAME=" + std::string(stored) + "\r\n" : "[COM]\r\n"));
+        EXPECT_THAT(ReadText(file), HasSubstr("CHIP_NAME=" + std::string(saved) + "\r\n"));
     }
-
     AppState wrt = Loaded(kSettings);
     BuildModelImage(wrt);
     SaveProgramFile(wrt, dir.file("fw.WRT"), FileFormat::Wrt);
@@ -143,7 +124,7 @@ TEST_F(SettingsGuardTest, AStoredModelTheListDoesNotNameIsSavedBackUntilAWrtFile
     RecordingView view;
     OpenProgramFile(s, dir.file("fw.WRT"), FileFormat::Wrt, view);
     SaveSettings(s);
-    EXPECT_EQ(ChipNameLine(), "CHIP_NAME=QK128");
+    EXPECT_THAT(ReadText(file), HasSubstr("CHIP_NAME=QK128\r\n"));
 }
 
 } // namespace

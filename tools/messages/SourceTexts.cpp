@@ -1,24 +1,18 @@
-// The manual's troubleshooting table against the message texts of the sources. The rule, which
-// HACKING.md states for the writers of the table: a string expression (one argument, initialiser,
-// list element, or operand of return or throw) is its literals joined, "…" for every other part;
-// the messages are those passed to Show, FileError, ECommsError or ConversionError, and those with
-// a non-ASCII character in the widget-free core.
-#include "tests/support/TempDir.h"
-
-#include <gtest/gtest.h>
+#include "tools/messages/SourceTexts.h"
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
-#include <set>
-#include <sstream>
+#include <stdexcept>
+#include <vector>
 
-namespace orvane::test {
+namespace orvane::messages {
 namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kPlaceholder = "…";
 const char* const kProductFolders[] = {"foundation", "app",    "image", "catalogue", "options",
                                        "production", "writer", "cli",   "gui"};
 // The core less the option dialogs' texts (options/) and the selection tree (catalogue/).
@@ -32,6 +26,14 @@ struct Token {
     enum Kind { Literal, Word, Punct } kind;
     std::string text; // a literal's bytes, escapes decoded, line breaks and tabs as blanks
 };
+
+std::string ReadText(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        throw std::runtime_error("cannot read " + path.string());
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
 
 std::string Decode(const std::string& body)
 {
@@ -99,23 +101,6 @@ std::vector<Token> Tokenize(const std::string& src)
     return tokens;
 }
 
-// Blanks and line breaks as one blank, "… …" as "…", no blanks at the ends.
-std::string Normalise(const std::string& raw)
-{
-    std::string text;
-    for (const char c : raw) {
-        const bool blank = std::isspace(static_cast<unsigned char>(c));
-        if (!blank || (!text.empty() && text.back() != ' '))
-            text += blank ? ' ' : c;
-    }
-    const std::string twice = kPlaceholder + " " + kPlaceholder;
-    for (auto at = text.find(twice); at != std::string::npos; at = text.find(twice))
-        text.replace(at, twice.size(), kPlaceholder);
-    while (!text.empty() && text.back() == ' ')
-        text.pop_back();
-    return text;
-}
-
 // A letter or a CJK ideograph (UTF-8 lead bytes E4..E9): not just punctuation.
 bool HasWords(const std::string& text)
 {
@@ -123,11 +108,6 @@ bool HasWords(const std::string& text)
         return std::isalpha(c) || (c >= 0xE4 && c <= 0xE9);
     });
 }
-
-struct Texts {
-    std::set<std::string> all;      // every string expression of the product
-    std::set<std::string> messages; // those the table must explain
-};
 
 using Constants = std::map<std::string, std::string>;
 
@@ -148,7 +128,8 @@ void CollectConstants(const std::vector<Token>& t, Constants& constants)
     }
 }
 
-void CollectTexts(const std::vector<Token>& t, const Constants& constants, bool core, Texts& out)
+void CollectTexts(const std::vector<Token>& t, const Constants& constants, bool core,
+                  SourceTexts& out)
 {
     struct Level {
         explicit Level(bool isSink = false) : sink(isSink) {}
@@ -199,66 +180,41 @@ void CollectTexts(const std::vector<Token>& t, const Constants& constants, bool 
     }
 }
 
-Texts SourceTexts()
+} // namespace
+
+std::string Normalise(const std::string& raw)
+{
+    std::string text;
+    for (const char c : raw) {
+        const bool blank = std::isspace(static_cast<unsigned char>(c));
+        if (!blank || (!text.empty() && text.back() != ' '))
+            text += blank ? ' ' : c;
+    }
+    const std::string twice = kPlaceholder + " " + kPlaceholder;
+    for (auto at = text.find(twice); at != std::string::npos; at = text.find(twice))
+        text.replace(at, twice.size(), kPlaceholder);
+    while (!text.empty() && text.back() == ' ')
+        text.pop_back();
+    return text;
+}
+
+SourceTexts CollectSourceTexts(const std::string& sourceDir)
 {
     std::vector<std::pair<bool, std::vector<Token>>> files; // core?, tokens
     Constants constants;
     for (const char* folder : kProductFolders) {
-        const fs::path dir = fs::path(ORVANE_SOURCE_DIR) / folder;
-        for (const auto& entry : fs::recursive_directory_iterator(dir)) {
+        for (const auto& entry : fs::recursive_directory_iterator(fs::path(sourceDir) / folder)) {
             const std::string ext = entry.path().extension().string();
             if (ext != ".cpp" && ext != ".h")
                 continue;
-            files.emplace_back(kCoreFolders.count(folder) > 0,
-                               Tokenize(ReadText(entry.path().string())));
+            files.emplace_back(kCoreFolders.count(folder) > 0, Tokenize(ReadText(entry.path())));
             CollectConstants(files.back().second, constants);
         }
     }
-    Texts texts;
+    SourceTexts texts;
     for (const auto& [core, tokens] : files)
         CollectTexts(tokens, constants, core, texts);
     return texts;
 }
 
-// The backticked texts of the first cells of the chapter's tables.
-std::set<std::string> TableEntries()
-{
-    std::set<std::string> entries;
-    std::istringstream lines(ReadText(ORVANE_TROUBLESHOOTING));
-    for (std::string line; std::getline(lines, line);) {
-        if (!line.starts_with("|"))
-            continue;
-        const std::string cell = line.substr(1, line.find('|', 1) - 1);
-        for (auto open = cell.find('`'); open != std::string::npos;) {
-            const auto close = cell.find('`', open + 1);
-            entries.insert(Normalise(cell.substr(open + 1, close - open - 1)));
-            open = cell.find('`', close + 1);
-        }
-    }
-    return entries;
-}
-
-std::string Listed(const std::vector<std::string>& texts)
-{
-    std::string out;
-    for (const std::string& t : texts)
-        out += "\n  `" + t + "`";
-    return out;
-}
-
-TEST(ManualMessagesTest, TheTroubleshootingTableExplainsEveryMessageAndNoOther)
-{
-    const Texts code = SourceTexts();
-    const std::set<std::string> table = TableEntries();
-    std::vector<std::string> missing, stale;
-    std::set_difference(code.messages.begin(), code.messages.end(), table.begin(), table.end(),
-                        std::back_inserter(missing));
-    std::set_difference(table.begin(), table.end(), code.all.begin(), code.all.end(),
-                        std::back_inserter(stale));
-    EXPECT_TRUE(missing.empty()) << "messages without a row in " << ORVANE_TROUBLESHOOTING << ":"
-                                 << Listed(missing);
-    EXPECT_TRUE(stale.empty()) << "rows for texts the code no longer has:" << Listed(stale);
-}
-
-} // namespace
-} // namespace orvane::test
+} // namespace orvane::messages
