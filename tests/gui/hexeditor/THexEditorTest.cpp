@@ -1,5 +1,6 @@
 #include "foundation/Errors.h"
 #include "gui/hexeditor/RefreshHexView.h"
+#include "image/RomImage.h"
 #include "gui/hexeditor/THexEditor.h"
 #include "tests/support/TempDir.h"
 
@@ -22,9 +23,9 @@ std::uint8_t Pattern(int a)
     return static_cast<std::uint8_t>(a * 7 + (a >> 8));
 }
 
-std::string Hex(int byte)
+std::string Hex2(int a) // the pattern's byte at a as two digits
 {
-    return QString::asprintf("%02X", byte).toStdString();
+    return Hex(Pattern(a), 2);
 }
 
 class HexEditorTest : public ::testing::Test {
@@ -133,7 +134,7 @@ TEST_F(HexEditorTest, InsertModeShiftsTheBytesAfterTheCaret)
     Keys({Qt::Key_Insert});
     Type("A5b");
     ASSERT_EQ(editor_.DataSize(), kImageSize + 2);
-    EXPECT_EQ(editor_.AsHex().substr(0x20, 6), "A5B0" + Hex(Pattern(0x10)));
+    EXPECT_EQ(editor_.AsHex().substr(0x20, 6), "A5B0" + Hex2(0x10));
     EXPECT_EQ(editor_.Bytes().back(), Pattern(0xFFFF));
     EXPECT_TRUE(editor_.IsChanged(0x11) && !editor_.IsChanged(0x12));
 
@@ -144,12 +145,12 @@ TEST_F(HexEditorTest, InsertModeShiftsTheBytesAfterTheCaret)
     Keys({Qt::Key_Tab}); // to the characters
     Type("Q");
     ASSERT_EQ(editor_.DataSize(), kImageSize - 1);
-    EXPECT_EQ(editor_.AsHex().substr(0x20, 6), "A551" + Hex(Pattern(0x13)));
+    EXPECT_EQ(editor_.AsHex().substr(0x20, 6), "A551" + Hex2(0x13));
 
     Keys({Qt::Key_End}, Qt::ControlModifier); // after the last byte: typing appends
     Type("xy");
     ASSERT_EQ(editor_.DataSize(), kImageSize + 1);
-    EXPECT_EQ(editor_.AsHex().substr(2 * (kImageSize - 2)), Hex(Pattern(0xFFFF)) + "7879");
+    EXPECT_EQ(editor_.AsHex().substr(2 * (kImageSize - 2)), Hex2(0xFFFF) + "7879");
 
     Keys({Qt::Key_Insert}); // leaving insert mode clears the marks, not the undo steps
     EXPECT_FALSE(editor_.IsChanged(0x10));
@@ -338,7 +339,7 @@ TEST_F(HexEditorTest, AccessibleCaretAddressAndValue)
     GoTo(0x1234, 11);
     QAccessibleInterface* access = QAccessible::queryAccessibleInterface(&editor_);
     ASSERT_NE(access, nullptr);
-    const QString value = QString::fromStdString(Hex(Pattern(0x1234)));
+    const QString value = QString::fromStdString(Hex2(0x1234));
     EXPECT_EQ(access->text(QAccessible::Name), "Address 1234");
     EXPECT_EQ(access->text(QAccessible::Value), value);
     EXPECT_EQ(access->text(QAccessible::Description), "Address 1234, byte " + value +
