@@ -81,10 +81,14 @@ TEST_F(CliProductionTest, JournalRecordsPassedAndFailedChipsAndRefusesToReissueA
     EXPECT_EQ(r.exitCode, 7) << r.err;
     EXPECT_TRUE(Has(r.err, "summary: 2 tried, 1 passed, 1 failed, yield 50.0%, IDs 0001..0002\n"))
         << r.err;
+    std::string types;
+    for (const JsonFields& f : JsonLines(ReadText(lot)))
+        types += f.at("type") + " ";
+    EXPECT_EQ(types, "reserve chip reserve chip summary ");
     EXPECT_EQ(Pick("reserve", "id id_addr"), "0001 0100 0002 0100");
-    EXPECT_EQ(Pick("chip", "outcome reply model site firmware checksum checksum_options"),
-              "passed 02 QK101 " + writer.Link() + " V1.2---2011.5.17 C810 CD09 " +
-                  "failed F2 QK101 " + writer.Link() + " V1.2---2011.5.17 C810 CD09");
+    EXPECT_EQ(Pick("chip", "id outcome reply model site firmware checksum checksum_options"),
+              "0001 passed 02 QK101 " + writer.Link() + " V1.2---2011.5.17 C810 CD09 " +
+                  "0002 failed F2 QK101 " + writer.Link() + " V1.2---2011.5.17 C810 CD09");
     // The Writer's byte, then the chip's.
     EXPECT_EQ(Pick("chip", "kind address data"), "- - - 3 0101 0201");
     EXPECT_EQ(Pick("summary", "tried passed yield first_id last_id ended_by"),
@@ -133,7 +137,7 @@ TEST_F(CliProductionTest, FourWritersOnOneJournalIssueFiftyDistinctConsecutiveId
     EXPECT_EQ(Pick("summary", "tried"), "2 12 12 12 12") << "a summary per run";
     EXPECT_TRUE(Has(RunProcess(CLI_PATH, {"journal", lot}).out,
                     "chips tried: 50\npassed: 50\nfailed: 0\nyield: 100.0%\nfirst ID: 0001\n"
-                    "last ID: 0032\n"));
+                    "last ID: 0032\nspoiled IDs: -\n"));
 }
 
 TEST_F(CliProductionTest, SigtermEndsTheLotAfterTheChipInHandWithItsSummary)

@@ -56,7 +56,8 @@ TEST_F(OperationsTest, EachOperationReportsTheWritersAnswers)
     // The result is this command's reply, never an earlier one: silence shows the code of
     // LoadChipData's answer still in the buffer; bytes that are no frame count as no reply.
     const std::pair<std::optional<Bytes>, ReplyKind> replies[] = {
-        {Reply(Failure, {1}), ReplyKind::Frame}, {Reply(Failure, {3, 0x7D, 0, 0, 0}), ReplyKind::Frame},
+        {Reply(Failure, {1}), ReplyKind::Frame},
+        {Reply(Failure, {3, 0x7D, 0, 0, 0}), ReplyKind::Frame},
         {Reply(Failure, {3, 0x7C, 0xFF, 0x11, 0x2E}), ReplyKind::Frame},
         {Reply(Failure, {5}), ReplyKind::Frame}, {std::nullopt, ReplyKind::None},
         {HexBytes("68 05 03 16"), ReplyKind::Garbled}, // L past the chunk
