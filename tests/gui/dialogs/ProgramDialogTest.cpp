@@ -98,15 +98,12 @@ TEST_F(ProgramDialogTest, RunWithDeviceIdBurnsItStepsItAndKeepsTheNextOne)
 TEST_F(ProgramDialogTest, WithAJournalFolderEveryChipIsReservedAndRecordedAndCounted)
 {
     TempDir lots;
-    const std::string folder = "[JOURNAL]\nFOLDER=" + lots.path() + "\n";
-    WriteText(host.app.file("Udate_VX.ini"), "[CHIP]\nCHIP_NAME=QK128\n" + folder);
-    host.StartUp();
-    // Another Writer of the line has taken 0005 already.
+    TfrmProgram& d = Open("QK128", true, "0005", "[JOURNAL]\nFOLDER=" + lots.path() + "\n");
+    EXPECT_EQ(d.lblCounts->text(), "本次：成功 0 片，失败 0 片");
+    // Another Writer of the line takes 0005 first.
     const std::string journal = DialogJournalFor(host.state);
     ASSERT_EQ(journal.rfind(lots.path() + "QK128-", 0), 0u) << journal;
     LotJournal(journal).Reserve("COM9", IdRequest{.wanted = 5, .insist = true}, 2, 0x1800);
-    TfrmProgram& d = Open("QK128", true, "0005", folder);
-    EXPECT_EQ(d.lblCounts->text(), "本次：成功 0 片，失败 0 片");
     d.cbxIDconfig->click();
     d.BitBtn1->click();
     EXPECT_TRUE(host.messages.shown.empty());
