@@ -192,10 +192,13 @@ TEST_F(OperationsTest, EveryCommandWaitsItsOwnTimeForASilentWriter)
     Clear();
     Program({false, true, true});
     EXPECT_EQ(Waits().end()[-2], "01+5000");
-    port.byCode = {{FinishDownload, HexBytes("68 02 06 00 16")}};
-    Clear();
-    ops.DownloadProgram();
-    EXPECT_EQ(Waits().back(), "05+3000");
+    for (const auto& [reply, wait] : {std::pair("68 02 06 00 16", "05+3000"),
+                                      std::pair("68 03 06 00 00 09 16", "05+10")}) {
+        port.byCode = {{FinishDownload, HexBytes(reply)}};
+        Clear();
+        ops.DownloadProgram();
+        EXPECT_EQ(Waits().back(), wait);
+    }
     port.byCode.clear();
     port.byNumber = {{2, std::nullopt}}; // the Hello before ProgramChip waits 500 ms
     Clear();
