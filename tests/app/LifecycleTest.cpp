@@ -55,7 +55,7 @@ TEST_F(LifecycleTest, NoWriterAnsweredYesSetsUpTheModelAndTheExitSavesIt)
     EXPECT_EQ(s.ProgramInfo, "尚未打开程序");
     // Cursor into the first option copy, top row two rows above the program area.
     const Lines tail(view.log.end() - 2, view.log.end());
-    EXPECT_EQ(tail, (Lines{std::to_string((0x2100 + 0xA0) / 16), "on main"}));
+    EXPECT_EQ(tail, (Lines{"row " + Hex((0x2100 + 0xA0) / 16, 3), "on main"}));
     EXPECT_EQ(view.log[2], kNotFound);
     Stop();
     const std::string saved = Settings();

@@ -1,6 +1,7 @@
-// Running orvane-cli in a fresh application folder, and checking its JSON lines.
+// Running orvane-cli in a fresh application folder, and reading its lines.
 #pragma once
 
+#include "production/JsonLine.h"
 #include "tests/support/Process.h"
 #include "tests/support/TempDir.h"
 
@@ -26,10 +27,10 @@ public:
 
 std::string Golden(const std::string& name);
 
-// True when text is one JSON value (objects, arrays, strings, numbers, literals), nothing more.
-bool IsJson(const std::string& text);
-
 std::vector<std::string> Lines(const std::string& text);
+
+// Every line of text parsed as one flat JSON object; a line that is none fails the test.
+std::vector<JsonFields> JsonLines(const std::string& text);
 
 inline bool Has(const std::string& text, const std::string& part)
 {

@@ -7,9 +7,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <filesystem>
-#include <sys/resource.h>
 
 namespace orvane::test {
 namespace {
@@ -96,17 +94,11 @@ TEST_F(SRecordTest, WrittenFilesAreExactAndAFailedSaveKeepsTheOldOne)
     }
     EXPECT_FALSE(std::filesystem::exists(path));
 
-    // A failed save keeps the old file. A file-size limit stands in for a full disk; it holds for
-    // root as well.
+    // A failed save keeps the old file: the safe save refuses a file nobody may write.
     WriteText(path, "old");
-    rlimit saved{};
-    ::getrlimit(RLIMIT_FSIZE, &saved);
-    const rlimit small = {100, saved.rlim_max};
-    std::signal(SIGXFSZ, SIG_IGN);
-    ::setrlimit(RLIMIT_FSIZE, &small);
+    std::filesystem::permissions(path, std::filesystem::perms::owner_read);
     EXPECT_THAT([&] { WriteS19File(*s, 0, 0x100, path); },
-                testing::ThrowsMessage<FileError>("无法写入文件 " + path + "：write (File too large)"));
-    ::setrlimit(RLIMIT_FSIZE, &saved);
+                testing::ThrowsMessage<FileError>("无法写入文件 " + path + "：open (Permission denied)"));
     EXPECT_EQ(ReadText(path), "old");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2) << "leftovers";
 }
@@ -134,6 +126,7 @@ TEST_F(SRecordTest, S19ReaderLoadsRecordsAndNamesFileAndLineOfTheFirstFault)
         {"S1060000010G03F3", "第 12 列不是十六进制数字"},
         {"S1G60000010203F3", "第 3 列不是十六进制数字"},
         {"S1070000010203F3\r\n", "字节数 07 与本行的长度不符"},
+        {"S1050000ABCD8200", "字节数 05 与本行的长度不符"}, // longer than its count
         {"S1020000FD", "字节数 02 小于 03（地址两字节加校验和一字节）"},
         {"S10600000102", "记录不完整，文件意外结束"},
         {"S2080000000102F4", "不支持 S2/S3 记录（地址超过 16 位），只能读取 S1 记录"},

@@ -29,6 +29,8 @@ TEST(ApplyOptionTexts, EncodesByteZeroOfBothCopies)
         {"S4", "SEC=ON LCD=ON LVR=OFF Fs=10 Fsys=00", 0x4B, 0x4B, ""}, // "00" is never encoded
         {"S5", "osc=", 0xF8, 0xF8, ""},
         {"S6", "osc=1000", 0x00, 0x00, ""}, // 8 + 0xF8 carries out: everything cleared
+        {"S7", "PosLog=ON XT=XT CW=50 SEC=OFF", 0xE2, 0xE2, "XT"}, // bit 4 cleared for ON
+        {"S7", "PosLog=OFF XT=RC CW=61 SEC=ON", 0x7D, 0x7D, "RC"},
         {"S8", "SEC=ON XT=XT", 0xFF, 0x7F, "XT"}, // no codec from slot 8 on
     };
     for (const auto& c : cases) {

@@ -97,6 +97,7 @@ TEST(OptionLayouts, OneByteBlocks)
         {"QK102", "osc=011 SEC=OFF P12F=ON LVR=ON lvrs=2.1V", {}, "EB", "EB", "", ""},
         {"QK103", "SEC=ON P12F=OFF LVR=OFF lvrs=2.1V", {"LP （32KHz）"}, "45", "45", "", "osc=101"},
         {"QK107", "SEC=ON CW=06 XT=XT PosLog=ON", {}, "F0", "70", "", ""},
+        {"QK107", "SEC=OFF CW=74 XT=RC PosLog=OFF", {}, "EF", "EF", "", ""},
         {"QK122", "XT=RC2 SEC=OFF Freq=1 P12F=OFF LVR=ON lvrs=2.1V", {}, "D6", "D6", "", ""},
         {"QK117", "XT=XT P12F=ON Freq=0 lvrs=2.1v LVR=ON LCD=ON SEC=OFF", {}, "81", "81",
          "0A=02 02;22=02;24=04;26=FF", ""},
@@ -122,6 +123,36 @@ TEST(OptionLayouts, OneByteBlocks)
     };
     for (const Case& c : cases)
         ExpectCase(c);
+}
+
+// Layout B's divider codes, "06" to "74" for 000 to 111, in the three dialogs that write them.
+TEST(OptionLayouts, DividerCodes)
+{
+    const char* const texts[] = {"06", "36", "50", "53", "56", "61", "64", "74"};
+    for (const char* name : {"QK106", "QK107", "QK109"}) {
+        const OptionLayout& layout = *FindOptionLayout(name);
+        for (int code = 0; code < 8; ++code) {
+            AppState s = OptionState(std::string("CW=") + texts[code]);
+            EncodeOptions(s, layout, ShowChoices(s, layout));
+            EXPECT_EQ(s.OptionBytes[0] & 7, code) << name << " CW=" << texts[code];
+        }
+    }
+}
+
+// QK129's clock rows: bytes 4 to 7 and the low trim words; the clock's code in B0.6..4.
+TEST(OptionLayouts, QK129ClockRows)
+{
+    const char* const rows[][2] = {{"16M", "C7 3F 01 06"}, {"8M", "D9 3F 03 05"},
+                                   {"4M", "EF 3F 05 04"}, {"2M", "FF 3F 07 03"}};
+    const OptionLayout& layout = *FindOptionLayout("QK129");
+    for (int code = 0; code < 4; ++code) {
+        AppState s = OptionState(std::string("XT=") + rows[code][0]);
+        EncodeOptions(s, layout, ShowChoices(s, layout));
+        CopyOptionBlock(s, layout);
+        EXPECT_EQ(HexBytes(&s.RomImage[0x2104], 4), rows[code][1]) << rows[code][0];
+        EXPECT_EQ(s.RomImage[0x2100] >> 4 & 7, code) << rows[code][0];
+        EXPECT_EQ(HexBytes(&s.RomImage[0x7D0E], 6), "04 ED 04 D7 04 E2") << rows[code][0];
+    }
 }
 
 TEST(OptionLayouts, ClockListBlocks)

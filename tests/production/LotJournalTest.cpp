@@ -77,13 +77,10 @@ const char* const kLot =
 TEST(LotJournal, ALotReadsBackFromEverySiteAndSurvivesACrash)
 {
     const LotSummary lot = SummarizeLot(kLot);
-    EXPECT_EQ(lot.tried, 4);
-    EXPECT_EQ(lot.passed, 2);
-    EXPECT_EQ(lot.failed, 1);
-    EXPECT_EQ(lot.unfinished, 1);
-    EXPECT_EQ(lot.lastChip, 4);
+    EXPECT_EQ(std::tuple(lot.tried, lot.passed, lot.failed, lot.unfinished, lot.lastChip,
+                         lot.unreadableLines),
+              std::tuple(4, 2, 1, 1, 4, 4));
     EXPECT_EQ(lot.reservedIds, (std::set<std::int64_t>{0x10, 0x11, 0x12}));
-    EXPECT_EQ(lot.unreadableLines, 4);
     EXPECT_EQ(LotSummaryText(lot),
               "chips tried: 4\npassed: 2\nfailed: 1\nunfinished: 1\nyield: 50.0%\n"
               "first ID: 0010\nlast ID: 0012\nspoiled IDs: 0011 0012\nsites: COM1, COM2\n"
@@ -143,13 +140,11 @@ TEST(LotJournal, ReservationsAndRecordsGoToTheFileWholeAndSynced)
         IdRequest request;
         request.fromLot = true;
         const Reservation r = journal.Reserve("COM2", request, 2, 0x1800);
-        EXPECT_EQ(r.chip, 8);
         ASSERT_TRUE(r.id);
-        EXPECT_EQ(r.id->value, 0x31);
+        EXPECT_EQ(std::tuple(r.chip, r.id->value), std::tuple(8, 0x31));
         ChipRecord record;
-        record.chip = r.chip;
-        record.id = r.id;
-        record.outcome = ChipOutcome::Passed;
+        std::tie(record.chip, record.id, record.outcome) =
+            std::tuple(r.chip, r.id, ChipOutcome::Passed);
         journal.Record(record);
     }
     const std::string text = test::ReadText(path);
@@ -160,9 +155,8 @@ TEST(LotJournal, ReservationsAndRecordsGoToTheFileWholeAndSynced)
               std::string::npos) << text;
     EXPECT_EQ(text.back(), '\n');
     const LotSummary lot = LotJournal(path, LotJournal::Access::ReadOnly).Read();
-    EXPECT_EQ(lot.passed, 1);
-    EXPECT_EQ(lot.unfinished, 1); // chip 7
-    EXPECT_EQ(lot.unreadableLines, 1);
+    EXPECT_EQ(std::tuple(lot.passed, lot.unfinished, lot.unreadableLines), std::tuple(1, 1, 1))
+        << "chip 7 is unfinished";
 
     // Neither a folder nor a missing file can be a journal to read.
     EXPECT_THROW(LotJournal(dir.path()), FileError);

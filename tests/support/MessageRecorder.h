@@ -4,6 +4,7 @@
 #include "foundation/OperatorMessages.h"
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -15,6 +16,8 @@ public:
     bool Show(MessageKind kind, const std::string& text) override
     {
         shown.emplace_back(kind, text);
+        if (onShow)
+            onShow(); // a look at the windows while the box is up
         if (!Asks(kind))
             return true;
         if (answers.empty())
@@ -26,6 +29,7 @@ public:
 
     std::vector<std::pair<MessageKind, std::string>> shown;
     std::deque<bool> answers; // replies to the asking boxes, in order; No when exhausted
+    std::function<void()> onShow;
 };
 
 } // namespace orvane::test

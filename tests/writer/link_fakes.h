@@ -1,10 +1,11 @@
 // In-process stand-ins around the Writer link: an event loop on a virtual clock (a wait that
 // times out costs no real time), a port whose Writer is the simulator's WriterModel answering
-// 10 ms after each command, a view that logs every effect, and a fixture with a selected model.
+// 10 ms after each command, and a fixture with a selected model and a view that logs every effect.
 #pragma once
 
 #include "foundation/Errors.h"
 #include "image/RomImage.h"
+#include "tests/support/RecordingView.h"
 #include "tools/writer-sim/WriterModel.h"
 #include "writer/ChipOperations.h"
 #include "writer/Frame.h"
@@ -18,7 +19,6 @@
 namespace orvane::test {
 
 using Bytes = std::vector<std::uint8_t>;
-using Lines = std::vector<std::string>;
 
 inline const std::string kTransferError = "box error 通信错误2请检查烧写器是否连接正确！";
 inline Bytes HexBytes(const std::string& text) // "68 01 E1 E2 16"
@@ -97,50 +97,6 @@ private:
     VirtualLoop& loop_;
     std::string name_ = "COM2";
     int session_ = 0;
-};
-
-class RecordingView final : public OperationView, public OperatorMessages {
-public:
-    OperatorMessages& Messages() override { return *this; }
-    bool Show(MessageKind kind, const std::string& text) override
-    {
-        static const char* const kinds[] = {"info ", "error ", "plain ", "question ",
-                                            "info-question ", "field-error "};
-        log.push_back("box " + (kinds[static_cast<int>(kind)] + text));
-        return !Asks(kind) || answer;
-    }
-    void SetEnabled(Control control, bool on) override
-    {
-        static const char* const names[] = {"main", "blank-check", "read", "download", "dialog"};
-        log.push_back((on ? "on " : "off ") + std::string(names[static_cast<int>(control)]));
-    }
-    void SetWindowShown(BusyWindow, bool shown) override { log.push_back(shown ? "show" : "hide"); }
-    void SetDownloadBox(bool ticked, bool enabled) override
-    {
-        log.push_back(std::string(ticked ? "ticked" : "clear") + (enabled ? " on" : " off"));
-    }
-    void SetStatusLabel(const std::string& text) override { log.push_back("label " + text); }
-    void SetStatusLine(const std::string& text) override { log.push_back("line " + text); }
-    void SetFirmwarePanel(const std::string& text) override { log.push_back("panel " + text); }
-    void ShowNextID(const std::string& text) override { log.push_back("next " + text); }
-    void AdvanceProgress() override {}
-    void ReportTransferProgress(std::int64_t, std::int64_t) override {}
-    void ResetProgress() override {}
-    void AppendMemoLine(const std::string& line) override { log.push_back("memo " + line); }
-    void ShowChipInfo(const std::array<std::string, 4>&) override {}
-    void RefreshHexView() override {}
-    void ScrollHexView(int row, std::optional<int>) override { log.push_back(std::to_string(row)); }
-    Lines Reports() const // boxes other than questions, and memo lines
-    {
-        Lines reports;
-        for (const std::string& l : log)
-            if ((l.starts_with("box ") && !l.starts_with("box question")) || l.starts_with("memo "))
-                reports.push_back(l);
-        return reports;
-    }
-
-    Lines log;
-    bool answer = true; // to every question
 };
 
 // The model of slot with the program area 0x0000..0x07FF in its chip data, the rest blank.

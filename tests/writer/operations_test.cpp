@@ -53,14 +53,20 @@ TEST_F(OperationsTest, EachOperationReportsTheWritersAnswers)
     EXPECT_EQ(view.Reports(), (Lines{"memo 0405", "box info 芯片为空!"}));
     EXPECT_EQ(loop.Ms(), 3040) << "a full wait after an answer other than Done or Failure";
 
-    const std::optional<Bytes> replies[] = {Reply(Failure, {1}), Reply(Failure, {3, 0x7D, 0, 0, 0}),
-                                            Reply(Failure, {3, 0x7C, 0xFF, 0x11, 0x2E}),
-                                            Reply(Failure, {5}), std::nullopt};
+    // The result is this command's reply, never an earlier one: silence shows the code of
+    // LoadChipData's answer still in the buffer; bytes that are no frame count as no reply.
+    const std::pair<std::optional<Bytes>, ReplyKind> replies[] = {
+        {Reply(Failure, {1}), ReplyKind::Frame},
+        {Reply(Failure, {3, 0x7D, 0, 0, 0}), ReplyKind::Frame},
+        {Reply(Failure, {3, 0x7C, 0xFF, 0x11, 0x2E}), ReplyKind::Frame},
+        {Reply(Failure, {5}), ReplyKind::Frame}, {std::nullopt, ReplyKind::None},
+        {HexBytes("68 05 03 16"), ReplyKind::Garbled}, // L past the chunk
+        {HexBytes("68 00 03 16"), ReplyKind::Garbled}, {Reply(0x55), ReplyKind::Frame}};
     const std::string pin = "检查芯片是否正确!", notBlank = "box info Chip not blank!\nChip Addr:7CFF";
     const std::tuple<std::uint8_t, std::function<OperationResult()>, Lines> cases[] = {
         {CheckBlank, [&] { return ops.DoBlankCheck(); },
          {"box plain Command error!", "box info 引脚错误2," + pin, notBlank + " Data:2E",
-          "box info Check_sum error!", "memo 2200"}}, // the code still in the buffer
+          "box info Check_sum error!", "memo 2200", "memo 0000", "memo 0000", "memo 5505"}},
         {FinishDownload, [&] { return ops.DownloadProgram(); },
          {"box plain Command error!", "box info 引脚错误," + pin, notBlank + " Data:2E11",
           "box info Check_sum error!", ""}},
@@ -72,31 +78,16 @@ TEST_F(OperationsTest, EachOperationReportsTheWritersAnswers)
     std::tie(s.IDLen, s.NextID, s.IDStep) = std::tuple(2, 5, 1);
     for (const auto& [code, run, reports] : cases)
         for (std::size_t i = 0; i < reports.size(); ++i) {
-            port.byCode = {{code, replies[i]}};
+            const auto& [reply, kind] = replies[i];
+            port.byCode = {{code, reply}};
             Clear();
-            EXPECT_FALSE(run().succeeded);
+            const OperationResult r = run();
+            EXPECT_FALSE(r.succeeded);
             EXPECT_EQ(view.Reports(), reports[i].empty() ? Lines{} : Lines{reports[i]});
+            EXPECT_EQ(std::tuple(r.reply, r.replyCode),
+                      std::tuple(kind, kind == ReplyKind::Frame ? (*reply)[2] : 0));
         }
     EXPECT_EQ(s.NextID, 5);
-}
-
-TEST_F(OperationsTest, TheResultIsThisCommandsReplyNeverAnEarlierOne)
-{
-    const std::tuple<std::optional<Bytes>, ReplyKind, int, Lines> cases[] = {
-        {std::nullopt, ReplyKind::None, 0, {"memo 2200"}}, // LoadChipData's code, left in RxBuf
-        {HexBytes("68 05 03 16"), ReplyKind::Garbled, 0, {"memo 0000"}}, // L past the chunk
-        {HexBytes("68 00 03 16"), ReplyKind::Garbled, 0, {"memo 0000"}},
-        {Reply(Failure, {5}), ReplyKind::Frame, Failure, {"box info Check_sum error!"}},
-        {Reply(0x55), ReplyKind::Frame, 0x55, {"memo 5505"}},
-    };
-    for (const auto& [reply, kind, code, reports] : cases) {
-        port.byCode = {{CheckBlank, reply}};
-        Clear();
-        const OperationResult r = ops.DoBlankCheck();
-        EXPECT_EQ(r.reply, kind);
-        EXPECT_EQ(r.replyCode, code);
-        EXPECT_EQ(view.Reports(), reports);
-    }
     // A Blank code left by LoadChipData's answer is no blank chip.
     port.byCode = {{LoadChipData, Reply(Blank)}, {CheckBlank, std::nullopt}};
     Clear();
@@ -201,10 +192,18 @@ TEST_F(OperationsTest, EveryCommandWaitsItsOwnTimeForASilentWriter)
     Clear();
     Program({false, true, true});
     EXPECT_EQ(Waits().end()[-2], "01+5000");
-    port.byCode = {{FinishDownload, HexBytes("68 02 06 00 16")}};
+    for (const auto& [reply, wait] : {std::pair("68 02 06 00 16", "05+3000"),
+                                      std::pair("68 03 06 00 00 09 16", "05+10")}) {
+        port.byCode = {{FinishDownload, HexBytes(reply)}};
+        Clear();
+        ops.DownloadProgram();
+        EXPECT_EQ(Waits().back(), wait);
+    }
+    port.byCode.clear();
+    port.byNumber = {{2, std::nullopt}}; // the Hello before ProgramChip waits 500 ms
     Clear();
-    ops.DownloadProgram();
-    EXPECT_EQ(Waits().back(), "05+3000");
+    Program({false, true, false});
+    EXPECT_EQ(Waits(), (Lines{"E1+10", "E1+500", "01+10", "E1+10"}));
 }
 
 TEST(DeviceIdTest, WritesTheLowBytesMostSignificantFirstAndOnlyInsideTheImage)
@@ -269,7 +268,7 @@ TEST(DeviceIdTest, StepIsADecimalNumberUpTo255)
 
 TEST_F(OperationsTest, ProgrammingRun)
 {
-    std::tie(s.IDLen, s.IDAddr, s.NextID, s.IDStep) = std::tuple(2, 0x0100, 5, 1);
+    std::tie(s.IDLen, s.IDAddr, s.NextID, s.IDStep) = std::tuple(2, 0x0100, 5, 3);
     EXPECT_TRUE(Program({true, true, false}).succeeded);
     Lines commands = Commands();
     ASSERT_EQ(commands.size(), 3u + 180u + 3u);
@@ -278,11 +277,11 @@ TEST_F(OperationsTest, ProgrammingRun)
     EXPECT_EQ(Bytes(port.sent[3 + 16].begin() + 3, port.sent[3 + 16].begin() + 8),
               HexBytes("01 00 00 05 FF")) << "the block at 0x0100 carries the ID";
     EXPECT_EQ(loop.Ms(), 10 + 10 + 180 * 10 + 10 + 10 + 10);
-    EXPECT_EQ(view.log, (Lines{"off dialog", "16", "ticked off",
+    EXPECT_EQ(view.log, (Lines{"off dialog", "refresh", "row 010", "ticked off",
                                "line 数据下载中......", "line 下载完毕!", "line 编程完毕!",
-                               "next 0006", "on dialog"}));
+                               "next 0008", "on dialog"}));
     EXPECT_TRUE(Program({true, false, true}).succeeded);
-    EXPECT_EQ(s.NextID, 6) << "no step without ID自动加";
+    EXPECT_EQ(s.NextID, 8) << "stepped by IDStep, and not without ID自动加";
 
     port.byNumber[5] = Reply(Failure, {1}); // the Writer keeps its older image: no chip burnt
     Clear();
@@ -290,7 +289,7 @@ TEST_F(OperationsTest, ProgrammingRun)
     EXPECT_EQ(view.Reports(), Lines{kTransferError});
     EXPECT_TRUE(Commands(ProgramChip).empty());
     EXPECT_EQ(Commands().back(), "E1");
-    EXPECT_EQ(s.NextID, 6) << "the ID steps only with a burnt chip";
+    EXPECT_EQ(s.NextID, 8) << "the ID steps only with a burnt chip";
 
     view.answer = false; // without download it asks first
     port.byNumber.clear();
@@ -303,7 +302,7 @@ TEST_F(OperationsTest, ProgrammingRun)
     Clear();
     EXPECT_TRUE(Program({false, true, false}).succeeded);
     EXPECT_EQ(Commands(), (Lines{"E1", "E1", "01", "E1"}));
-    EXPECT_EQ(s.NextID, 6) << "no step without 烧录器件ID";
+    EXPECT_EQ(s.NextID, 8) << "no step without 烧录器件ID";
 }
 
 } // namespace

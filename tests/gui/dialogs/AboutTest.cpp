@@ -9,7 +9,6 @@
 #include <QPushButton>
 #include <QTest>
 #include <QUrl>
-#include <gtest/gtest.h>
 
 #include <filesystem>
 
@@ -25,19 +24,23 @@ public:
     std::vector<std::string> opened;
 };
 
-class AboutTest : public ::testing::Test {
+class AboutTest : public HostTest {
 protected:
     void SetUp() override { host.StartUp(); }
 
+    // Opened, and its question to the Writer answered or given up.
     TfrmAbout& Open()
     {
         ShowAbout(host);
-        auto* dialog = static_cast<TfrmAbout*>(OpenWindow("TfrmAbout"));
-        EXPECT_NE(dialog, nullptr);
-        return *dialog;
+        TfrmAbout& d = Opened<TfrmAbout>("TfrmAbout");
+        EXPECT_TRUE(QTest::qWaitFor([&] { return d.btnClose->isEnabled(); }, 6000));
+        return d;
     }
-
-    TestHost host;
+    QStringList Texts(const TfrmAbout& d) const
+    {
+        return {d.stEnglish->text(), d.stChinese->text(), d.stVersion->text(), d.stWEB->text(),
+                d.LbVH->text()};
+    }
 };
 
 TEST(AboutVersionTest, TwoBlanksBeforeTheDateAndNoLeadingZeros)
@@ -53,16 +56,16 @@ TEST_F(AboutTest, ShowsTheFileAndAsksTheWriterOnceVisible)
     host.ServeCom1(sim.Link());
     WriteText(host.app.file("About.txt"),
               "Maker Ltd\r\n制造者\r\nVer 9.99\r\nhttps://maker.example/\r\nignored\r\n");
-    TfrmAbout& d = Open();
+    ShowAbout(host);
+    TfrmAbout& d = Opened<TfrmAbout>("TfrmAbout");
     EXPECT_EQ(d.windowTitle(), "About Writer");
     EXPECT_FALSE(host.view.mainEnabled);
-    EXPECT_EQ((QStringList{d.stEnglish->text(), d.stChinese->text(), d.stVersion->text(),
-                           d.stWEB->text(), d.LbVH->text()}),
-              (QStringList{"Maker Ltd", "制造者", "Ver 9.99", "https://maker.example/",
-                           "VH: 0.00 2011.00.00"}));
+    EXPECT_EQ(Texts(d), (QStringList{"Maker Ltd", "制造者", "Ver 9.99", "https://maker.example/",
+                                     "VH: 0.00 2011.00.00"}));
     EXPECT_FALSE(d.btnClose->isEnabled()) << "no closing under the exchange";
     EXPECT_TRUE(QTest::qWaitFor([&] { return d.btnClose->isEnabled(); }, 5000));
     EXPECT_EQ(d.LbVH->text(), "FVersion : 2.5  2020.3.4");
+    Photograph(d, "about.png");
     EXPECT_TRUE(host.messages.shown.empty());
 
     d.btnClose->click();
@@ -75,9 +78,8 @@ TEST_F(AboutTest, NoWriterKeepsTheDefaultVersionAndTheWebTextOpensThePageEachCli
     UrlRecorder browser;
     QDesktopServices::setUrlHandler("https", &browser, "Open");
     TfrmAbout& d = Open();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return d.btnClose->isEnabled(); }, 6000));
-    EXPECT_EQ(std::tuple(d.LbVH->text(), d.stVersion->text()),
-              std::tuple(QString("VH: 0.00 2011.00.00"), QString("Ver 1.00 2026.12.06")));
+    EXPECT_EQ(Texts(d).mid(2), (QStringList{"Ver 1.00 2026.12.06", "https://orvane.example/",
+                                            "VH: 0.00 2011.00.00"}));
     ASSERT_EQ(host.messages.shown.size(), 1u) << "the port cannot be opened";
     EXPECT_EQ(host.messages.shown[0].first, MessageKind::Error);
 
@@ -93,14 +95,12 @@ TEST_F(AboutTest, MissingFileKeepsTheDefaultsAndAsksNothing)
 {
     std::filesystem::remove(host.app.file("About.txt"));
     TfrmAbout& d = Open();
-    QTest::qWait(50);
     EXPECT_EQ(host.messages.shown,
               (std::vector<std::pair<MessageKind, std::string>>{
                   {MessageKind::Error,
                    "无法打开文件 " + host.app.path() + "About.txt：No such file or directory"}}));
     EXPECT_EQ(std::tuple(d.stVersion->text(), d.LbVH->text()),
               std::tuple(QString("Ver 1.00 2011.05.20"), QString("VH: 0.00 2011.00.00")));
-    EXPECT_TRUE(d.btnClose->isEnabled());
 }
 
 } // namespace

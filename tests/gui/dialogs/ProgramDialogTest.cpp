@@ -14,7 +14,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
-#include <gtest/gtest.h>
 
 #include <filesystem>
 
@@ -25,113 +24,92 @@ using Box = std::pair<MessageKind, std::string>;
 
 std::string Text(const QLineEdit* edit) { return edit->text().toStdString(); }
 
-class ProgramDialogTest : public ::testing::Test {
+class ProgramDialogTest : public HostTest {
 protected:
-    // The model and the ID settings as the settings file brings them.
-    void StartUp(const std::string& model, const std::string& id = "0005",
-                 const std::string& more = "")
+    // The model and the ID settings as the settings file brings them; with a simulated Writer.
+    TfrmProgram& Open(const std::string& model, bool writer = true, const std::string& id = "0005",
+                      const std::string& more = "")
     {
         WriteText(host.app.file("Udate_VX.ini"), "[CHIP]\nCHIP_NAME=" + model +
                                                      "\n[ID]\nID_LENGTH=2\nID_ADDR_START=1800\n"
                                                      "ID_START=" + id + "\n" + more);
         host.StartUp();
-    }
-
-    void StartWriter()
-    {
-        sim = std::make_unique<SimulatorProcess>(SIM_PATH, host.app.path(),
-                                                 std::vector<std::string>{"--trace", trace});
-        host.ServeCom1(sim->Link());
-    }
-
-    TfrmProgram& Open()
-    {
+        sim.reset();
+        if (writer) {
+            sim = std::make_unique<SimulatorProcess>(SIM_PATH, host.app.path(),
+                                                     std::vector<std::string>{"--trace", trace});
+            host.ServeCom1(sim->Link());
+        }
         ShowProgramDialog(host);
-        auto* dialog = static_cast<TfrmProgram*>(OpenWindow("TfrmProgram"));
-        EXPECT_NE(dialog, nullptr);
-        return *dialog;
+        return Opened<TfrmProgram>("TfrmProgram");
+    }
+    bool Traced(const std::string& line) const
+    {
+        return ReadText(trace).find(line) != std::string::npos;
     }
 
-    std::string Trace() const { return ReadText(trace); }
-    std::string Settings() const { return ReadText(host.app.file("Udate_VX.ini")); }
-
-    TestHost host;
     TempDir traceDir;
     std::string trace = traceDir.file("trace");
     std::unique_ptr<SimulatorProcess> sim;
 };
 
-// The ID frame of a WriteBlock at 0x1800: 68, L 19, code 11, address, then 00 05.
-constexpr const char* kIdBlock = "RX 68 13 11 18 00 00 05 FF FF";
+// A WriteBlock at 0x1800 that carries the ID: 68, L 19, code 11, address, then the ID.
 constexpr const char* kProgramChip = "RX 68 01 01";
 
 TEST_F(ProgramDialogTest, RunWithDeviceIdBurnsItStepsItAndKeepsTheNextOne)
 {
-    StartUp("QK128");
-    StartWriter();
-    TfrmProgram& d = Open();
+    TfrmProgram& d = Open("QK128");
     EXPECT_EQ(std::tuple(host.view.dialog, host.state.ProgramDialogOpen, host.view.mainEnabled),
               std::tuple(&d, true, false));
-    EXPECT_EQ(d.windowTitle(), "编程");
+    EXPECT_EQ(std::tuple(d.windowTitle(), d.cbbIDLen->currentText(), d.height()),
+              std::tuple(QString("编程"), QString("2"), 255));
     EXPECT_EQ(std::tuple(Text(d.medStartAddr), Text(d.medEndAddr), Text(d.edtIDaddr),
                          Text(d.edtInitID), Text(d.medNextID)),
               std::tuple("$0000", "$1FFF", "1800", "0005", "0005"));
-    EXPECT_EQ(d.cbbIDLen->currentText(), "2");
-    EXPECT_TRUE(d.cbxIncrease->isChecked() && !d.cbxIDconfig->isChecked());
-    EXPECT_TRUE(d.cbxDownload->isChecked() && d.cbxDownload->isEnabled());
-    EXPECT_EQ(std::tuple(d.height(), d.gbxIDconfig->isVisible()), std::tuple(255, false));
+    EXPECT_TRUE(d.cbxIncrease->isChecked() && !d.cbxIDconfig->isChecked() &&
+                d.cbxDownload->isChecked() && d.cbxDownload->isEnabled() &&
+                !d.gbxIDconfig->isVisible());
 
     d.cbxIDconfig->click();
-    EXPECT_EQ(std::tuple(d.height(), d.cbbStep->isVisible()), std::tuple(415, true));
-    EXPECT_EQ(d.cbbStep->currentText(), "1");
+    EXPECT_EQ(std::tuple(d.height(), d.cbbStep->isVisible(), d.cbbStep->currentText()),
+              std::tuple(415, true, QString("1")));
     EXPECT_TRUE(d.cbxDownload->isChecked() && !d.cbxDownload->isEnabled());
 
     d.BitBtn1->click();
     EXPECT_TRUE(host.messages.shown.empty());
     EXPECT_EQ(d.StaticText4->text(), "编程完毕!");
-    EXPECT_EQ(Text(d.medNextID), "0006");
-    EXPECT_EQ(Text(d.edtInitID), "0006") << "the next run starts at the first unused ID";
-    EXPECT_EQ(std::tuple(host.state.InitID, host.state.NextID), std::tuple(6, 6));
+    EXPECT_EQ(std::tuple(Text(d.medNextID), Text(d.edtInitID), host.state.InitID),
+              std::tuple("0006", "0006", 6)) << "the next run starts at the first unused ID";
     EXPECT_EQ(std::tuple(d.ProgressBar1->value(), d.ProgressBar1->maximum()),
               std::tuple(0, 10 * (512 + 2 + 2 + 12 + 36)));
-    EXPECT_NE(Settings().find("ID_START=0006"), std::string::npos) << "saved before closing";
+    EXPECT_TRUE(Saved("ID_START=0006")) << "saved before closing";
     EXPECT_TRUE(d.BitBtn1->isEnabled() && d.BitBtn2->isEnabled());
-    const std::string trace = Trace();
-    ASSERT_NE(trace.find(kIdBlock), std::string::npos);
-    EXPECT_GT(trace.find(kProgramChip), trace.find(kIdBlock));
-
-    // What the chip holds: read it back through the Writer.
-    host.state.RomImage[0x1800] = host.state.RomImage[0x1801] = 0x77;
-    EXPECT_TRUE(host.operations.ReadChip().succeeded);
-    EXPECT_EQ(std::tuple(host.state.RomImage[0x1800], host.state.RomImage[0x1801]),
-              std::tuple(0x00, 0x05));
+    EXPECT_GT(ReadText(trace).find(kProgramChip), ReadText(trace).find("RX 68 13 11 18 00 00 05 FF"));
+    Photograph(d, "program.png");
 
     d.BitBtn2->click();
     EXPECT_EQ(OpenWindow("TfrmProgram"), nullptr);
     EXPECT_EQ(std::tuple(host.view.dialog, host.state.ProgramDialogOpen, host.view.mainEnabled),
               std::tuple(nullptr, false, true));
-
-    TfrmProgram& again = Open();
-    EXPECT_EQ(std::tuple(Text(again.edtInitID), Text(again.medNextID)), std::tuple("0006", "0006"));
+    ShowProgramDialog(host);
+    EXPECT_EQ(Text(Opened<TfrmProgram>("TfrmProgram").medNextID), "0006");
 }
 
 TEST_F(ProgramDialogTest, WithAJournalFolderEveryChipIsReservedAndRecordedAndCounted)
 {
     TempDir lots;
-    StartUp("QK128", "0005", "[JOURNAL]\nFOLDER=" + lots.path() + "\n");
-    // Another Writer of the line has taken 0005 already.
+    TfrmProgram& d = Open("QK128", true, "0005", "[JOURNAL]\nFOLDER=" + lots.path() + "\n");
+    EXPECT_EQ(d.lblCounts->text(), "本次：成功 0 片，失败 0 片");
+    // Another Writer of the line takes 0005 first.
     const std::string journal = DialogJournalFor(host.state);
     ASSERT_EQ(journal.rfind(lots.path() + "QK128-", 0), 0u) << journal;
     LotJournal(journal).Reserve("COM9", IdRequest{.wanted = 5, .insist = true}, 2, 0x1800);
-    StartWriter();
-    TfrmProgram& d = Open();
-    EXPECT_EQ(d.lblCounts->text(), "本次：成功 0 片，失败 0 片");
     d.cbxIDconfig->click();
     d.BitBtn1->click();
     EXPECT_TRUE(host.messages.shown.empty());
-    EXPECT_EQ(d.lblCounts->text(), "本次：成功 1 片，失败 0 片");
-    EXPECT_NE(Trace().find("RX 68 13 11 18 00 00 06 FF FF"), std::string::npos) << "0006 burned";
-    EXPECT_EQ(Text(d.edtInitID), "0007");
+    EXPECT_EQ(std::tuple(d.lblCounts->text(), Text(d.edtInitID)),
+              std::tuple(QString("本次：成功 1 片，失败 0 片"), "0007"));
+    EXPECT_TRUE(Traced("RX 68 13 11 18 00 00 06 FF FF")) << "0006 burned";
     d.BitBtn2->click();
 
     const LotSummary lot = SummarizeLot(ReadText(journal));
@@ -141,32 +119,35 @@ TEST_F(ProgramDialogTest, WithAJournalFolderEveryChipIsReservedAndRecordedAndCou
     EXPECT_NE(ReadText(journal).find(R"("type":"summary")"), std::string::npos);
 }
 
-TEST_F(ProgramDialogTest, WithoutDownloadItAsksFirst)
+TEST_F(ProgramDialogTest, WithoutDownloadItAsksFirstWithBothButtonsOff)
 {
-    StartUp("QK128");
-    StartWriter();
-    TfrmProgram& d = Open();
+    TfrmProgram& d = Open("QK128");
+    d.cbxIDconfig->click();
+    d.cbxIDconfig->click(); // gives the download box back
     d.cbxDownload->click();
     host.messages.answers = {false, true};
+    std::vector<bool> buttons; // "编程" or "退出" on while the question is up
+    host.messages.onShow = [&] { buttons.push_back(d.BitBtn1->isEnabled() || d.BitBtn2->isEnabled()); };
     const Box question{MessageKind::InformationQuestion, "烧写程序将为上次下载内容!"};
 
     d.BitBtn1->click();
     EXPECT_EQ(host.messages.shown, std::vector<Box>{question});
-    EXPECT_EQ(Trace().find(kProgramChip), std::string::npos);
+    EXPECT_FALSE(Traced(kProgramChip));
     EXPECT_EQ(d.StaticText4->text(), "");
 
     d.BitBtn1->click();
     EXPECT_EQ(host.messages.shown, (std::vector<Box>{question, question}));
-    EXPECT_NE(Trace().find(kProgramChip), std::string::npos);
-    EXPECT_EQ(Trace().find("RX 68 13 11"), std::string::npos) << "nothing downloaded";
+    EXPECT_EQ(buttons, (std::vector<bool>{false, false}));
+    EXPECT_TRUE(d.BitBtn1->isEnabled() && d.BitBtn2->isEnabled());
+    EXPECT_TRUE(Traced(kProgramChip));
+    EXPECT_FALSE(Traced("RX 68 13 11")) << "nothing downloaded";
     EXPECT_EQ(d.StaticText4->text(), "编程完毕!");
     EXPECT_EQ(host.state.NextID, 5) << "no ID was burned";
 }
 
-TEST_F(ProgramDialogTest, RefusedIdAndUnopenablePortEndTheRunWithTheButtonsOn)
+TEST_F(ProgramDialogTest, RefusedIdUnopenablePortAndFailedSaveEndTheRunWithTheButtonsOn)
 {
-    StartUp("QK139"); // program area 0000..07FF, no Writer
-    TfrmProgram& d = Open();
+    TfrmProgram& d = Open("QK139", false); // program area 0000..07FF, no Writer
     d.cbxIDconfig->click();
     d.BitBtn1->click(); // refused before the port is tried
     d.cbxIDconfig->click();
@@ -177,27 +158,24 @@ TEST_F(ProgramDialogTest, RefusedIdAndUnopenablePortEndTheRunWithTheButtonsOn)
     EXPECT_EQ(host.messages.shown[1].first, MessageKind::Error); // the port's message
     EXPECT_EQ(host.state.RomImage[0x1801], 0xFF);
     EXPECT_TRUE(d.BitBtn1->isEnabled() && d.BitBtn2->isEnabled());
-}
+    d.BitBtn2->click();
 
-TEST_F(ProgramDialogTest, FailedSaveAfterAGoodChipIsReportedOnce)
-{
-    StartUp("QK128");
-    StartWriter();
-    TfrmProgram& d = Open();
+    // A good chip whose ID cannot be saved: the box names the file once, the ID steps all the same.
+    host.messages.shown.clear();
+    TfrmProgram& again = Open("QK128");
     std::filesystem::remove(host.app.file("Udate_VX.ini"));
     std::filesystem::create_directory(host.app.file("Udate_VX.ini")); // cannot be replaced
-    d.cbxIDconfig->click();
-    d.BitBtn1->click();
+    again.cbxIDconfig->click();
+    again.BitBtn1->click();
     ASSERT_EQ(host.messages.shown.size(), 1u);
     EXPECT_EQ(host.messages.shown[0].first, MessageKind::Error);
     EXPECT_NE(host.messages.shown[0].second.find("Udate_VX.ini"), std::string::npos);
-    EXPECT_EQ(std::tuple(host.state.NextID, Text(d.medNextID)), std::tuple(6, std::string("0006")));
+    EXPECT_EQ(std::tuple(host.state.NextID, Text(again.medNextID)), std::tuple(6, std::string("0006")));
 }
 
 TEST_F(ProgramDialogTest, IdFieldsTakeHexDigitsOnly)
 {
-    StartUp("QK128", "123456");
-    TfrmProgram& d = Open();
+    TfrmProgram& d = Open("QK128", false, "123456");
     d.cbxIDconfig->click();
     EXPECT_EQ(Text(d.edtInitID), "123456") << "every digit, none cut";
 
@@ -213,12 +191,12 @@ TEST_F(ProgramDialogTest, IdFieldsTakeHexDigitsOnly)
     QTest::keyClicks(d.edtInitID, "12z34 5b6");
     EXPECT_EQ(std::tuple(Text(d.edtInitID), Text(d.medNextID)), std::tuple("12345B", "12345B"));
     d.cbbIDLen->setCurrentText("2");
-    EXPECT_EQ(std::tuple(Text(d.edtInitID), Text(d.medNextID)), std::tuple("12345B", "12345B"));
-    EXPECT_EQ(std::tuple(host.state.InitID, host.state.NextID), std::tuple(0x12345B, 0x12345B));
+    EXPECT_EQ(std::tuple(Text(d.edtInitID), Text(d.medNextID), host.state.InitID, host.state.NextID),
+              std::tuple("12345B", "12345B", 0x12345B, 0x12345B));
 
     d.edtInitID->setText("1G"); // pasted
-    EXPECT_EQ(Text(d.medNextID), "0");
-    EXPECT_EQ(std::tuple(host.state.InitID, host.state.NextID), std::tuple(0, 0));
+    EXPECT_EQ(std::tuple(Text(d.medNextID), host.state.InitID, host.state.NextID),
+              std::tuple("0", 0, 0));
     d.edtIDaddr->setText("XYZ");
     EXPECT_EQ(host.state.IDAddr, 0xA1) << "a non-hex address keeps the previous one";
 

@@ -9,14 +9,13 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <gtest/gtest.h>
 
 namespace orvane::test {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-class RollingCodeDialogTest : public ::testing::Test {
+class RollingCodeDialogTest : public HostTest {
 protected:
     void SetUp() override { host.StartUp(); }
 
@@ -25,22 +24,22 @@ protected:
         host.state.ChipName = host.state.ModelName[static_cast<std::size_t>(slot)];
         UpdateAddressMap(host.state);
         ShowRollingCode(host);
-        return *static_cast<TFrmDynamicID*>(OpenWindow("TFrmDynamicID"));
+        return Opened<TFrmDynamicID>("TFrmDynamicID");
     }
-
     Bytes Image(std::size_t at, std::size_t count) const
     {
-        const auto from = host.state.RomImage.begin() + static_cast<std::ptrdiff_t>(at);
-        return {from, from + static_cast<std::ptrdiff_t>(count)};
+        return {&host.state.RomImage[at], &host.state.RomImage[at] + count};
     }
-
-    TestHost host;
 };
 
-// The defaults after ticking "使能滚动码": one byte at 0x8D00, initial 1, step 1, no limits.
-const Bytes kDefaultHead = {0x0A, 0x01, 0x8D, 0x00, 0x8D, 0x01, 0x8D, 0x02, 0x8D, 0x03, 0x00,
-                            0x00, 0x00, 0x01, 0x01, 0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x00,
-                            0x00, 0x00, 0x00, 0x00, 0x01, 0xFF, 0xFF, 0xFF, 0xFF, 0x00};
+// The block of "使能滚动码" ticked and every field as the dialog opens: the command line's defaults.
+Bytes DefaultBlock()
+{
+    const RollingCodeBytes b = BuildRollingCodeBlock(RollingCodeForm{.enabled = true, .length = 1}, {});
+    Bytes bytes(b.begin(), b.end());
+    bytes.push_back(0xFF); // the byte after the block
+    return bytes;
+}
 
 TEST_F(RollingCodeDialogTest, OkWithTheDefaultsPlacesTheBlockForTheModel)
 {
@@ -52,16 +51,15 @@ TEST_F(RollingCodeDialogTest, OkWithTheDefaultsPlacesTheBlockForTheModel)
         EXPECT_FALSE(d.Addr[0]->isEnabled() || d.rbLength[0]->isEnabled());
         d.rbDisable->click();
         EXPECT_TRUE(d.rbLength[0]->isChecked() && d.Addr[0]->isEnabled());
+        Photograph(d, "rolling-code.png");
         d.btOK->click();
-        EXPECT_EQ(Image(static_cast<std::size_t>(at), 32), kDefaultHead) << slot;
-        Bytes tail(32, 0x00);
-        tail.push_back(0xFF); // the byte after the block
-        EXPECT_EQ(Image(static_cast<std::size_t>(at) + 32, 33), tail);
+        EXPECT_EQ(Image(static_cast<std::size_t>(at), 65), DefaultBlock()) << slot;
         EXPECT_TRUE(RollingCodeOn(host.state)) << "btnVerify reads 已On";
-        EXPECT_EQ(host.view.log, (std::vector<std::string>{"refresh", row, "main on"}));
+        EXPECT_EQ(host.view.log, (std::vector<std::string>{"refresh", row, "info 芯片信息：" +
+                                                               host.state.ChipName, "on main"}));
         EXPECT_EQ(OpenWindow("TFrmDynamicID"), nullptr);
     }
-    EXPECT_NE(ReadText(host.app.file("Udate_VX.ini")).find("CHIP_NAME=QK134"), std::string::npos);
+    EXPECT_TRUE(Saved("CHIP_NAME=QK134"));
 }
 
 TEST_F(RollingCodeDialogTest, LengthButtonsAndARangeErrorThatChangesNothing)
@@ -89,8 +87,8 @@ TEST_F(RollingCodeDialogTest, LengthButtonsAndARangeErrorThatChangesNothing)
               (std::vector<std::pair<MessageKind, std::string>>{
                   {MessageKind::FieldError, "数值不能大于0xffff"},
                   {MessageKind::Error, "'abc' is not a valid integer value"}}));
-    EXPECT_TRUE(host.state.RomImage == before.RomImage);
-    EXPECT_TRUE(host.state.RollingCodeBlock == before.RollingCodeBlock);
+    EXPECT_TRUE(host.state.RomImage == before.RomImage &&
+                host.state.RollingCodeBlock == before.RollingCodeBlock);
     EXPECT_EQ(OpenWindow("TFrmDynamicID"), &d);
     d.Vindex->setText("0");
     d.btOK->click();
@@ -101,15 +99,14 @@ TEST_F(RollingCodeDialogTest, LengthButtonsAndARangeErrorThatChangesNothing)
 TEST_F(RollingCodeDialogTest, CancelLeavesTheImagesBlockAndItsStateTellsTheTruth)
 {
     Open(20).rbDisable->click();
-    static_cast<TFrmDynamicID*>(OpenWindow("TFrmDynamicID"))->btOK->click();
+    Opened<TFrmDynamicID>("TFrmDynamicID").btOK->click();
     Open(20).btCancle->click();
     EXPECT_EQ(host.state.RollingCodeBlock[0], 0xFF);
     EXPECT_TRUE(RollingCodeOn(host.state)) << "the image still makes the Writer burn codes";
-    EXPECT_EQ(Image(0x7DC0, 32), kDefaultHead);
-
     Open(20).btOK->click(); // unticked
     EXPECT_FALSE(RollingCodeOn(host.state));
-    EXPECT_EQ(Image(0x7DC1, 18), Bytes(kDefaultHead.begin() + 1, kDefaultHead.begin() + 19))
+    const Bytes block = DefaultBlock();
+    EXPECT_EQ(Image(0x7DC1, 18), Bytes(block.begin() + 1, block.begin() + 19))
         << "the fields of the last enabled confirmation stay";
 }
 

@@ -18,12 +18,13 @@ QPushButton* Button(QWidget* window, const QString& caption)
     return nullptr;
 }
 
-void MainWindowFixture::Open(const std::string& settings, bool withSimulator)
+void MainWindowFixture::Open(const std::string& settings, bool withSimulator,
+                             const std::vector<std::string>& simArgs)
 {
     CopyDataFiles(dir.path());
     std::string ports = "[PORTS]\n";
     if (withSimulator)
-        sim = std::make_unique<SimulatorProcess>(SIM_PATH, dir.path());
+        sim = std::make_unique<SimulatorProcess>(SIM_PATH, dir.path(), simArgs);
     // Every port name points somewhere definite, so that no device of the machine is probed.
     for (int n = 1; n <= 20; ++n)
         ports += "COM" + std::to_string(n) + "=" +
@@ -38,9 +39,10 @@ void MainWindowFixture::Start()
     ASSERT_TRUE(window->StartupDone());
 }
 
-void MainWindowFixture::StartQK128(bool withSimulator, bool shown)
+void MainWindowFixture::StartQK128(bool withSimulator, bool shown,
+                                   const std::vector<std::string>& simArgs)
 {
-    Open("[CHIP]\nCHIP_NAME=QK128\n", withSimulator);
+    Open("[CHIP]\nCHIP_NAME=QK128\n", withSimulator, simArgs);
     messages.answers = {true};
     if (shown)
         window->show();

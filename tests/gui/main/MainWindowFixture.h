@@ -46,12 +46,14 @@ QPushButton* Button(QWidget* window, const QString& caption);
 
 class MainWindowFixture : public ::testing::Test {
 protected:
-    // settings: the body of Udate_VX.ini; withSimulator: COM1 is the simulated Writer, otherwise no
-    // port answers.
-    void Open(const std::string& settings, bool withSimulator);
+    // settings: the body of Udate_VX.ini; withSimulator: COM1 is the simulated Writer (started
+    // with simArgs), otherwise no port answers.
+    void Open(const std::string& settings, bool withSimulator,
+              const std::vector<std::string>& simArgs = {});
     void Start(); // FormShow, as the first show does
     // Open and Start on QK128; without a Writer the question is answered yes.
-    void StartQK128(bool withSimulator = false, bool shown = false);
+    void StartQK128(bool withSimulator = false, bool shown = false,
+                    const std::vector<std::string>& simArgs = {});
     void OpenProgram(); // the golden QK128 program, through the S19 filter
 
     std::string Settings() const { return ReadText(dir.file("Udate_VX.ini")); }

@@ -16,35 +16,24 @@
 #include <QRadioButton>
 #include <QScrollBar>
 
-#include <gtest/gtest.h>
-
 #include <cstdlib>
 
-namespace orvane {
+namespace orvane::test {
 namespace {
+
+using Boxes = std::vector<std::pair<MessageKind, std::string>>;
 
 template <class W>
 W* Named(QWidget* root, const char* text)
 {
-    for (W* w : root->findChildren<W*>()) {
+    for (W* w : root->findChildren<W*>())
         if (w->text() == QString::fromUtf8(text))
             return w;
-    }
     ADD_FAILURE() << "no control " << text;
     return nullptr;
 }
 
-QComboBox* ListWith(QWidget* root, const char* entry)
-{
-    for (QComboBox* list : root->findChildren<QComboBox*>()) {
-        if (list->findText(QString::fromUtf8(entry)) >= 0)
-            return list;
-    }
-    ADD_FAILURE() << "no list with " << entry;
-    return nullptr;
-}
-
-class OptionDialogTest : public ::testing::Test {
+class OptionDialogTest : public HostTest {
 protected:
     void SetUp() override
     {
@@ -58,59 +47,59 @@ protected:
         host.state.ChipName = host.state.ModelName[slot];
         UpdateAddressMap(host.state);
     }
-    OptionDialog* Open(int slot)
+    OptionDialog* Open(int slot) // through the configuration button
     {
         Select(slot);
         ConfigButtonDispatch(host);
-        const OptionLayout* layout = LayoutOfSlot(slot);
-        OptionDialog* dialog = OpenOptionDialog(layout->className);
+        OptionDialog* dialog = OpenOptionDialog(LayoutOfSlot(slot)->className);
         EXPECT_NE(dialog, nullptr);
         return dialog;
     }
-    void SetFae(const char* value)
+    static bool Closed(std::string_view className) { return OpenOptionDialog(className) == nullptr; }
+    bool SettingsExist() const
     {
-        test::WriteText(Settings(), std::string("[IRC]\nfae=") + value + "\n");
+        return QDir().exists(QString::fromStdString(host.app.file("Udate_VX.ini")));
     }
-    static bool Closed(std::string_view className)
-    {
-        return OpenOptionDialog(className) == nullptr;
-    }
-    std::string Settings() const { return host.app.file("Udate_VX.ini"); }
-
-    test::TestHost host;
 };
 
 TEST_F(OptionDialogTest, UnknownChipOpensNothing)
 {
     host.state.ChipName = "QK999";
     ConfigButtonDispatch(host);
-    ASSERT_EQ(host.messages.shown.size(), 1u);
-    EXPECT_EQ(host.messages.shown[0],
-              std::make_pair(MessageKind::Plain, std::string("未知芯片")));
-    EXPECT_TRUE(host.view.log.empty()); // the main window stays usable
     SelectionDispatch(host);
-    EXPECT_EQ(host.messages.shown.back().second, "新器件,即将发布");
+    EXPECT_EQ(host.messages.shown,
+              (Boxes{{MessageKind::Plain, "未知芯片"}, {MessageKind::Plain, "新器件,即将发布"}}));
+    EXPECT_TRUE(host.view.log.empty()); // the main window stays usable
 }
 
-TEST_F(OptionDialogTest, QK101ForSlot9NamesSlot1AndFollowsTheLvrBox)
+TEST_F(OptionDialogTest, QK101ForSlot9NamesSlot1FollowsTheLvrBoxAndCancelChangesNothing)
 {
     host.state.OptLVR = "OFF";
     host.state.OptLvrs = "2.1V";
+    Select(9);
+    host.state.RomImage.fill(0x5A);
+    const AppState before = host.state;
     OptionDialog* d = Open(9);
     ASSERT_NE(d, nullptr);
-    EXPECT_EQ(d->objectName(), "TfrmCfgQK101");
-    EXPECT_EQ(d->windowTitle(), QString::fromUtf8("配置") + "QK101");
+    EXPECT_EQ(std::tuple(d->objectName(), d->windowTitle()),
+              std::tuple(QString("TfrmCfgQK101"), QString::fromUtf8("配置") + "QK101"));
     EXPECT_FALSE(d->windowFlags() & Qt::WindowCloseButtonHint);
-    EXPECT_EQ(host.view.log, std::vector<std::string>{"main off"});
+    EXPECT_EQ(host.view.log, std::vector<std::string>{"off main"});
     QRadioButton* low = Named<QRadioButton>(d, "LVR电压 2.1V");
     EXPECT_TRUE(low->isChecked() && !low->isEnabled());
     EXPECT_FALSE(Named<QRadioButton>(d, "LVR电压3.6V")->isEnabled());
     Named<QCheckBox>(d, "LVR功能开启")->click();
     EXPECT_TRUE(low->isEnabled());
     EXPECT_TRUE(Named<QRadioButton>(d, "内部RC 8MHZ")->isChecked()); // clock text "" unmatched
-    EXPECT_TRUE(d->CancelButton()->isEnabled());
+    Named<QCheckBox>(d, "加密")->click();
+    ASSERT_TRUE(d->CancelButton()->isEnabled());
     d->CancelButton()->click();
     EXPECT_TRUE(Closed("TfrmCfgQK101"));
+    const AppState& s = host.state;
+    EXPECT_TRUE(s.RomImage == before.RomImage && s.OptionBytes == before.OptionBytes);
+    EXPECT_EQ(std::tie(s.OptLVR, s.OptSEC), std::tie(before.OptLVR, before.OptSEC));
+    EXPECT_FALSE(SettingsExist());
+    EXPECT_EQ(host.view.log, (std::vector<std::string>{"off main", "on main"}));
 }
 
 TEST_F(OptionDialogTest, QK109ManualCalibrationAtTheSecondFrequency)
@@ -128,46 +117,27 @@ TEST_F(OptionDialogTest, QK109ManualCalibrationAtTheSecondFrequency)
               (std::vector<int>{0x0F, 0xE6, 0x0F, 0xAA, 0x0F, 0xC8}));
     EXPECT_EQ((std::tuple<int, int>(chip[0x22], chip[0x24])), std::tuple(1, 4));
     EXPECT_EQ(std::tuple(host.view.log.front(), host.view.log.back()),
-              std::tuple(std::string("main off"), std::string("main on")));
+              std::tuple(std::string("off main"), std::string("on main")));
     EXPECT_TRUE(Closed("TfrmCfgQK109"));
-    EXPECT_NE(test::ReadText(Settings()).find("CHIP_NAME=QK109"), std::string::npos);
+    EXPECT_TRUE(Saved("CHIP_NAME=QK109"));
 }
 
 TEST_F(OptionDialogTest, FaeZeroHidesTheSpecialGroupAndShrinksTheWindow)
 {
     int heights[2] = {};
     for (const bool fae : {true, false}) {
-        SetFae(fae ? "1" : "0");
+        WriteText(host.app.file("Udate_VX.ini"), std::string("[IRC]\nfae=") + (fae ? "1" : "0") + "\n");
         OptionDialog* d = Open(10);
         ASSERT_NE(d, nullptr);
         auto* group = d->findChild<QGroupBox*>(); // the dialog's only group
         ASSERT_NE(group, nullptr);
         EXPECT_EQ(group->title(), QString::fromUtf8("特殊操作（正常不需要改动）"));
-        EXPECT_EQ(group->isVisible(), fae);
-        EXPECT_EQ(group->isEnabled(), fae);
+        EXPECT_EQ(std::tuple(group->isVisible(), group->isEnabled()), std::tuple(fae, fae));
         QApplication::processEvents();
         heights[fae ? 0 : 1] = d->height();
         d->CancelButton()->click();
-        EXPECT_TRUE(Closed("TFrmCfgQK113"));
     }
     EXPECT_LT(heights[1], heights[0]);
-}
-
-TEST_F(OptionDialogTest, CancelChangesNothing)
-{
-    Select(30);
-    host.state.RomImage.fill(0x5A);
-    const AppState before = host.state;
-    OptionDialog* d = Open(30);
-    ASSERT_NE(d, nullptr);
-    ListWith(d, "内部时钟: 1MHZ")->setCurrentIndex(4);
-    Named<QRadioButton>(d, "程序加密")->click();
-    d->CancelButton()->click();
-    const AppState& s = host.state;
-    EXPECT_TRUE(s.RomImage == before.RomImage && s.OptionBytes == before.OptionBytes);
-    EXPECT_EQ(std::tie(s.OptXT, s.OptSEC), std::tie(before.OptXT, before.OptSEC));
-    EXPECT_FALSE(QDir().exists(QString::fromStdString(Settings())));
-    EXPECT_EQ(host.view.log, (std::vector<std::string>{"main off", "main on"}));
 }
 
 TEST_F(OptionDialogTest, SelectionDisablesCancelForTheEightOneByteLayouts)
@@ -194,14 +164,17 @@ TEST_F(OptionDialogTest, QK128LvrListWarnsOnEverySelection)
 {
     OptionDialog* d = Open(20);
     ASSERT_NE(d, nullptr);
-    QComboBox* lvr = ListWith(d, "011:2.2V");
+    QComboBox* lvr = nullptr;
+    for (QComboBox* list : d->findChildren<QComboBox*>())
+        if (list->findText("011:2.2V") >= 0)
+            lvr = list;
+    ASSERT_NE(lvr, nullptr);
     for (int i : {3, 3})
         QMetaObject::invokeMethod(lvr, "activated", Q_ARG(int, i));
     const std::pair<MessageKind, std::string> warning = {
         MessageKind::Information,
         "注意：不同的工作频率，对系统的最低工作电压点有要求。具体请参考规格书第4章有关LVR复位的说明"};
-    EXPECT_EQ(host.messages.shown,
-              (std::vector<std::pair<MessageKind, std::string>>{warning, warning}));
+    EXPECT_EQ(host.messages.shown, (Boxes{warning, warning}));
     d->CancelButton()->click();
 }
 
@@ -218,14 +191,13 @@ TEST_F(OptionDialogTest, EveryLayoutOpensAndCanBePhotographed)
         QApplication::processEvents();
         EXPECT_GT(d->width(), 100) << layout.name;
         if (out) {
-            const QString file =
-                QString::fromUtf8(out) + "/options/" + QString::fromUtf8(layout.className) + ".png";
-            EXPECT_TRUE(d->grab().save(file)) << file.toStdString();
+            EXPECT_TRUE(d->grab().save(QString::fromUtf8(out) + "/options/" +
+                                       QString::fromUtf8(layout.className) + ".png"));
         }
         d->CancelButton()->click();
-        EXPECT_TRUE(Closed(layout.className));
+        EXPECT_TRUE(Closed(layout.className)) << layout.name;
     }
 }
 
 } // namespace
-} // namespace orvane
+} // namespace orvane::test

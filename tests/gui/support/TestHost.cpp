@@ -6,22 +6,9 @@
 
 #include <QApplication>
 
+#include <cstdlib>
+
 namespace orvane::test {
-
-void RecordingView::SetEnabled(Control control, bool on)
-{
-    if (control == Control::DialogButtons && dialog)
-        dialog->SetDialogButtonsEnabled(on);
-    if (control == Control::MainWindow)
-        mainEnabled = on;
-    static const char* const names[] = {"main", "blank-check", "read", "download", "dialog"};
-    log.push_back(std::string(names[static_cast<int>(control)]) + (on ? " on" : " off"));
-}
-
-void RecordingView::ScrollHexView(int row, std::optional<int>)
-{
-    log.push_back("row " + Hex(static_cast<std::uint32_t>(row), 3));
-}
 
 TestHost::TestHost()
     : comm_(loop_, [this](const std::string& name) { return name == "COM1" ? com1_ : ""; }),
@@ -45,6 +32,14 @@ QWidget* OpenWindow(const char* objectName)
         if (w->objectName() == objectName && w->isVisible())
             return w;
     return nullptr;
+}
+
+void Photograph(QWidget& window, const char* fileName)
+{
+    if (const char* folder = std::getenv("ORVANE_SCREENSHOT_DIR")) {
+        EXPECT_TRUE(window.grab().save(QString::fromLocal8Bit(folder) + "/" + fileName, "PNG"))
+            << fileName;
+    }
 }
 
 } // namespace orvane::test

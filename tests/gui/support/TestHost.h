@@ -1,46 +1,44 @@
 // A stand-in for the main window in window tests: the real Writer link (TComm on the Qt event
 // loop, WriterLink, ChipOperations) against the simulator, a view that records what the windows
-// and the operations do to the main window and hands the programming dialog's calls on to it, and
-// message boxes answered by a MessageRecorder.
+// and the operations do to the main window, and message boxes answered by a MessageRecorder.
 #pragma once
 
 #include "gui/WindowHost.h"
 #include "gui/main/QtEventLoop.h"
 #include "tests/support/MessageRecorder.h"
+#include "tests/support/RecordingView.h"
 #include "tests/support/TempDir.h"
 #include "writer/TComm.h"
 
 #include <QWidget>
+
+#include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 namespace orvane::test {
 
-class RecordingView final : public OperationView {
+// The shared recorder, its boxes answered by the host's MessageRecorder, the programming dialog's
+// share of the view handed on to the dialog while it is open.
+class HostView final : public RecordingView {
 public:
-    explicit RecordingView(MessageRecorder& messages) : messages_(messages) {}
+    explicit HostView(MessageRecorder& messages) : messages_(messages) {}
 
     OperatorMessages& Messages() override { return messages_; }
-    void SetEnabled(Control control, bool on) override;
-    void SetWindowShown(BusyWindow, bool) override {}
-    void SetStatusLabel(const std::string&) override {}
-    void SetFirmwarePanel(const std::string&) override {}
-    void ReportTransferProgress(std::int64_t, std::int64_t) override {}
-    void AppendMemoLine(const std::string& line) override { log.push_back("memo " + line); }
-    void ShowChipInfo(const std::array<std::string, 4>&) override {}
-    void RefreshHexView() override { log.push_back("refresh"); }
-    void ScrollHexView(int row, std::optional<int>) override;
-    // The programming dialog's share, handed on while it is open.
+    void SetEnabled(Control control, bool on) override
+    {
+        RecordingView::SetEnabled(control, on);
+        if (control == Control::DialogButtons && dialog)
+            dialog->SetDialogButtonsEnabled(on);
+    }
     void SetDownloadBox(bool ticked, bool on) override { Dialog(&P::SetDownloadBox, ticked, on); }
     void SetStatusLine(const std::string& text) override { Dialog(&P::SetStatusLine, text); }
     void ShowNextID(const std::string& text) override { Dialog(&P::ShowNextID, text); }
     void AdvanceProgress() override { Dialog(&P::AdvanceProgress); }
     void ResetProgress() override { Dialog(&P::ResetProgress); }
 
-    std::vector<std::string> log; // "main off", "refresh", "row 7EA", ...
     ProgramDialogView* dialog = nullptr;
-    bool mainEnabled = true;
 
 private:
     using P = ProgramDialogView;
@@ -75,7 +73,7 @@ public:
     TempDir app;
     AppState state;
     MessageRecorder messages;
-    RecordingView view{messages};
+    HostView view{messages};
     QWidget main;
 
 private:
@@ -90,5 +88,27 @@ public:
 
 // The top-level window of this class that is open, nullptr when there is none.
 QWidget* OpenWindow(const char* objectName);
+
+// Saves a picture of the window as the operator sees it where ORVANE_SCREENSHOT_DIR points
+// (docs/screenshots/, tools/screenshots.sh); nothing without it.
+void Photograph(QWidget& window, const char* fileName);
+
+// The secondary windows' tests: a host, its settings file and the window a Show... call opened.
+class HostTest : public ::testing::Test {
+protected:
+    template <class W> W& Opened(const char* objectName)
+    {
+        auto* w = static_cast<W*>(OpenWindow(objectName));
+        EXPECT_NE(w, nullptr) << objectName;
+        return *w;
+    }
+    std::string Settings() const { return ReadText(host.app.file("Udate_VX.ini")); }
+    bool Saved(const std::string& line) const
+    {
+        return Settings().find(line) != std::string::npos;
+    }
+
+    TestHost host;
+};
 
 } // namespace orvane::test
