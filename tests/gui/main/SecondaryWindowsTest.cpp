@@ -8,22 +8,6 @@
 namespace orvane::test {
 namespace {
 
-QWidget* ShownWindow(const QString& name)
-{
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->isVisible() && w->objectName() == name)
-            return w;
-    return nullptr;
-}
-
-QPushButton* Button(QWidget* window, const QString& text)
-{
-    for (QPushButton* b : window->findChildren<QPushButton*>())
-        if (b->text() == text)
-            return b;
-    return nullptr;
-}
-
 class SecondaryWindowsTest : public MainWindowFixture {};
 
 TEST_F(SecondaryWindowsTest, EachOpensFromTheMainWindowAndGivesItBack)
