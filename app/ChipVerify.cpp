@@ -68,10 +68,8 @@ void AppendLines(std::string& text, const std::vector<ByteDifference>& list, std
 
 bool ImageSetsProtection(const AppState& s)
 {
-    int slot = 1;
-    while (slot <= kSlotCount && !IsSlot(s, slot))
-        ++slot;
-    const OptionLayout* layout = LayoutOfSlot(slot);
+    // The layout of the model's option dialog, whose encoder set the bit.
+    const OptionLayout* layout = LayoutOfSlot(FirstMatchingSlot(s, kConfigButtonOrder));
     if (!layout)
         return false;
     const std::int64_t at = std::int64_t{s.OptionAddr2} + layout->protection.byte;
