@@ -43,9 +43,30 @@ protected:
         ShowProgramDialog(host);
         return Opened<TfrmProgram>("TfrmProgram");
     }
+    // Start-up with the settings file as it stands, the dialog shown with "烧录器件ID" ticked.
+    TfrmProgram& Reopen()
+    {
+        host.StartUp();
+        ShowProgramDialog(host);
+        TfrmProgram& d = Opened<TfrmProgram>("TfrmProgram");
+        d.cbxIDconfig->click();
+        return d;
+    }
     bool Traced(const std::string& line) const
     {
         return ReadText(trace).find(line) != std::string::npos;
+    }
+    bool SavedId(const std::string& id) const
+    {
+        return Saved("ID_START=" + id + "\n") || Saved("ID_START=" + id + "\r\n");
+    }
+    // The memo's last line.
+    std::string Memo() const
+    {
+        for (auto line = host.view.log.rbegin(); line != host.view.log.rend(); ++line)
+            if (line->starts_with("memo "))
+                return line->substr(5);
+        return "";
     }
 
     TempDir traceDir;
@@ -211,6 +232,89 @@ TEST_F(ProgramDialogTest, IdFieldsTakeHexDigitsOnly)
     EXPECT_EQ(host.messages.shown, (std::vector<Box>{{MessageKind::Error, "ID步进值只能为0到255!"},
                                                      {MessageKind::Error,
                                                       "'x' is not a valid integer value"}}));
+}
+
+const Box kPastFFFF{MessageKind::Plain, "下一个ID 10000 超出2字节ID的最大值FFFF,器件ID未烧录!"};
+
+TEST_F(ProgramDialogTest, AfterFFFFTheDialogShowsAndKeeps10000AndBurnsNothing)
+{
+    TfrmProgram& d = Open("QK128", true, "FFFF");
+    d.cbxIDconfig->click();
+    d.BitBtn1->click();
+    EXPECT_NE(ReadText(trace).find("RX 68 13 11 18 00 FF FF"), std::string::npos);
+    EXPECT_EQ(std::tuple(Text(d.edtInitID), Text(d.medNextID)), std::tuple("10000", "10000"));
+    EXPECT_TRUE(SavedId("10000"));
+
+    WriteText(trace, "");
+    d.BitBtn1->click();
+    EXPECT_EQ(host.messages.shown, std::vector<Box>{kPastFFFF});
+    EXPECT_EQ(ReadText(trace), "") << "the Writer heard nothing";
+    d.BitBtn2->click();
+
+    TfrmProgram& again = Reopen(); // as saved: the next opening does not start at 0000
+    EXPECT_EQ(std::tuple(Text(again.edtInitID), Text(again.medNextID)),
+              std::tuple("10000", "10000"));
+    again.BitBtn1->click();
+    EXPECT_EQ(host.messages.shown, (std::vector<Box>{kPastFFFF, kPastFFFF}));
+}
+
+TEST_F(ProgramDialogTest, AnIdOutOfRangeIsShownWholeAndRefusedBeforeThePortOpens)
+{
+    struct Case {
+        const char* idStart;
+        void (*change)(TfrmProgram&);
+        const char* shown;
+        const char* refusal;
+    };
+    const Case cases[] = {
+        {"0000", [](TfrmProgram& d) { d.btnDecrease->click(); }, "-0001",
+         "下一个ID -0001 小于0,器件ID未烧录!"},
+        {"100000000", [](TfrmProgram&) {}, "100000000", // more digits than HexToInt keeps
+         "下一个ID 100000000 超出2字节ID的最大值FFFF,器件ID未烧录!"},
+    };
+    for (const Case& c : cases) {
+        host.messages.shown.clear();
+        TfrmProgram& d = Open("QK128", false, c.idStart);
+        d.cbxIDconfig->click();
+        c.change(d);
+        EXPECT_EQ(Text(d.medNextID), c.shown);
+        d.BitBtn1->click(); // no Writer: a run that got to the port would add its error
+        EXPECT_EQ(host.messages.shown, (std::vector<Box>{{MessageKind::Plain, c.refusal}}));
+        EXPECT_TRUE(SavedId(c.idStart)) << "nothing saved over it";
+        d.BitBtn2->click();
+    }
+}
+
+TEST_F(ProgramDialogTest, TheIdTheJournalHandsOutIsShownBeforeTheChipAndTheSkipInTheMemo)
+{
+    TempDir lots;
+    const std::string folder = "[JOURNAL]\nFOLDER=" + lots.path() + "\n";
+    WriteText(host.app.file("Udate_VX.ini"), "[CHIP]\nCHIP_NAME=QK128\n" + folder);
+    host.StartUp();
+    const std::string journal = DialogJournalFor(host.state);
+    LotJournal other(journal); // another Writer took 0005 and 0006, then FFFF
+    for (const std::int64_t id : {0x0005, 0x0006})
+        other.Reserve("COM9", {.wanted = id, .insist = true}, 2, 0x1800);
+
+    TfrmProgram& d = Open("QK128", false, "0005", folder);
+    d.cbxIDconfig->click();
+    d.BitBtn1->click(); // the port fails after the reservation
+    EXPECT_EQ(Text(d.medNextID), "0007");
+    EXPECT_EQ(Memo(), "ID 0005-0006 已被其他Writer在批次记录 " + journal +
+                          " 中预留，已跳过；下一个ID为 0007");
+    d.BitBtn2->click();
+
+    other.Reserve("COM9", {.wanted = 0xFFFF, .insist = true}, 2, 0x1800);
+    const std::string lot = ReadText(journal);
+    host.messages.shown.clear();
+    TfrmProgram& full = Open("QK128", false, "FFFF", folder);
+    full.cbxIDconfig->click();
+    full.BitBtn1->click();
+    EXPECT_EQ(Text(full.medNextID), "10000");
+    EXPECT_EQ(Memo(), "ID FFFF 已被其他Writer在批次记录 " + journal +
+                          " 中预留，已跳过；下一个ID为 10000");
+    EXPECT_EQ(host.messages.shown, std::vector<Box>{kPastFFFF});
+    EXPECT_EQ(ReadText(journal), lot) << "nothing reserved past FFFF";
 }
 
 } // namespace
