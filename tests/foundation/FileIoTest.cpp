@@ -1,5 +1,5 @@
 // Reading and safe saving against what a user's folder may hold: links, FIFOs, devices, huge
-// files, read-only files, foreign groups and a file size limit.
+// files, read-only files, foreign groups, a file size limit and a save killed half-way.
 #include "foundation/AtomicFile.h"
 #include "foundation/Errors.h"
 #include "foundation/IniFile.h"
@@ -9,7 +9,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
+#include <set>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -23,12 +25,11 @@ using test::TempDir;
 using test::WriteText;
 using testing::ThrowsMessage;
 
-std::vector<std::string> FolderEntries(const TempDir& dir)
+std::set<std::string> FolderEntries(const TempDir& dir)
 {
-    std::vector<std::string> names;
+    std::set<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
-        names.push_back(entry.path().filename());
-    std::sort(names.begin(), names.end());
+        names.insert(entry.path().filename());
     return names;
 }
 
@@ -74,7 +75,7 @@ TEST_F(AtomicFileTest, AFileNobodyMayWriteIsRefusedEvenForRootAndKeptAsItWas)
     EXPECT_THAT([&] { CheckWritable(target); }, ThrowsMessage<FileError>(testing::HasSubstr(
                                                     "Permission denied")));
     EXPECT_EQ(ReadText(target), "old");
-    EXPECT_EQ(FolderEntries(dir), std::vector<std::string>{"Udate_VX.ini"});
+    EXPECT_EQ(FolderEntries(dir), std::set<std::string>{"Udate_VX.ini"});
 
     EXPECT_THAT([&] { WriteFileAtomically(dir.file("no/such.ini"), "x"); },
                 ThrowsMessage<FileError>(testing::HasSubstr("No such file or directory")));
@@ -144,7 +145,53 @@ TEST_F(AtomicFileTest, AWriteCutShortByTheFileSizeLimitFailsAndLeavesNoTemporary
     ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
     EXPECT_EQ(WEXITSTATUS(status), 0);
     EXPECT_EQ(ReadText(target), "old");
-    EXPECT_EQ(FolderEntries(dir), std::vector<std::string>{"Udate_VX.ini"});
+    EXPECT_EQ(FolderEntries(dir), std::set<std::string>{"Udate_VX.ini"});
+}
+
+// The user's own copy, a save running in another process (pid 1 never ends) and the debris of
+// another file are none of this save's to remove; the temporary of a killed save is, once that
+// process has ended.
+TEST(AtomicFileTemp, AKilledSaveLeavesANamedTemporaryThatTheNextSaveRemoves)
+{
+    TempDir dir;
+    const std::string target = dir.file("Udate_VX.ini");
+    WriteFileAtomically(target, "old");
+    // The user's own copy, a save running in another process (pid 1 never ends) and the debris
+    // of another file: none of them is this save's to remove.
+    const std::set<std::string> others = {"Udate_VX.ini.backup", ".Udate_VX.ini.orvane-1-a1b2c3",
+                                          ".fw.WRT.orvane-999999999-a1b2c3"};
+    for (const std::string& name : others)
+        WriteText(dir.file(name), "keep");
+
+    // A file size limit with its signal's default action ends the child in the middle of write.
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_DFL);
+        const rlimit limit{4096, 4096};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        WriteFileAtomically(target, std::string(100000, 'x'));
+        ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGXFSZ);
+
+    std::set<std::string> left = FolderEntries(dir);
+    for (const std::string& name : others)
+        left.erase(name);
+    left.erase("Udate_VX.ini");
+    ASSERT_EQ(left.size(), 1u);
+    const std::string stray = *left.begin();
+    const std::string prefix = ".Udate_VX.ini.orvane-" + std::to_string(child) + "-";
+    EXPECT_TRUE(stray.starts_with(prefix) && stray.size() == prefix.size() + 6) << stray;
+    EXPECT_EQ(ReadText(target), "old");
+
+    WriteFileAtomically(target, "new");
+    std::set<std::string> expected = others;
+    expected.insert("Udate_VX.ini");
+    EXPECT_EQ(FolderEntries(dir), expected);
+    EXPECT_EQ(ReadText(target), "new");
 }
 
 } // namespace
