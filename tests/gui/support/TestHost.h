@@ -10,14 +10,26 @@
 #include "tests/support/TempDir.h"
 #include "writer/TComm.h"
 
-#include <QWidget>
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
 namespace orvane::test {
+
+using Box = std::pair<MessageKind, std::string>;
+using Boxes = std::vector<Box>;
 
 // The shared recorder, its boxes answered by the host's MessageRecorder, the programming dialog's
 // share of the view handed on to the dialog while it is open.
@@ -88,6 +100,14 @@ public:
 
 // The top-level window of this class that is open, nullptr when there is none.
 QWidget* OpenWindow(const char* objectName);
+// The button of the window with that caption, nullptr when there is none.
+QPushButton* Button(QWidget* window, const char* caption);
+
+// The accessible names of a window's fields that are empty or shared, as " 'name' xN" each; ""
+// when every field has a name of its own.
+std::string NameClashes(QWidget* window);
+// How many fields of the window a screen reader announces by that name.
+std::size_t FieldsNamed(QWidget* window, const char* name);
 
 // Saves a picture of the window as the operator sees it where ORVANE_SCREENSHOT_DIR points
 // (docs/screenshots/, tools/screenshots.sh); nothing without it.
