@@ -7,16 +7,12 @@
 #include "gui/dialogs/TfrmDevSel.h"
 
 #include <QSignalSpy>
-#include <QTest>
 #include <QTreeWidget>
 
-#include <filesystem>
 #include <functional>
 
 namespace orvane::test {
 namespace {
-
-using Shown = std::vector<std::pair<MessageKind, std::string>>;
 
 TEST(ConnectGuarded, EveryErrorOfAHandlerBecomesAnErrorBox)
 {
@@ -32,22 +28,20 @@ TEST(ConnectGuarded, EveryErrorOfAHandlerBecomesAnErrorBox)
             ConnectGuarded(&button, &QPushButton::clicked, &button, messages, handler);
         EXPECT_NO_THROW(button.click());
         QObject::disconnect(connection);
-        EXPECT_EQ(messages.shown, (Shown{{MessageKind::Error, text}}));
+        EXPECT_EQ(messages.shown, (Boxes{{MessageKind::Error, text}}));
     }
 }
 
 class HandlerBoundaryTest : public MainWindowFixture {
 protected:
-    // A click on the main window's button or menu item of that name, when given; then on the button
-    // with caption of the window of windowName, when given.
+    // A click on the main window's control of that name, when given; then on the button with
+    // caption of the window of windowName, when given.
     void Use(const char* control, const char* windowName = nullptr,
              const char* caption = nullptr) const
     {
-        if (auto* button = control ? Child<QPushButton>(control) : nullptr)
-            button->click();
-        else if (control)
-            Child<QAction>(control)->trigger();
-        QWidget* w = windowName ? ShownWindow(windowName) : nullptr;
+        if (control)
+            MainWindowFixture::Use(control);
+        QWidget* w = windowName ? OpenWindow(windowName) : nullptr;
         ASSERT_EQ(w == nullptr, windowName == nullptr) << windowName;
         if (w)
             Button(w, caption)->click();
@@ -56,7 +50,7 @@ protected:
     void Select(int node) const
     {
         Use("btnDevSel");
-        auto* devSel = static_cast<TfrmDevSel*>(ShownWindow("TfrmDevSel"));
+        auto* devSel = static_cast<TfrmDevSel*>(OpenWindow("TfrmDevSel"));
         ASSERT_NE(devSel, nullptr);
         QTreeWidget* tree = devSel->TreeView1;
         tree->scrollToItem(devSel->Node(node));
@@ -75,7 +69,7 @@ TEST_F(HandlerBoundaryTest, ASettingsFileThatTurnsUnreadableIsShownByEachHandler
     const std::pair box{MessageKind::Error, "无法读取文件 " + path + "：不是普通文件"};
     messages.shown.clear();
     Select(19); // QK109: the selection's save, then its dialog's fae flag
-    EXPECT_EQ(messages.shown, Shown(2, box));
+    EXPECT_EQ(messages.shown, Boxes(2, box));
     const struct {
         const char* control;
         const char* window;
@@ -92,7 +86,7 @@ TEST_F(HandlerBoundaryTest, ASettingsFileThatTurnsUnreadableIsShownByEachHandler
         SCOPED_TRACE(step.window ? step.window : step.control);
         messages.shown.clear();
         Use(step.control, step.window, step.caption);
-        EXPECT_EQ(messages.shown, Shown(step.boxes, box));
+        EXPECT_EQ(messages.shown, Boxes(step.boxes, box));
         EXPECT_TRUE(MainOn());
     }
     EXPECT_FALSE(window->isVisible());

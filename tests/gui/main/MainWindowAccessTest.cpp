@@ -1,15 +1,11 @@
 // What keyboard and screen-reader operators reach from the main window: Tab out of the hexadecimal
-// boxes, the status label's text, the hex view's caret row, and the option dialog a selection
-// opens, kept in front of the main window.
+// boxes, the status label's text and the hex view's caret row.
 #include "tests/gui/main/MainWindowFixture.h"
 
 #include "gui/HexKeyFilter.h"
 #include "gui/dialogs/TfrmProgram.h"
 
 #include <QAccessible>
-#include <QCheckBox>
-#include <QTest>
-#include <QWindow>
 
 namespace orvane::test {
 namespace {
@@ -37,8 +33,8 @@ TEST_F(MainWindowAccessTest, TabAndShiftTabLeaveTheHexadecimalBoxes)
     check(Child<QLineEdit>("edtGoto"), Child<QPushButton>("btnGoto"));
     check(Child<QLineEdit>("Edit2"), Child<QPushButton>("Button1"));
 
-    window->findChild<QAction*>("tbProgram")->trigger();
-    auto* program = static_cast<TfrmProgram*>(ShownWindow("TfrmProgram"));
+    Use("tbProgram");
+    auto* program = static_cast<TfrmProgram*>(OpenWindow("TfrmProgram"));
     ASSERT_NE(program, nullptr);
     program->cbxIDconfig->click();
     check(program->edtIDaddr, program->edtInitID);
@@ -55,31 +51,12 @@ TEST(HexKeyFilterTest, OnlyHexadecimalDigitsPass)
     EXPECT_EQ(box.text(), "AFAF09");
 }
 
-TEST_F(MainWindowAccessTest, TheSelectionsOptionDialogStaysInFrontOfTheMainWindow)
-{
-    StartQK128(false, true);
-    Child<QPushButton>("btnDevSel")->click();
-    QWidget* devSel = ShownWindow("TfrmDevSel");
-    ASSERT_NE(devSel, nullptr);
-    Button(devSel, "确定")->click();
-    QWidget* options = ShownWindow("TFrmCfgQK128");
-    ASSERT_TRUE(options && options->windowHandle());
-    EXPECT_EQ(options->windowHandle()->transientParent(), window->windowHandle());
-    // Which window is on stays as it was: both, and an operation switches both off and on.
-    EXPECT_TRUE(MainOn() && options->isEnabled());
-    window->SetEnabled(Control::MainWindow, false);
-    EXPECT_FALSE(MainOn() || options->isEnabled());
-    window->SetEnabled(Control::MainWindow, true);
-    EXPECT_TRUE(MainOn() && options->isEnabled());
-}
-
 TEST_F(MainWindowAccessTest, TheStatusLabelAndTheHexViewReportTheirText)
 {
     StartQK128();
     window->SetStatusLabel("Waitting...");
-    EXPECT_EQ(QAccessible::queryAccessibleInterface(Child<QLabel>("lblStatus"))
-                  ->text(QAccessible::Name).toStdString(),
-              "Waitting...");
+    QAccessibleInterface* label = QAccessible::queryAccessibleInterface(Child<QLabel>("lblStatus"));
+    EXPECT_EQ(label->text(QAccessible::Name), "Waitting...");
 
     std::vector<std::uint8_t> bytes(0x10004);
     for (std::size_t a = 0; a < bytes.size(); ++a)

@@ -2,22 +2,6 @@
 
 namespace orvane::test {
 
-QWidget* ShownWindow(const QString& name)
-{
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->isVisible() && w->objectName() == name)
-            return w;
-    return nullptr;
-}
-
-QPushButton* Button(QWidget* window, const QString& caption)
-{
-    for (QPushButton* b : window->findChildren<QPushButton*>())
-        if (b->text() == caption)
-            return b;
-    return nullptr;
-}
-
 void MainWindowFixture::Open(const std::string& settings, bool withSimulator,
                              const std::vector<std::string>& simArgs)
 {

@@ -4,18 +4,10 @@
 
 #include "gui/hexeditor/THexEditor.h"
 #include "gui/main/TfrmMain.h"
-#include "tests/support/MessageRecorder.h"
+#include "tests/gui/support/TestHost.h"
 #include "tests/support/Process.h"
-#include "tests/support/TempDir.h"
 
-#include <QAction>
-#include <QApplication>
-#include <QLabel>
-#include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QPushButton>
-
-#include <gtest/gtest.h>
 
 #include <deque>
 #include <memory>
@@ -39,11 +31,6 @@ private:
     }
 };
 
-// The visible top-level window of that object name, nullptr when none is shown.
-QWidget* ShownWindow(const QString& name);
-// The button of window with that caption.
-QPushButton* Button(QWidget* window, const QString& caption);
-
 class MainWindowFixture : public ::testing::Test {
 protected:
     // settings: the body of Udate_VX.ini; withSimulator: COM1 is the simulated Writer (started
@@ -60,6 +47,14 @@ protected:
     template <typename T> T* Child(const char* name) const
     {
         return window->findChild<T*>(name);
+    }
+    // A click on the main window's button, or a trigger of its menu item, of that name.
+    void Use(const char* control) const
+    {
+        if (auto* button = Child<QPushButton>(control))
+            button->click();
+        else
+            Child<QAction>(control)->trigger();
     }
     QString Memo() const { return Child<QPlainTextEdit>("Memo1")->toPlainText(); }
     QString Panel0() const { return Child<QLabel>("Panel0")->text(); }

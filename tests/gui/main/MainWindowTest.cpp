@@ -1,13 +1,18 @@
-// The main window driven through its widgets: start-up and exit, the hex view's commands, Open and
-// Save As, the COM menu, and blank check, download and read against the simulated Writer.
+// The main window driven through its widgets: start-up and exit, what assistive technology reads,
+// the hex view's commands, Open and Save As (Intel HEX too), the COM menu, and blank check,
+// download, read and verify against the simulated Writer.
 #include "tests/gui/main/MainWindowFixture.h"
 
+#include "gui/main/MessageBoxes.h"
 #include "image/RomImage.h"
 
+#include <QAccessible>
 #include <QMenu>
-#include <QTest>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QTimer>
 
-#include <filesystem>
+#include <cstdlib>
 
 namespace orvane::test {
 namespace {
@@ -19,7 +24,20 @@ std::string Golden(const std::string& name)
     return ReadText(std::string(GOLDEN_DIR) + name);
 }
 
-using Shown = std::vector<std::pair<MessageKind, std::string>>;
+QString Name(QObject* object)
+{
+    return QAccessible::queryAccessibleInterface(object)->text(QAccessible::Name);
+}
+
+QStringList ChildNames(QObject* object)
+{
+    QStringList names;
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(object);
+    for (int i = 0; i < a->childCount(); ++i)
+        names << a->child(i)->text(QAccessible::Name);
+    return names;
+}
+
 using Bytes = std::vector<std::uint8_t>;
 
 class MainWindowTest : public MainWindowFixture {
@@ -31,10 +49,7 @@ protected:
         QTest::keyClicks(&Hex(), keys);
     }
     Bytes Image(int from, int to) const { return {&s.RomImage[from], &s.RomImage[to]}; }
-    bool Enabled(const char* action) const
-    {
-        return window->findChild<QAction*>(action)->isEnabled();
-    }
+    bool Enabled(const char* action) const { return Child<QAction>(action)->isEnabled(); }
     // The quick tools a command switched itself: 1 for each button that is on of 查空, 下载+编程,
     // 下载程序 and 读取 (the main window's own switch aside).
     std::string Buttons() const
@@ -55,25 +70,49 @@ TEST_F(MainWindowTest, WithoutAWriterNoEndsTheProgramAndLeavesTheSettingsFile)
     window->show();
     messages.answers = {false};
     Start();
-    EXPECT_EQ(messages.shown, (Shown{{MessageKind::Question, "未找到Writer，是否继续打开！"}}));
+    EXPECT_EQ(messages.shown, (Boxes{{MessageKind::Question, "未找到Writer，是否继续打开！"}}));
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(Settings(), before);
 }
 
-TEST_F(MainWindowTest, WithoutAWriterYesGivesAUsableWindowAndTheExitSaves)
+TEST_F(MainWindowTest, WithoutAWriterYesGivesAUsableWindowThatReadsOutItsTextsAndTheExitSaves)
 {
     StartQK128();
     EXPECT_TRUE(MainOn());
     EXPECT_EQ(Panel0(), "固件版本：读取失败！");
+    EXPECT_EQ(Name(Child<QLabel>("Panel0")), Panel0());
     EXPECT_EQ(Memo().toStdString(), "芯片信息：QK128\n程序信息：尚未打开程序\n"
                       // 0x2000 blank bytes and four blank option bytes
                       "check sum=E000H (不包含配置项), E4FCH (包含配置项)\n"
                       "老版本软件：check sum=E000H(不包含配置项)，E100H (包含配置项)");
+    QAccessibleTextInterface* memo =
+        QAccessible::queryAccessibleInterface(Child<QPlainTextEdit>("Memo1"))->textInterface();
+    ASSERT_NE(memo, nullptr);
+    EXPECT_EQ(memo->text(0, memo->characterCount()), Memo());
     EXPECT_EQ(std::tuple(Hex().Row(), Hex().TopRow()), std::tuple((0x2100 + 0xA0) / 16, 0));
-    EXPECT_EQ(Child<QPushButton>("btnVerify")->text(), "滚动码设置 已Off");
+    for (const auto& [name, caption] : std::initializer_list<std::pair<const char*, const char*>>{
+             {"btnDevSel", "选择芯片"}, {"btnConfig", "配置芯片"}, {"btnBlkChk", "查空"},
+             {"btnProgram", "下载+编程"}, {"btnVerify", "滚动码设置 已Off"},
+             {"btnMakeMC", "下载程序"}, {"btnRead", "读取"}, {"btnGoto", "Goto"},
+             {"Button1", "填充"}})
+        EXPECT_EQ(Name(Child<QPushButton>(name)), QString(caption)) << name;
+    EXPECT_EQ(ChildNames(window->menuBar()), (QStringList{" FILE ", " EDIT ", "选择COM", " HELP "}));
+    EXPECT_EQ(ChildNames(window->findChild<QMenu*>("EDIT1")),
+              (QStringList{"Undo", "确认键入", "校验芯片", "", "查找...", "查找下一个"}));
     EXPECT_EQ(Buttons(), "0011");
     window->close();
     EXPECT_NE(Settings().find("[OPTION]"), std::string::npos);
+}
+
+TEST_F(MainWindowTest, Screenshot)
+{
+    const char* folder = std::getenv("ORVANE_SCREENSHOT_DIR");
+    if (!folder)
+        GTEST_SKIP() << "ORVANE_SCREENSHOT_DIR is not set";
+    StartQK128(true, true);
+    OpenProgram();
+    window->resize(1000, 720);
+    ASSERT_TRUE(window->grab().save(QString(folder) + "/main-window.png"));
 }
 
 TEST_F(MainWindowTest, TheSimulatedWriterAnswersBlankCheckDownloadAndReadWhichSwitchTheirButtons)
@@ -85,24 +124,61 @@ TEST_F(MainWindowTest, TheSimulatedWriterAnswersBlankCheckDownloadAndReadWhichSw
     messages.onShow = [&] { during.push_back(Buttons() + (MainOn() ? "+" : "-")); };
 
     Child<QPushButton>("btnBlkChk")->setEnabled(true);
-    window->findChild<QAction*>("tbBlankCheck")->trigger();
-    EXPECT_EQ(messages.shown, (Shown{{MessageKind::Information, "芯片为空!"}}));
+    Use("tbBlankCheck");
+    EXPECT_EQ(messages.shown, (Boxes{{MessageKind::Information, "芯片为空!"}}));
 
     OpenProgram();
     messages.answers = {true};
-    Child<QPushButton>("btnMakeMC")->click();
+    Use("btnMakeMC");
     ASSERT_EQ(messages.shown.size(), 3u);
     EXPECT_EQ(messages.shown[1].second, "请确认电源，USB线已经连接好!");
     EXPECT_TRUE(messages.shown[2].second.starts_with(
         "程序下载完毕,请检查File Check_sum与Flash Check_sum是否相同！\n\nFile Check_sum=9020\n"
         "Flash Check_sum=9020\n"));
-    Child<QPushButton>("btnRead")->click();
-    EXPECT_EQ(messages.shown.back(), std::pair(MessageKind::Error, std::string("开始读取！")));
+    Use("btnRead");
+    EXPECT_EQ(messages.shown.back(), Box(MessageKind::Error, "开始读取！"));
     EXPECT_TRUE(MainOn());
     // The blank check's box comes with 查空 off; the download's question before anything is
     // switched, its report with 下载程序 off; the read's with 读取 off; 下载+编程 stays off.
     EXPECT_EQ(during, (std::vector<std::string>{"0011-", "1011+", "1001-", "1010-"}));
     EXPECT_EQ(Buttons(), "1011");
+}
+
+TEST_F(MainWindowTest, VerifyReadsTheChipAsideAndReportsTheDifferences)
+{
+    StartQK128(true);
+    OpenProgram();
+    const auto image = s.RomImage;
+    const Bytes editor(Hex().Bytes().begin(), Hex().Bytes().end());
+    const QString memo = Memo();
+    messages.shown.clear();
+    Use("mnuVerifyChip"); // the simulated chip is blank
+    ASSERT_EQ(messages.shown.size(), 1u);
+    const auto& [kind, text] = messages.shown[0];
+    EXPECT_EQ(kind, MessageKind::Error);
+    const auto lines = QString::fromStdString(text).split('\n');
+    ASSERT_EQ(lines.size(), 21);
+    EXPECT_EQ(lines[0], "芯片内容与当前程序不一致，共 127 个字节不同，以下是前 20 个：");
+    EXPECT_EQ(lines[2], "0001: 程序 07 芯片 FF");
+    EXPECT_TRUE(s.RomImage == image && std::ranges::equal(Hex().Bytes(), editor));
+    EXPECT_EQ(Memo(), memo);
+    EXPECT_TRUE(MainOn());
+
+    if (const char* folder = std::getenv("ORVANE_SCREENSHOT_DIR")) {
+        QTimer::singleShot(0, [folder] { // the box as the operator sees it
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            EXPECT_TRUE(box->grab().save(QString(folder) + "/verify-result.png"));
+            box->accept();
+        });
+        MessageBoxes(window.get()).Show(kind, text);
+    }
+
+    // A blank image against the blank chip: program and option row alike.
+    Use("Button1"); // fill with FF
+    messages.shown.clear();
+    Use("mnuVerifyChip");
+    EXPECT_EQ(messages.shown, (Boxes{{MessageKind::Information, "芯片内容与当前程序一致"}}));
 }
 
 TEST_F(MainWindowTest, TypedBytesReachTheImageOnlyThroughConfirm)
@@ -155,22 +231,35 @@ TEST_F(MainWindowTest, FillSparesTheChipDataArea)
     const Bytes chipData = Image(0x7D00, 0x8000);
     auto* value = Child<QLineEdit>("Edit2");
     value->clear();
-    Child<QPushButton>("Button1")->click();
+    Use("Button1");
     EXPECT_EQ(value->text(), "FF");
     value->setText("A5");
-    Child<QPushButton>("Button1")->click();
+    Use("Button1");
     EXPECT_EQ((Bytes{s.RomImage[0x7CFF], s.RomImage[0x8000], Hex().Bytes()[0]}),
               (Bytes{0xA5, 0xA5, 0xA5}));
     EXPECT_EQ(Image(0x7D00, 0x8000), chipData);
     EXPECT_EQ(Hex().Row(), 256);
 }
 
-TEST_F(MainWindowTest, OpenBySFilterAndAFailedOpenChangesNothing)
+TEST_F(MainWindowTest, OpenByFilterIntelHexIncludedAndAFailedOpenChangesNothing)
 {
     StartQK128();
     OpenProgram();
     EXPECT_TRUE(Memo().contains(QString::fromStdString("程序信息：" + dir.file("program.S19"))));
     EXPECT_TRUE(Memo().contains("check sum=9020H"));
+    const auto image = s.RomImage;
+    files.answers = {ChosenFile{dir.file("out"), 3}};
+    window->SaveAs1Click();
+    // A byte at 4000 lies beyond QK128's program area.
+    WriteText(dir.file("wide.hex"), ":01400000AA15\r\n" + ReadText(dir.file("out.ihx")));
+    std::fill_n(s.RomImage.begin(), 0x2000, 0);
+    files.answers = {ChosenFile{dir.file("wide.hex"), 2}};
+    window->Open1Click();
+    EXPECT_TRUE(s.RomImage == image);
+    EXPECT_TRUE(Memo().contains("check sum=9020H"));
+    EXPECT_TRUE(Memo().endsWith("\n已忽略程序区以外的 1 个字节")) << Memo().toStdString();
+    EXPECT_EQ(messages.shown.size(), 1u) << "the start-up's question only";
+
     files.answers = {ChosenFile{dir.file("program.WRT"), 1}};
     WriteText(dir.file("program.WRT"), Golden("program_QK128.WRT"));
     window->Open1Click();
@@ -185,19 +274,45 @@ TEST_F(MainWindowTest, OpenBySFilterAndAFailedOpenChangesNothing)
     EXPECT_EQ(Memo(), memo);
 }
 
-TEST_F(MainWindowTest, SaveAsAppliesTheExtensionRuleAndReportsARawSaveThatFails)
+TEST_F(MainWindowTest, SaveAsAppliesTheExtensionRuleAndAsksBeforeReplacingTheFileItNames)
 {
     StartQK128();
     OpenProgram();
-    files.answers = {ChosenFile{dir.file("a.WRT"), 0}, ChosenFile{dir.file("b.s19"), 1},
-                     ChosenFile{dir.file("c"), 2}, ChosenFile{dir.file("no/such/folder/d"), 2}};
-    for (int i = 0; i < 4; ++i)
+    const struct {
+        const char* chosen;
+        int filter;
+        const char* saved;
+        bool exists, yes;
+        const char* question; // "" when none is asked
+    } cases[] = {
+        {"a.WRT", 0, "a.WRT", false, false, ""},
+        {"b.s19", 1, "b.s19.S19", false, false, ""},
+        {"c", 2, "c.hex", false, false, ""},
+        {"fw", 0, "fw.WRT", true, false, "文件 fw.WRT 已存在，是否替换？"},
+        {"fw", 0, "fw.WRT", true, true, "文件 fw.WRT 已存在，是否替换？"},
+        {"raw", 2, "raw.hex", true, false, "文件 raw.hex 已存在，是否替换？"},
+        {"fw.S19", 1, "fw.S19", true, false, ""}, // the file dialog asked about this name
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.chosen);
+        const std::string saved = dir.file(c.saved);
+        if (c.exists)
+            WriteText(saved, "old");
+        messages.shown.clear();
+        messages.answers = {c.yes};
+        files.answers = {ChosenFile{dir.file(c.chosen), c.filter}};
         window->SaveAs1Click();
+        const Boxes asked = *c.question ? Boxes{{MessageKind::Question, c.question}} : Boxes{};
+        EXPECT_EQ(messages.shown, asked);
+        EXPECT_EQ(ReadText(saved) == "old", *c.question && !c.yes);
+    }
     EXPECT_EQ(ReadText(dir.file("a.WRT")), Golden("program_QK128.WRT"));
-    EXPECT_TRUE(std::filesystem::exists(dir.file("b.s19.S19")));
     EXPECT_EQ(std::filesystem::file_size(dir.file("c.hex")), 0x10000u);
-    ASSERT_EQ(messages.shown.size(), 2u); // after the start-up's question
-    EXPECT_EQ(messages.shown[1].first, MessageKind::Error);
+    messages.shown.clear();
+    files.answers = {ChosenFile{dir.file("no/such/folder/d"), 2}}; // a raw save that fails
+    window->SaveAs1Click();
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].first, MessageKind::Error);
 }
 
 TEST_F(MainWindowTest, TheComMenuTicksOneItemAndNamesThePort)
@@ -208,28 +323,14 @@ TEST_F(MainWindowTest, TheComMenuTicksOneItemAndNamesThePort)
     const auto ticked = [this] {
         std::string out;
         for (const char* name : {"COM01", "com11", "COM21", "com31", "COM41"})
-            out += window->findChild<QAction*>(name)->isChecked() ? '1' : '0';
+            out += Child<QAction>(name)->isChecked() ? '1' : '0';
         return out;
     };
     EXPECT_EQ(ticked(), "01000");
-    window->findChild<QAction*>("com31")->trigger();
+    Use("com31");
     EXPECT_EQ(std::tuple(ticked(), s.ComName), std::tuple("00010", "COM4"));
     window->close();
     EXPECT_NE(Settings().find("COM_NAME=COM4"), std::string::npos);
-}
-
-TEST_F(MainWindowTest, AnOperationSwitchesEveryOtherWindowOffAndBackOn)
-{
-    StartQK128();
-    QWidget dialog; // an option dialog left open
-    dialog.show();
-    QWidget closed;
-    window->SetEnabled(Control::MainWindow, false);
-    EXPECT_FALSE(MainOn() || dialog.isEnabled());
-    EXPECT_TRUE(closed.isEnabled());
-    EXPECT_FALSE(window->close()); // the close box does nothing while an operation runs
-    window->SetEnabled(Control::MainWindow, true);
-    EXPECT_TRUE(MainOn() && dialog.isEnabled());
 }
 
 } // namespace

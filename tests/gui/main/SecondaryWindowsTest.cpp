@@ -3,7 +3,7 @@
 #include "tests/gui/main/MainWindowFixture.h"
 
 #include <QSignalSpy>
-#include <QTest>
+#include <QWindow>
 
 namespace orvane::test {
 namespace {
@@ -13,37 +13,21 @@ class SecondaryWindowsTest : public MainWindowFixture {};
 TEST_F(SecondaryWindowsTest, EachOpensFromTheMainWindowAndGivesItBack)
 {
     StartQK128(true, true);
-
-    // Selection, then the model's option dialog, with the main window on as it opens.
-    Child<QPushButton>("btnDevSel")->click();
-    QWidget* devSel = ShownWindow("TfrmDevSel");
-    ASSERT_NE(devSel, nullptr);
-    EXPECT_FALSE(MainOn());
-    Button(devSel, "确定")->click();
-    EXPECT_EQ(ShownWindow("TfrmDevSel"), nullptr);
-    QWidget* options = ShownWindow("TFrmCfgQK128");
-    ASSERT_NE(options, nullptr);
-    EXPECT_TRUE(Button(options, "取消")->isEnabled());
-    EXPECT_TRUE(MainOn());
-    Button(options, "确定")->click();
-    EXPECT_EQ(ShownWindow("TFrmCfgQK128"), nullptr);
-
     // The configuration button keeps the main window off until the dialog closes.
-    Child<QPushButton>("btnConfig")->click();
-    options = ShownWindow("TFrmCfgQK128");
+    Use("btnConfig");
+    QWidget* options = OpenWindow("TFrmCfgQK128");
     ASSERT_NE(options, nullptr);
     EXPECT_FALSE(MainOn());
     Button(options, "取消")->click();
     EXPECT_TRUE(MainOn());
 
-    Child<QPushButton>("btnVerify")->click();
-    QWidget* rolling = ShownWindow("TFrmDynamicID");
-    ASSERT_NE(rolling, nullptr);
-    Button(rolling, "取消")->click();
-    EXPECT_EQ(ShownWindow("TFrmDynamicID"), nullptr);
+    Use("btnVerify");
+    ASSERT_NE(OpenWindow("TFrmDynamicID"), nullptr);
+    Button(OpenWindow("TFrmDynamicID"), "取消")->click();
+    EXPECT_EQ(OpenWindow("TFrmDynamicID"), nullptr);
 
-    window->findChild<QAction*>("AboutTovik1")->trigger();
-    QWidget* about = ShownWindow("TfrmAbout");
+    Use("AboutTovik1");
+    QWidget* about = OpenWindow("TfrmAbout");
     ASSERT_NE(about, nullptr);
     QTRY_VERIFY_WITH_TIMEOUT(Button(about, "关闭")->isEnabled(), 5000);
     Button(about, "关闭")->click();
@@ -51,8 +35,8 @@ TEST_F(SecondaryWindowsTest, EachOpensFromTheMainWindowAndGivesItBack)
 
     // "编程" on the tool bar opens the programming dialog while btnProgram is still off.
     EXPECT_FALSE(Child<QPushButton>("btnProgram")->isEnabled());
-    window->findChild<QAction*>("tbProgram")->trigger();
-    QWidget* program = ShownWindow("TfrmProgram");
+    Use("tbProgram");
+    QWidget* program = OpenWindow("TfrmProgram");
     ASSERT_NE(program, nullptr);
     EXPECT_FALSE(MainOn());
     Button(program, "退出")->click();
@@ -61,13 +45,30 @@ TEST_F(SecondaryWindowsTest, EachOpensFromTheMainWindowAndGivesItBack)
     EXPECT_TRUE(messages.shown.empty());
 }
 
-TEST_F(SecondaryWindowsTest, ClosingTheMainWindowEndsTheProgramUnderADialogTheSelectionLeftOpen)
+// The selection leaves its option dialog open beside a usable main window, in front of it; an
+// operation switches both off (and no hidden window), and closing the main window ends the program.
+TEST_F(SecondaryWindowsTest, TheSelectionsOptionDialogStaysInFrontAndGoesOffWithTheMainWindow)
 {
     StartQK128(true, true);
-    Child<QPushButton>("btnDevSel")->click();
-    Button(ShownWindow("TfrmDevSel"), "确定")->click();
-    QWidget* options = ShownWindow("TFrmCfgQK128");
-    ASSERT_NE(options, nullptr);
+    Use("btnDevSel");
+    QWidget* devSel = OpenWindow("TfrmDevSel");
+    ASSERT_NE(devSel, nullptr);
+    EXPECT_FALSE(MainOn());
+    Button(devSel, "确定")->click();
+    EXPECT_EQ(OpenWindow("TfrmDevSel"), nullptr);
+    QWidget* options = OpenWindow("TFrmCfgQK128");
+    ASSERT_TRUE(options && options->windowHandle());
+    EXPECT_EQ(options->windowHandle()->transientParent(), window->windowHandle());
+    EXPECT_TRUE(MainOn() && options->isEnabled() && Button(options, "取消")->isEnabled());
+
+    QWidget hidden;
+    window->SetEnabled(Control::MainWindow, false);
+    EXPECT_FALSE(MainOn() || options->isEnabled());
+    EXPECT_TRUE(hidden.isEnabled());
+    EXPECT_FALSE(window->close()); // the close box does nothing while an operation runs
+    window->SetEnabled(Control::MainWindow, true);
+    EXPECT_TRUE(MainOn() && options->isEnabled());
+
     QSignalSpy closed(window.get(), &TfrmMain::Closed);
     EXPECT_TRUE(window->close());
     EXPECT_EQ(closed.count(), 1); // orvane's main() quits on it
