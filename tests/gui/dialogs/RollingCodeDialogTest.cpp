@@ -5,10 +5,7 @@
 #include "production/RollingCode.h"
 #include "tests/gui/support/TestHost.h"
 
-#include <QCheckBox>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
+#include <QAccessible>
 
 namespace orvane::test {
 namespace {
@@ -62,10 +59,12 @@ TEST_F(RollingCodeDialogTest, OkWithTheDefaultsPlacesTheBlockForTheModel)
     EXPECT_TRUE(Saved("CHIP_NAME=QK134"));
 }
 
-TEST_F(RollingCodeDialogTest, LengthButtonsAndARangeErrorThatChangesNothing)
+TEST_F(RollingCodeDialogTest, LengthButtonsAreOneChoiceAndARangeErrorChangesNothing)
 {
     TFrmDynamicID& d = Open(20);
     d.rbDisable->click();
+    for (QRadioButton* length : d.rbLength) // not check boxes to a screen reader
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(length)->role(), QAccessible::RadioButton);
     for (QLineEdit* e : d.Va)
         e->setText("0x11");
     d.rbLength[2]->click();
@@ -84,9 +83,8 @@ TEST_F(RollingCodeDialogTest, LengthButtonsAndARangeErrorThatChangesNothing)
     d.Vindex->setText("abc");
     d.btOK->click();
     EXPECT_EQ(host.messages.shown,
-              (std::vector<std::pair<MessageKind, std::string>>{
-                  {MessageKind::FieldError, "数值不能大于0xffff"},
-                  {MessageKind::Error, "'abc' is not a valid integer value"}}));
+              (Boxes{{MessageKind::FieldError, "数值不能大于0xffff"},
+                     {MessageKind::Error, "'abc' is not a valid integer value"}}));
     EXPECT_TRUE(host.state.RomImage == before.RomImage &&
                 host.state.RollingCodeBlock == before.RollingCodeBlock);
     EXPECT_EQ(OpenWindow("TFrmDynamicID"), &d);

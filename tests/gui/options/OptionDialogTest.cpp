@@ -6,22 +6,17 @@
 #include "options/OptionLayout.h"
 #include "tests/gui/support/TestHost.h"
 
-#include <QApplication>
-#include <QCheckBox>
-#include <QComboBox>
 #include <QDir>
 #include <QGroupBox>
 #include <QListWidget>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QScrollBar>
 
 #include <cstdlib>
+#include <set>
+#include <string_view>
 
 namespace orvane::test {
 namespace {
-
-using Boxes = std::vector<std::pair<MessageKind, std::string>>;
 
 template <class W>
 W* Named(QWidget* root, const char* text)
@@ -56,10 +51,6 @@ protected:
         return dialog;
     }
     static bool Closed(std::string_view className) { return OpenOptionDialog(className) == nullptr; }
-    bool SettingsExist() const
-    {
-        return QDir().exists(QString::fromStdString(host.app.file("Udate_VX.ini")));
-    }
 };
 
 TEST_F(OptionDialogTest, UnknownChipOpensNothing)
@@ -98,7 +89,7 @@ TEST_F(OptionDialogTest, QK101ForSlot9NamesSlot1FollowsTheLvrBoxAndCancelChanges
     const AppState& s = host.state;
     EXPECT_TRUE(s.RomImage == before.RomImage && s.OptionBytes == before.OptionBytes);
     EXPECT_EQ(std::tie(s.OptLVR, s.OptSEC), std::tie(before.OptLVR, before.OptSEC));
-    EXPECT_FALSE(SettingsExist());
+    EXPECT_FALSE(std::filesystem::exists(host.app.file("Udate_VX.ini")));
     EXPECT_EQ(host.view.log, (std::vector<std::string>{"off main", "on main"}));
 }
 
@@ -171,32 +162,37 @@ TEST_F(OptionDialogTest, QK128LvrListWarnsOnEverySelection)
     ASSERT_NE(lvr, nullptr);
     for (int i : {3, 3})
         QMetaObject::invokeMethod(lvr, "activated", Q_ARG(int, i));
-    const std::pair<MessageKind, std::string> warning = {
-        MessageKind::Information,
-        "注意：不同的工作频率，对系统的最低工作电压点有要求。具体请参考规格书第4章有关LVR复位的说明"};
-    EXPECT_EQ(host.messages.shown, (Boxes{warning, warning}));
+    EXPECT_EQ(host.messages.shown, Boxes(2, {MessageKind::Information,
+                                             "注意：不同的工作频率，对系统的最低工作电压点有要求。"
+                                             "具体请参考规格书第4章有关LVR复位的说明"}));
     d->CancelButton()->click();
 }
 
-// Every dialog opens for its slots; with ORVANE_SCREENSHOT_DIR set each is saved as a PNG in its
-// folder options/.
-TEST_F(OptionDialogTest, EveryLayoutOpensAndCanBePhotographed)
+// Every model's dialog opens through the configuration button and names each field once for a
+// screen reader; with ORVANE_SCREENSHOT_DIR set each layout is saved as a PNG in its folder
+// options/.
+TEST_F(OptionDialogTest, EveryModelsDialogOpensAndNamesEachFieldOnce)
 {
     const char* out = std::getenv("ORVANE_SCREENSHOT_DIR");
     if (out)
         QDir(out).mkpath("options");
-    for (const OptionLayout& layout : OptionLayouts()) {
-        OptionDialog* d = Open(CaptionSlot(layout));
-        ASSERT_NE(d, nullptr) << layout.name;
+    std::set<std::string_view> opened;
+    for (const int slot : kConfigButtonOrder) {
+        const OptionLayout& layout = *LayoutOfSlot(slot);
+        OptionDialog* d = Open(slot);
+        ASSERT_NE(d, nullptr) << slot;
         QApplication::processEvents();
-        EXPECT_GT(d->width(), 100) << layout.name;
-        if (out) {
-            EXPECT_TRUE(d->grab().save(QString::fromUtf8(out) + "/options/" +
+        EXPECT_GT(d->width(), 100) << slot;
+        EXPECT_EQ(NameClashes(d), "") << slot;
+        if (out && slot == CaptionSlot(layout)) {
+            EXPECT_TRUE(d->grab().save(QString(out) + "/options/" +
                                        QString::fromUtf8(layout.className) + ".png"));
         }
         d->CancelButton()->click();
-        EXPECT_TRUE(Closed(layout.className)) << layout.name;
+        EXPECT_TRUE(Closed(layout.className)) << slot;
+        opened.emplace(layout.className);
     }
+    EXPECT_EQ(opened.size(), OptionLayouts().size());
 }
 
 } // namespace
