@@ -5,12 +5,7 @@
 #include "tests/support/Process.h"
 
 #include <QDesktopServices>
-#include <QLabel>
-#include <QPushButton>
-#include <QTest>
 #include <QUrl>
-
-#include <filesystem>
 
 namespace orvane::test {
 namespace {
@@ -86,8 +81,7 @@ TEST_F(AboutTest, NoWriterKeepsTheDefaultVersionAndTheWebTextOpensThePageEachCli
     for (int i = 0; i < 2; ++i)
         QTest::mouseClick(d.stWEB, Qt::LeftButton);
     QDesktopServices::unsetUrlHandler("https");
-    EXPECT_EQ(browser.opened,
-              (std::vector<std::string>{"https://orvane.example/", "https://orvane.example/"}));
+    EXPECT_EQ(browser.opened, std::vector<std::string>(2, "https://orvane.example/"));
     EXPECT_EQ(d.stWEB->palette().color(QPalette::WindowText), QColor(128, 0, 128));
 }
 
@@ -95,10 +89,9 @@ TEST_F(AboutTest, MissingFileKeepsTheDefaultsAndAsksNothing)
 {
     std::filesystem::remove(host.app.file("About.txt"));
     TfrmAbout& d = Open();
+    const std::string missing = "无法打开文件 " + host.app.path() + "About.txt";
     EXPECT_EQ(host.messages.shown,
-              (std::vector<std::pair<MessageKind, std::string>>{
-                  {MessageKind::Error,
-                   "无法打开文件 " + host.app.path() + "About.txt：No such file or directory"}}));
+              (Boxes{{MessageKind::Error, missing + "：No such file or directory"}}));
     EXPECT_EQ(std::tuple(d.stVersion->text(), d.LbVH->text()),
               std::tuple(QString("Ver 1.00 2011.05.20"), QString("VH: 0.00 2011.00.00")));
 }

@@ -6,21 +6,11 @@
 #include "tests/gui/support/TestHost.h"
 #include "tests/support/Process.h"
 
-#include <QCheckBox>
-#include <QComboBox>
 #include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
 #include <QProgressBar>
-#include <QPushButton>
-#include <QTest>
-
-#include <filesystem>
 
 namespace orvane::test {
 namespace {
-
-using Box = std::pair<MessageKind, std::string>;
 
 std::string Text(const QLineEdit* edit) { return edit->text().toStdString(); }
 
@@ -42,15 +32,6 @@ protected:
         }
         ShowProgramDialog(host);
         return Opened<TfrmProgram>("TfrmProgram");
-    }
-    // Start-up with the settings file as it stands, the dialog shown with "烧录器件ID" ticked.
-    TfrmProgram& Reopen()
-    {
-        host.StartUp();
-        ShowProgramDialog(host);
-        TfrmProgram& d = Opened<TfrmProgram>("TfrmProgram");
-        d.cbxIDconfig->click();
-        return d;
     }
     bool Traced(const std::string& line) const
     {
@@ -152,12 +133,11 @@ TEST_F(ProgramDialogTest, WithoutDownloadItAsksFirstWithBothButtonsOff)
     const Box question{MessageKind::InformationQuestion, "烧写程序将为上次下载内容!"};
 
     d.BitBtn1->click();
-    EXPECT_EQ(host.messages.shown, std::vector<Box>{question});
-    EXPECT_FALSE(Traced(kProgramChip));
-    EXPECT_EQ(d.StaticText4->text(), "");
+    EXPECT_EQ(host.messages.shown, Boxes{question});
+    EXPECT_TRUE(!Traced(kProgramChip) && d.StaticText4->text().isEmpty());
 
     d.BitBtn1->click();
-    EXPECT_EQ(host.messages.shown, (std::vector<Box>{question, question}));
+    EXPECT_EQ(host.messages.shown, Boxes(2, question));
     EXPECT_EQ(buttons, (std::vector<bool>{false, false}));
     EXPECT_TRUE(d.BitBtn1->isEnabled() && d.BitBtn2->isEnabled());
     EXPECT_TRUE(Traced(kProgramChip));
@@ -229,7 +209,7 @@ TEST_F(ProgramDialogTest, IdFieldsTakeHexDigitsOnly)
     EXPECT_EQ(Text(d.medNextID), "-0004") << "below zero, all digits";
     d.cbbIDLen->setCurrentText("x");
     EXPECT_EQ(std::tuple(host.state.IDLen, host.state.IDLenText), std::tuple(2, "x"));
-    EXPECT_EQ(host.messages.shown, (std::vector<Box>{{MessageKind::Error, "ID步进值只能为0到255!"},
+    EXPECT_EQ(host.messages.shown, (Boxes{{MessageKind::Error, "ID步进值只能为0到255!"},
                                                      {MessageKind::Error,
                                                       "'x' is not a valid integer value"}}));
 }
@@ -241,21 +221,24 @@ TEST_F(ProgramDialogTest, AfterFFFFTheDialogShowsAndKeeps10000AndBurnsNothing)
     TfrmProgram& d = Open("QK128", true, "FFFF");
     d.cbxIDconfig->click();
     d.BitBtn1->click();
-    EXPECT_NE(ReadText(trace).find("RX 68 13 11 18 00 FF FF"), std::string::npos);
+    EXPECT_TRUE(Traced("RX 68 13 11 18 00 FF FF"));
     EXPECT_EQ(std::tuple(Text(d.edtInitID), Text(d.medNextID)), std::tuple("10000", "10000"));
     EXPECT_TRUE(SavedId("10000"));
 
     WriteText(trace, "");
     d.BitBtn1->click();
-    EXPECT_EQ(host.messages.shown, std::vector<Box>{kPastFFFF});
+    EXPECT_EQ(host.messages.shown, Boxes{kPastFFFF});
     EXPECT_EQ(ReadText(trace), "") << "the Writer heard nothing";
     d.BitBtn2->click();
 
-    TfrmProgram& again = Reopen(); // as saved: the next opening does not start at 0000
+    host.StartUp(); // as saved: the next opening does not start at 0000
+    ShowProgramDialog(host);
+    TfrmProgram& again = Opened<TfrmProgram>("TfrmProgram");
+    again.cbxIDconfig->click();
     EXPECT_EQ(std::tuple(Text(again.edtInitID), Text(again.medNextID)),
               std::tuple("10000", "10000"));
     again.BitBtn1->click();
-    EXPECT_EQ(host.messages.shown, (std::vector<Box>{kPastFFFF, kPastFFFF}));
+    EXPECT_EQ(host.messages.shown, (Boxes{kPastFFFF, kPastFFFF}));
 }
 
 TEST_F(ProgramDialogTest, AnIdOutOfRangeIsShownWholeAndRefusedBeforeThePortOpens)
@@ -279,7 +262,7 @@ TEST_F(ProgramDialogTest, AnIdOutOfRangeIsShownWholeAndRefusedBeforeThePortOpens
         c.change(d);
         EXPECT_EQ(Text(d.medNextID), c.shown);
         d.BitBtn1->click(); // no Writer: a run that got to the port would add its error
-        EXPECT_EQ(host.messages.shown, (std::vector<Box>{{MessageKind::Plain, c.refusal}}));
+        EXPECT_EQ(host.messages.shown, (Boxes{{MessageKind::Plain, c.refusal}}));
         EXPECT_TRUE(SavedId(c.idStart)) << "nothing saved over it";
         d.BitBtn2->click();
     }
@@ -313,7 +296,7 @@ TEST_F(ProgramDialogTest, TheIdTheJournalHandsOutIsShownBeforeTheChipAndTheSkipI
     EXPECT_EQ(Text(full.medNextID), "10000");
     EXPECT_EQ(Memo(), "ID FFFF 已被其他Writer在批次记录 " + journal +
                           " 中预留，已跳过；下一个ID为 10000");
-    EXPECT_EQ(host.messages.shown, std::vector<Box>{kPastFFFF});
+    EXPECT_EQ(host.messages.shown, Boxes{kPastFFFF});
     EXPECT_EQ(ReadText(journal), lot) << "nothing reserved past FFFF";
 }
 
