@@ -1,7 +1,7 @@
 #include "foundation/Errors.h"
 #include "gui/hexeditor/RefreshHexView.h"
-#include "image/RomImage.h"
 #include "gui/hexeditor/THexEditor.h"
+#include "image/RomImage.h"
 #include "tests/support/TempDir.h"
 
 #include <QAccessible>
@@ -180,6 +180,22 @@ TEST_F(HexEditorTest, DeletionsOutsideInsertMode)
     EXPECT_EQ(editor_.Bytes()[0xFE], 0x0C);
 }
 
+// A deletion that deletes nothing leaves nothing pending: the EDIT menu's "Undo" and "确认键入"
+// follow the modified state.
+TEST_F(HexEditorTest, DeletionsAtTheAppendPositionLeaveTheEditorUnmodified)
+{
+    QSignalSpy modified(&editor_, &THexEditor::ModifiedChanged);
+    Keys({Qt::Key_Insert});
+    Keys({Qt::Key_End}, Qt::ControlModifier);
+    Keys({Qt::Key_Right}, Qt::ShiftModifier); // a selection of no byte
+    Keys({Qt::Key_Delete});
+    Keys({Qt::Key_End}, Qt::ShiftModifier);
+    Keys({Qt::Key_Delete}, Qt::ControlModifier);
+    EXPECT_EQ(std::tuple(editor_.Modified(), editor_.CanUndo(), modified.count()),
+              std::tuple(false, false, 0));
+    EXPECT_EQ(editor_.DataSize(), kImageSize);
+}
+
 TEST_F(HexEditorTest, RowColumnAndTopRowSettersStayInTheGrid)
 {
     const int maxTop = 4096 - editor_.VisibleRowCount();
@@ -337,10 +353,9 @@ TEST_F(HexEditorTest, AccessibleCaretAddressAndValue)
     QAccessibleInterface* access = QAccessible::queryAccessibleInterface(&editor_);
     ASSERT_NE(access, nullptr);
     const QString value = QString::fromStdString(Hex2(0x1234));
-    EXPECT_EQ(access->text(QAccessible::Name), "Address 1234");
-    EXPECT_EQ(access->text(QAccessible::Value), value);
-    EXPECT_EQ(access->text(QAccessible::Description), "Address 1234, byte " + value +
-                                                          ", low nibble");
+    EXPECT_EQ(std::tuple(access->text(QAccessible::Name), access->text(QAccessible::Value),
+                         access->text(QAccessible::Description)),
+              std::tuple("Address 1234", value, "Address 1234, byte " + value + ", low nibble"));
     QSignalSpy moved(&editor_, &THexEditor::CaretMoved); // each one tells assistive technology
     Keys({Qt::Key_Insert, Qt::Key_Left});
     Type("7");
