@@ -14,8 +14,6 @@ namespace {
 
 class CliWriterTest : public ::testing::Test, public CliFixture {
 protected:
-    CliWriterTest() { WriteText(program, Golden("program.S19")); }
-
     // orvane-cli with args on a fresh simulator started with writerArgs.
     ProcessResult OnWriter(std::vector<std::string> args, std::vector<std::string> writerArgs = {})
     {
@@ -30,7 +28,7 @@ protected:
         return RunCli(args);
     }
 
-    const std::string program = app.file("program.S19");
+    const std::string program = Put("program.S19", "program.S19");
     std::optional<SimulatorProcess> writer_;
 };
 
