@@ -68,7 +68,7 @@ protected:
     const std::string dev = root.file("dev/"), sys = root.file("sys/"), proc = root.file("proc/");
 };
 
-TEST_F(PortIdentityTest, EachPortWithItsComNameLinkUsbIdentityAndDriver)
+TEST_F(PortIdentityTest, EachPortWithItsComNameLinkUsbIdentityAndDriverAndModemManager)
 {
     std::vector<std::string> got;
     for (const PortIdentity& p : Ports())
@@ -83,6 +83,11 @@ TEST_F(PortIdentityTest, EachPortWithItsComNameLinkUsbIdentityAndDriver)
                            "0403:6001 A12345 USB Serial ftdi_sio",
                        "COM3 " + dev + "ttyUSB2 " + byId + "FTDI_FT232R_USB_UART_B67890-if00-port0 "
                            "0403:6001 B67890 USB Serial ftdi_sio"}));
+
+    EXPECT_FALSE(ModemManagerRunning({sys, proc})); // among the processes
+    fs::create_directories(proc + "812");
+    test::WriteText(proc + "812/comm", "ModemManager\n");
+    EXPECT_TRUE(ModemManagerRunning({sys, proc}));
 }
 
 TEST_F(PortIdentityTest, AdaptersAreFoundByVendorProductAndSerial)
@@ -107,14 +112,6 @@ TEST_F(PortIdentityTest, AdaptersAreFoundByVendorProductAndSerial)
     for (const char* bad : {"usb:1a86", "usb:1a86:zzzz", "usb:12345:0001", "usb:1a86:7523:",
                             "usb::7523", "usb:"})
         EXPECT_THROW(ParseUsbSelector(bad), std::invalid_argument) << bad;
-}
-
-TEST_F(PortIdentityTest, ModemManagerIsSeenAmongTheProcesses)
-{
-    EXPECT_FALSE(ModemManagerRunning({sys, proc}));
-    fs::create_directories(proc + "812");
-    test::WriteText(proc + "812/comm", "ModemManager\n");
-    EXPECT_TRUE(ModemManagerRunning({sys, proc}));
 }
 
 TEST(PortNames, DefaultOrderThenHandSetPortsThenPathsAsTheyAre)
