@@ -46,7 +46,7 @@ TEST_F(LifecycleTest, NoWriterAnsweredNoEndsAndLeavesTheSettingsFileAlone)
     EXPECT_EQ(Settings(), kSettings);
 }
 
-TEST_F(LifecycleTest, NoWriterAnsweredYesSetsUpTheModelAndTheExitSavesIt)
+TEST_F(LifecycleTest, NoWriterAnsweredYesSetsUpTheModelAndTheExitSavesItOrSaysWhyNot)
 {
     const StartupOutcome outcome = Start();
     EXPECT_EQ(outcome.end, StartupEnd::Completed);
@@ -62,6 +62,13 @@ TEST_F(LifecycleTest, NoWriterAnsweredYesSetsUpTheModelAndTheExitSavesIt)
     EXPECT_TRUE(saved.starts_with("; hand-kept\r\n[CHIP]\r\nCHIP_NAME=QK128\r\n"));
     EXPECT_NE(saved.find("COM_NAME=COM3"), std::string::npos);
     EXPECT_NE(saved.find("[OPTION]"), std::string::npos);
+
+    s.AppDir = dir.file("missing/"); // a failed save at exit is shown
+    view.log.clear();
+    Stop();
+    ASSERT_EQ(view.log.size(), 1u);
+    EXPECT_TRUE(view.log[0].starts_with("box error ") &&
+                view.log[0].find("Udate_VX.ini") != std::string::npos);
 }
 
 TEST_F(LifecycleTest, AWriterOnAPortAsksNothingAndShowsItsFirmware)
@@ -98,17 +105,6 @@ TEST_F(LifecycleTest, FileErrorsStopAtTheirStepAndTheWindowComesBackOn)
         // Only a start-up that read the settings writes them back.
         EXPECT_EQ(ReadText(local.file("Udate_VX.ini")) == kSettings, !settingsLoaded);
     }
-}
-
-TEST_F(LifecycleTest, AFailedSaveAtExitIsShown)
-{
-    Start();
-    s.AppDir = dir.file("missing/");
-    view.log.clear();
-    Stop();
-    ASSERT_EQ(view.log.size(), 1u);
-    EXPECT_TRUE(view.log[0].starts_with("box error ") &&
-                view.log[0].find("Udate_VX.ini") != std::string::npos);
 }
 
 } // namespace

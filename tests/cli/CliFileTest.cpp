@@ -1,4 +1,5 @@
-// orvane-cli's file commands against golden outputs, and its usage and file errors.
+// orvane-cli's file commands against golden outputs (S19, WRT and Intel HEX: .ihx by extension,
+// .hex by content), and its usage and file errors.
 #include "tests/cli/CliSupport.h"
 
 #include <gtest/gtest.h>
@@ -8,37 +9,23 @@
 namespace orvane::test {
 namespace {
 
-std::string Replace(std::string text, const std::string& from, const std::string& to)
-{
-    const auto at = text.find(from);
-    return at == std::string::npos ? text : text.replace(at, from.size(), to);
-}
-
-class CliFileTest : public ::testing::Test, public CliFixture {
-protected:
-    std::string Put(const char* golden, const std::string& name) const
-    {
-        WriteText(app.file(name), Golden(golden));
-        return app.file(name);
-    }
-
-    // info's output for a program file; the settings file is beside the executable.
-    std::string InfoFor(const std::string& file) const
-    {
-        return Replace(Replace(Golden("info_QK128.txt"), "@FILE@", file), "@APP@", app.path());
-    }
-};
+class CliFileTest : public ::testing::Test, public CliFixture {};
 
 TEST_F(CliFileTest, InfoPrintsModelMapOptionsAndMemoAlsoForAWrtThatSelectsItsModel)
 {
     const std::string s19 = Put("program.S19", "--odd.S19"), wrt = Put("program_QK128.WRT", "in.WRT");
+    const std::string hex = app.file("program.hex");
+    ASSERT_EQ(RunCli({"convert", Put("program.S19", "p.S19"), hex, "--to", "ihex", "--model", "QK128"})
+                  .exitCode, 0);
     // The settings file names no model, so without the WRT header the model would be QK106.
     for (const auto& [args, file] : {std::pair{std::vector<std::string>{"--model", "QK128", "info",
                                                                         "--", s19}, s19},
-                                     std::pair{std::vector<std::string>{"info", wrt}, wrt}}) {
+                                     std::pair{std::vector<std::string>{"info", wrt}, wrt},
+                                     std::pair{std::vector<std::string>{"info", hex, "--model",
+                                                                        "QK128"}, hex}}) {
         const ProcessResult r = RunCli(args);
         EXPECT_EQ(r.exitCode, 0) << r.err;
-        EXPECT_EQ(r.out, InfoFor(file));
+        EXPECT_EQ(r.out, InfoOf(file));
     }
     EXPECT_FALSE(std::filesystem::exists(app.file("Udate_VX.ini"))); // never written by the CLI
 
@@ -75,26 +62,40 @@ TEST_F(CliFileTest, ConvertWritesTheWrtFileOfSaveAsTheWholeImageAndBack)
 TEST_F(CliFileTest, UsageErrorsExitWithTwoAndFileErrorsWithThreeSayingWhatIsWrong)
 {
     const std::string missing = app.file("missing.S19"), out = app.file("no-such-folder/read.S19");
-    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
-        {{}, "no command given"},
-        {{"flash"}, "unknown command 'flash'"},
-        {{"info"}, "info takes 1 file name(s)"},
-        {{"info", "--", "--", "--json"}, "info takes 1 file name(s)"}, // only the first ends options
-        {{"convert", "a.S19", "b.WRT"}, "convert needs --to"},
-        {{"info", "a.S19", "--bogus"}, "unknown option --bogus"},
-        {{"info", "a.txt"}, "cannot tell the format of 'a.txt'"},
-        {{"program", "--id-len", "4", "a.S19"}, "--id-len takes 2 or 3"},
-        {{"program"}, "program takes one FILE, or none with --no-download"},
-        {{"info", "a.S19", "--model", "qk128"}, "unknown model 'qk128'"},
-        {{"program", "--no-download", "--count", "0"}, "--count takes a number from 1"},
-        {{"info", missing}, "error: 无法打开文件 " + missing},
+    const std::string raw = app.file("raw.hex");
+    ASSERT_EQ(RunCli({"convert", Put("program.S19", "p.S19"), raw, "--to", "hex", "--model", "QK128"})
+                  .exitCode, 0);
+    WriteText(app.file("bad.ihx"), ":0100000012EE\r\n:00000001FF\r\n");
+    WriteText(app.file("cut.ihx"), ":0100000012ED\r\n");
+    WriteText(app.file("wide.ihx"),
+              ":0100000012ED\r\n:020000040001F9\r\n:0100000012ED\r\n:00000001FF\r\n");
+    const std::vector<std::tuple<std::vector<std::string>, int, std::string>> cases = {
+        {{}, 2, "no command given"},
+        {{"flash"}, 2, "unknown command 'flash'"},
+        {{"info"}, 2, "info takes 1 file name(s)"},
+        {{"info", "--", "--", "--json"}, 2, "info takes 1 file name(s)"}, // only the first ends options
+        {{"convert", "a.S19", "b.WRT"}, 2, "convert needs --to"},
+        {{"info", "a.S19", "--bogus"}, 2, "unknown option --bogus"},
+        {{"info", "a.txt"}, 2, "cannot tell the format of 'a.txt'"},
+        {{"program", "--id-len", "4", "a.S19"}, 2, "--id-len takes 2 or 3"},
+        {{"program"}, 2, "program takes one FILE, or none with --no-download"},
+        {{"info", "a.S19", "--model", "qk128"}, 2, "unknown model 'qk128'"},
+        {{"program", "--no-download", "--count", "0"}, 2, "--count takes a number from 1"},
+        {{"info", missing}, 3, "error: 无法打开文件 " + missing},
         // The output is checked before the Writer is looked for: the missing port would give 4.
-        {{"read", out, "--port", app.file("no-port")},
+        {{"read", out, "--port", app.file("no-port")}, 3,
          "error: 无法写入文件 " + out + "：open (No such file or directory)\n"},
+        {{"info", raw, "--model", "QK128"}, 2,
+         "cannot tell the format of '" + raw + "': give --format s19|wrt|ihex"},
+        {{"info", app.file("bad.ihx"), "--model", "QK128"}, 9,
+         "第 1 行：校验和错误：记录中为 EE，应为 ED\n"},
+        {{"info", app.file("cut.ihx"), "--model", "QK128"}, 3,
+         "第 2 行：文件意外结束，缺少结束记录（类型 01）\n"},
+        {{"info", app.file("wide.ihx"), "--model", "QK128"}, 0, "memo: 已忽略程序区以外的 1 个字节\n"},
     };
-    for (const auto& [args, says] : cases) {
+    for (const auto& [args, exitCode, says] : cases) {
         const ProcessResult r = RunCli(args);
-        EXPECT_EQ(r.exitCode, says.starts_with("error: ") ? 3 : 2) << says;
+        EXPECT_EQ(r.exitCode, exitCode) << says;
         EXPECT_TRUE(Has(r.err, says)) << r.err;
     }
     const auto json = JsonLines(RunCli({"info", missing, "--json"}).out);

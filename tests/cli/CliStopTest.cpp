@@ -31,9 +31,7 @@ std::size_t Count(const std::string& trace, const std::string& frame)
 
 class CliStopTest : public ::testing::Test, public CliFixture {
 protected:
-    CliStopTest() { WriteText(program, Golden("program.S19")); }
-
-    const std::string program = app.file("program.S19");
+    const std::string program = Put("program.S19", "program.S19");
     const std::string chip = app.file("chip.S19");
     const std::string trace = app.file("trace");
 };

@@ -8,6 +8,19 @@ namespace orvane::test {
 
 std::string Golden(const std::string& name) { return ReadText(GOLDEN_DIR + name); }
 
+std::string CliFixture::Put(const std::string& golden, const std::string& name) const
+{
+    WriteText(app.file(name), Golden(golden));
+    return app.file(name);
+}
+
+std::string CliFixture::InfoOf(const std::string& file) const
+{
+    std::string info = Golden("info_QK128.txt");
+    info.replace(info.find("@FILE@"), 6, file);
+    return info.replace(info.find("@APP@"), 5, app.path());
+}
+
 std::vector<std::string> Lines(const std::string& text)
 {
     std::vector<std::string> lines;

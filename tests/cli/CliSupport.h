@@ -21,6 +21,10 @@ public:
         args.insert(args.begin(), {"--app-dir", app.path()});
         return RunProcess(CLI_PATH, args);
     }
+    // A copy of the golden file in the application folder; its path.
+    std::string Put(const std::string& golden, const std::string& name) const;
+    // info's output for the golden program read from file.
+    std::string InfoOf(const std::string& file) const;
 
     TempDir app;
 };

@@ -14,8 +14,6 @@ namespace {
 
 class CliWriterTest : public ::testing::Test, public CliFixture {
 protected:
-    CliWriterTest() { WriteText(program, Golden("program.S19")); }
-
     // orvane-cli with args on a fresh simulator started with writerArgs.
     ProcessResult OnWriter(std::vector<std::string> args, std::vector<std::string> writerArgs = {})
     {
@@ -30,7 +28,7 @@ protected:
         return RunCli(args);
     }
 
-    const std::string program = app.file("program.S19");
+    const std::string program = Put("program.S19", "program.S19");
     std::optional<SimulatorProcess> writer_;
 };
 
@@ -63,8 +61,6 @@ TEST_F(CliWriterTest, ExitCodeAndMessageTellEachOutcomeApart)
         {{"download", program}, {}, 10, "question: 请确认电源，USB线已经连接好! -> no\n"},
         {{"program", "--no-download"}, {}, 10, "question: 烧写程序将为上次下载内容! -> no\n"},
         {{"download", program, "--yes"}, {"--fault", "garbage@code=11"}, 5, transferFailed},
-        {{"download", program, "--yes"}, {"--fault", "no-reply@code=05"}, 11, noReply},
-        {{"download", program, "--yes"}, {"--fault", "split@code=05"}, 12, garbled},
         {{"program", program, "--yes"}, {"--fault", "garbage@code=01"}, 12,
          "failed: chip 1 failed: the Writer's reply was no valid frame\n"},
         {{"read", read}, {"--fault", "no-reply@code=38"}, 5,

@@ -60,6 +60,29 @@ TEST(ReadWholeFile, RefusesWhatIsNoRegularFileOrTooLargeWithoutBlocking)
     EXPECT_THROW(IniFile::Load(fifo), FileError);
 }
 
+// A child process saves 100000 bytes to target under a 4 KiB file size limit, SIGXFSZ at its
+// default action (which ends the child) when asked; it exits with 0 after the right FileError.
+// Gives the child's pid and wait status.
+std::pair<pid_t, int> SaveOverASizeLimit(const std::string& target, bool signalEnds)
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (signalEnds)
+            std::signal(SIGXFSZ, SIG_DFL);
+        const rlimit limit{4096, 4096};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        try {
+            WriteFileAtomically(target, std::string(100000, 'x'));
+        } catch (const FileError& e) {
+            ::_exit(e.what() == "无法写入文件 " + target + "：write (File too large)" ? 0 : 2);
+        }
+        ::_exit(1);
+    }
+    int status = 0;
+    EXPECT_EQ(::waitpid(child, &status, 0), child);
+    return {child, status};
+}
+
 class AtomicFileTest : public testing::Test {
 protected:
     TempDir dir;
@@ -128,33 +151,16 @@ TEST_F(AtomicFileTest, AReplacedFileKeepsItsModeOwnerAndGroup)
 TEST_F(AtomicFileTest, AWriteCutShortByTheFileSizeLimitFailsAndLeavesNoTemporaryFile)
 {
     WriteText(target, "old");
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        const rlimit limit{4096, 4096};
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-        try {
-            WriteFileAtomically(target, std::string(100000, 'x'));
-        } catch (const FileError& e) {
-            ::_exit(e.what() == "无法写入文件 " + target + "：write (File too large)" ? 0 : 2);
-        }
-        ::_exit(1);
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    const int status = SaveOverASizeLimit(target, false).second;
     ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
     EXPECT_EQ(WEXITSTATUS(status), 0);
     EXPECT_EQ(ReadText(target), "old");
     EXPECT_EQ(FolderEntries(dir), std::set<std::string>{"Udate_VX.ini"});
 }
 
-// The user's own copy, a save running in another process (pid 1 never ends) and the debris of
-// another file are none of this save's to remove; the temporary of a killed save is, once that
-// process has ended.
-TEST(AtomicFileTemp, AKilledSaveLeavesANamedTemporaryThatTheNextSaveRemoves)
+// The temporary of a killed save is the next save's to remove, once that process has ended.
+TEST_F(AtomicFileTest, AKilledSaveLeavesANamedTemporaryThatTheNextSaveRemoves)
 {
-    TempDir dir;
-    const std::string target = dir.file("Udate_VX.ini");
     WriteFileAtomically(target, "old");
     // The user's own copy, a save running in another process (pid 1 never ends) and the debris
     // of another file: none of them is this save's to remove.
@@ -163,18 +169,7 @@ TEST(AtomicFileTemp, AKilledSaveLeavesANamedTemporaryThatTheNextSaveRemoves)
     for (const std::string& name : others)
         WriteText(dir.file(name), "keep");
 
-    // A file size limit with its signal's default action ends the child in the middle of write.
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        std::signal(SIGXFSZ, SIG_DFL);
-        const rlimit limit{4096, 4096};
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-        WriteFileAtomically(target, std::string(100000, 'x'));
-        ::_exit(0);
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    const auto [child, status] = SaveOverASizeLimit(target, true); // ended in the middle of write
     ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGXFSZ);
 
     std::set<std::string> left = FolderEntries(dir);

@@ -2,6 +2,7 @@
 #include "image/RomImage.h"
 #include "image/SRecordFiles.h"
 #include "tests/support/MessageRecorder.h"
+#include "tests/support/SRecords.h"
 #include "tests/support/TempDir.h"
 
 #include <gmock/gmock.h>
@@ -11,17 +12,6 @@
 
 namespace orvane::test {
 namespace {
-
-// "S1" line for address and data, no line end; bad is added to the right checksum.
-std::string S1(unsigned address, std::vector<int> data, int bad = 0)
-{
-    data.insert(data.begin(), {int(data.size()) + 3, int(address >> 8), int(address & 0xFF)});
-    std::string line = "S1";
-    int sum = 0;
-    for (const int b : data)
-        line += Hex(b, 2), sum += b;
-    return line + Hex((0xFF - sum + bad) & 0xFF, 2);
-}
 
 class SRecordTest : public testing::Test {
 protected:

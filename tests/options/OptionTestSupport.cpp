@@ -1,9 +1,10 @@
 #include "tests/options/OptionTestSupport.h"
 
+#include "image/RomImage.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <sstream>
 
 namespace orvane::test {
@@ -49,11 +50,8 @@ void Choose(const OptionLayout& layout, OptionChoices& choices, std::string_view
 std::string HexBytes(const std::uint8_t* from, int n)
 {
     std::string out;
-    for (int i = 0; i < n; ++i) {
-        char buf[4];
-        std::snprintf(buf, sizeof buf, i ? " %02X" : "%02X", from[i]);
-        out += buf;
-    }
+    for (int i = 0; i < n; ++i)
+        out += (i ? " " : "") + Hex(from[i], 2);
     return out;
 }
 

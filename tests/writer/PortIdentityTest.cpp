@@ -1,6 +1,7 @@
-// Serial ports by USB identity, on a made-up /sys, /dev and /proc with a CH340 and two FTDI
-// adapters.
+// Serial ports by COM name and by USB identity, on a made-up /sys, /dev and /proc with a CH340 and
+// two FTDI adapters, and a made-up settings file.
 #include "writer/PortIdentity.h"
+#include "writer/PortNames.h"
 
 #include "foundation/Errors.h"
 #include "image/RomImage.h"
@@ -67,7 +68,7 @@ protected:
     const std::string dev = root.file("dev/"), sys = root.file("sys/"), proc = root.file("proc/");
 };
 
-TEST_F(PortIdentityTest, EachPortWithItsComNameLinkUsbIdentityAndDriver)
+TEST_F(PortIdentityTest, EachPortWithItsComNameLinkUsbIdentityAndDriverAndModemManager)
 {
     std::vector<std::string> got;
     for (const PortIdentity& p : Ports())
@@ -82,6 +83,11 @@ TEST_F(PortIdentityTest, EachPortWithItsComNameLinkUsbIdentityAndDriver)
                            "0403:6001 A12345 USB Serial ftdi_sio",
                        "COM3 " + dev + "ttyUSB2 " + byId + "FTDI_FT232R_USB_UART_B67890-if00-port0 "
                            "0403:6001 B67890 USB Serial ftdi_sio"}));
+
+    EXPECT_FALSE(ModemManagerRunning({sys, proc})); // among the processes
+    fs::create_directories(proc + "812");
+    test::WriteText(proc + "812/comm", "ModemManager\n");
+    EXPECT_TRUE(ModemManagerRunning({sys, proc}));
 }
 
 TEST_F(PortIdentityTest, AdaptersAreFoundByVendorProductAndSerial)
@@ -108,12 +114,34 @@ TEST_F(PortIdentityTest, AdaptersAreFoundByVendorProductAndSerial)
         EXPECT_THROW(ParseUsbSelector(bad), std::invalid_argument) << bad;
 }
 
-TEST_F(PortIdentityTest, ModemManagerIsSeenAmongTheProcesses)
+TEST(PortNames, DefaultOrderThenHandSetPortsThenPathsAsTheyAre)
 {
-    EXPECT_FALSE(ModemManagerRunning({sys, proc}));
-    fs::create_directories(proc + "812");
-    test::WriteText(proc + "812/comm", "ModemManager\n");
-    EXPECT_TRUE(ModemManagerRunning({sys, proc}));
+    test::TempDir dir;
+    const std::string dev = dir.file("dev/"), byId = dev + "serial/by-id/usb-Writer-if00";
+    fs::create_directories(dev + "serial/by-id");
+    for (const char* name : {"ttyS1", "ttyUSB10", "ttyACM0", "ttyUSB2", "ttyS0", "ttyUSB0", "tty1",
+                             "ttyUSBx", "console"})
+        test::WriteText(dev + name, "");
+    const PortNaming naming{dev, dir.file("Udate_VX.ini"),
+                            [&](const std::string& path) { return path != dev + "ttyS1"; }};
+    const auto resolve = [&](const std::string& name) { return ResolvePortName(name, naming); };
+    // USB by number, then ACM, then the real UARTs: ttyS1 is a placeholder.
+    EXPECT_EQ(DefaultPortOrder(naming),
+              (std::vector<std::string>{dev + "ttyUSB0", dev + "ttyUSB2", dev + "ttyUSB10",
+                                        dev + "ttyACM0", dev + "ttyS0"}));
+    EXPECT_EQ(resolve("com3"), dev + "ttyUSB10");
+    EXPECT_EQ(resolve("/dev/ttyUSB7"), "/dev/ttyUSB7");
+    for (const char* name : {"COM6", "COM0", "COM1x", "LPT1", "ttyUSB0", " COM1"})
+        EXPECT_EQ(resolve(name), "") << '"' << name << '"';
+
+    // Hand-set ports win and leave their devices out of the default order.
+    fs::create_symlink("../../ttyUSB2", byId);
+    test::WriteText(naming.settingsPath, "[COM]\r\nCOM_NAME=COM3\r\n[PORTS]\r\ncom3 = " + byId
+                                             + "\r\nCOM7=/elsewhere/ttyX\r\nCOM8=\r\n");
+    EXPECT_EQ(resolve("COM3"), byId);
+    EXPECT_EQ(resolve("COM7"), "/elsewhere/ttyX"); // taken as is, even when absent
+    EXPECT_EQ(resolve("COM2"), dev + "ttyUSB10");  // ttyUSB2 is COM3 through its link
+    EXPECT_EQ(resolve("COM8"), "");                // an empty entry names nothing
 }
 
 } // namespace
