@@ -11,6 +11,7 @@
 #include "foundation/AtomicFile.h"
 #include "image/RomImage.h"
 #include "options/OptionKeys.h"
+#include "production/LotStore.h"
 #include "writer/ChipOperations.h"
 #include "writer/Comm1Settings.h"
 #include "writer/Frame.h"
@@ -193,7 +194,7 @@ int RunTransferCommand(AppState& s, const Arguments& a, ConsoleView& view,
     return Finish(view, a.command, outcome);
 }
 
-int RunWriterCommand(AppState& s, const Arguments& a, ConsoleView& view)
+int RunWriterCommand(AppState& s, const Arguments& a, ConsoleView& view, LotStore* lot)
 {
     WriterSession session(s, view);
     if (const auto notFound = session.Connect(ResolvePortOption(a.port, s)))
@@ -219,7 +220,7 @@ int RunWriterCommand(AppState& s, const Arguments& a, ConsoleView& view)
     if (a.command == "read" || a.command == "download")
         return RunTransferCommand(s, a, view, session);
 
-    WriterContext context{s, a, view, ops, link};
+    WriterContext context{s, a, view, ops, link, lot};
     if (a.command == "otp-check")
         return RunOtpCheckCommand(context);
     SetUpDeviceID(s, a);
@@ -279,6 +280,8 @@ int RunCommand(const Arguments& a, ConsoleView& view, const std::string& exeDir)
     AppState& s = TheAppState();
     if (a.command == "journal")
         return RunJournalCommand(a, view);
+    if (a.command == "lot")
+        return RunLotCommand(a, view);
     if (a.command == "ports") {
         s.AppDir = appDir;
         return RunPortsCommand(a, view, s);
@@ -319,7 +322,9 @@ int RunCommand(const Arguments& a, ConsoleView& view, const std::string& exeDir)
         SaveProgramFile(s, out, *a.to);
         return Finish(view, a.command, {kOk, "wrote " + out});
     }
-    return RunWriterCommand(s, a, view);
+    // The lot is opened before the Writer hears anything: a lot it cannot use stops the run.
+    const std::unique_ptr<LotStore> lot = a.journal ? OpenLotStore(*a.journal) : nullptr;
+    return RunWriterCommand(s, a, view, lot.get());
 }
 
 } // namespace orvane::cli

@@ -13,7 +13,6 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <map>
 #include <time.h>
 
 #include <fcntl.h>
@@ -24,8 +23,6 @@
 namespace orvane {
 namespace {
 
-// A journal this large is no lot of ours (a lot of 100,000 chips stays near 60 MiB).
-constexpr off_t kMaxJournalBytes = off_t{256} << 20;
 // Chip numbers beyond this come from no lot: such a line is unreadable, and the next number
 // cannot overflow.
 constexpr std::int64_t kMaxChipNumber = 1'000'000'000'000;
@@ -189,6 +186,16 @@ std::string YieldText(int passed, int tried)
     return text;
 }
 
+std::string ReserveLine(const std::string& site, const Reservation& r, std::int32_t idAddr,
+                        std::int64_t unixMs)
+{
+    JsonLine line = Head("reserve", unixMs);
+    line.Num("chip", r.chip).Str("site", site);
+    if (r.id)
+        line.Str("id", IdText(*r.id)).Num("id_len", r.id->length).Str("id_addr", Hex(idAddr, 4));
+    return line.Text();
+}
+
 std::string ChipLine(const ChipRecord& r, std::int64_t unixMs)
 {
     JsonLine line = Head("chip", unixMs);
@@ -222,14 +229,59 @@ std::string SummaryLine(const RunSummary& s, std::int64_t unixMs)
     return line.Text();
 }
 
+void LotTally::Seen(std::int64_t unixMs, const std::string& site)
+{
+    if (unixMs != 0) {
+        lot_.firstMs = lot_.firstMs == 0 ? unixMs : std::min(lot_.firstMs, unixMs);
+        lot_.lastMs = std::max(lot_.lastMs, unixMs);
+    }
+    if (!site.empty())
+        lot_.sites.insert(site);
+}
+
+void LotTally::Reserved(std::int64_t chip, const std::optional<DeviceId>& id,
+                        std::optional<std::int32_t> idAddr)
+{
+    Chip& c = chips_[chip];
+    c.id = id;
+    if (id) {
+        lot_.reservedIds.insert(id->value);
+        lot_.idLength = id->length;
+        if (idAddr)
+            lot_.idAddr = idAddr;
+        if (!lot_.firstId || id->value < lot_.firstId->value)
+            lot_.firstId = id;
+        if (!lot_.lastId || id->value > lot_.lastId->value)
+            lot_.lastId = id;
+    }
+    lot_.lastChip = std::max(lot_.lastChip, chip);
+}
+
+void LotTally::Finished(std::int64_t chip, std::string outcome)
+{
+    chips_[chip].outcome = std::move(outcome);
+}
+
+LotSummary LotTally::Finish() &&
+{
+    for (const auto& [number, c] : chips_) {
+        ++lot_.tried;
+        const bool passed = c.outcome == std::string(OutcomeName(ChipOutcome::Passed));
+        if (passed)
+            ++lot_.passed;
+        else if (c.outcome)
+            ++lot_.failed;
+        else
+            ++lot_.unfinished;
+        if (!passed && c.id)
+            lot_.spoiledIds.push_back(*c.id);
+    }
+    return std::move(lot_);
+}
+
 LotSummary SummarizeLot(std::string_view text)
 {
-    LotSummary lot;
-    struct Chip {
-        std::optional<DeviceId> id;
-        std::optional<std::string> outcome;
-    };
-    std::map<std::int64_t, Chip> chips;
+    LotTally tally;
     for (std::size_t from = 0; from < text.size();) {
         std::size_t end = text.find('\n', from);
         if (end == std::string_view::npos)
@@ -242,49 +294,18 @@ LotSummary SummarizeLot(std::string_view text)
         const auto chip = fields ? Number<std::int64_t>(*fields, "chip") : std::nullopt;
         const std::string type = fields ? Text(*fields, "type") : std::string();
         const bool chipOk = chip && *chip > 0 && *chip <= kMaxChipNumber;
-        if (!fields || (type != "summary" && !chipOk)) {
-            ++lot.unreadableLines;
+        if (!fields || (type != "summary" && !chipOk) ||
+            (type != "reserve" && type != "chip" && type != "summary")) {
+            tally.Unreadable();
             continue;
         }
-        if (const auto ms = Number<std::int64_t>(*fields, "unix_ms")) {
-            lot.firstMs = lot.firstMs == 0 ? *ms : std::min(lot.firstMs, *ms);
-            lot.lastMs = std::max(lot.lastMs, *ms);
-        }
-        if (const std::string site = Text(*fields, "site"); !site.empty())
-            lot.sites.insert(site);
-        if (type == "reserve") {
-            Chip& c = chips[*chip];
-            c.id = IdOf(*fields);
-            if (c.id) {
-                lot.reservedIds.insert(c.id->value);
-                lot.idLength = c.id->length;
-                if (const auto addr = Number<std::int32_t>(*fields, "id_addr", 16))
-                    lot.idAddr = *addr;
-                if (!lot.firstId || c.id->value < lot.firstId->value)
-                    lot.firstId = c.id;
-                if (!lot.lastId || c.id->value > lot.lastId->value)
-                    lot.lastId = c.id;
-            }
-            lot.lastChip = std::max(lot.lastChip, *chip);
-        } else if (type == "chip") {
-            chips[*chip].outcome = Text(*fields, "outcome");
-        } else if (type != "summary") {
-            ++lot.unreadableLines;
-        }
+        tally.Seen(Number<std::int64_t>(*fields, "unix_ms").value_or(0), Text(*fields, "site"));
+        if (type == "reserve")
+            tally.Reserved(*chip, IdOf(*fields), Number<std::int32_t>(*fields, "id_addr", 16));
+        else if (type == "chip")
+            tally.Finished(*chip, Text(*fields, "outcome"));
     }
-    for (const auto& [number, c] : chips) {
-        ++lot.tried;
-        const bool passed = c.outcome == std::string(OutcomeName(ChipOutcome::Passed));
-        if (passed)
-            ++lot.passed;
-        else if (c.outcome)
-            ++lot.failed;
-        else
-            ++lot.unfinished;
-        if (!passed && c.id)
-            lot.spoiledIds.push_back(*c.id);
-    }
-    return lot;
+    return std::move(tally).Finish();
 }
 
 std::string LotSummaryText(const LotSummary& lot)
@@ -318,7 +339,14 @@ std::string LotSummaryText(const LotSummary& lot)
 
 std::optional<std::int64_t> ChooseId(const LotSummary& lot, const IdRequest& request)
 {
-    const auto reserved = [&](std::int64_t id) { return lot.reservedIds.count(id) != 0; };
+    return ChooseId(LotIds{lot.lastId, lot.idLength,
+                           [&](std::int64_t id) { return lot.reservedIds.count(id) != 0; }},
+                    request);
+}
+
+std::optional<std::int64_t> ChooseId(const LotIds& lot, const IdRequest& request)
+{
+    const auto& reserved = lot.reserved;
     const auto next = [&]() -> std::optional<std::int64_t> {
         if (!lot.lastId)
             return std::nullopt;
@@ -390,7 +418,7 @@ std::string LotJournal::ReadLocked() const
     struct stat st {};
     if (::fstat(fd_, &st) != 0)
         throw FileError("cannot read the journal " + path_ + ": " + std::strerror(errno));
-    if (st.st_size > kMaxJournalBytes)
+    if (static_cast<std::size_t>(st.st_size) > kMaxJournalFileBytes)
         throw FileError("the journal " + path_ + " is larger than 256 MiB");
     std::string text(static_cast<std::size_t>(st.st_size), '\0');
     std::size_t done = 0;
@@ -452,12 +480,7 @@ Reservation LotJournal::Reserve(const std::string& site, const IdRequest& reques
         CheckIdRange(*r.id);
     }
 
-    const std::int64_t now = NowMs();
-    JsonLine line = Head("reserve", now);
-    line.Num("chip", r.chip).Str("site", site);
-    if (r.id)
-        line.Str("id", IdText(*r.id)).Num("id_len", idLength).Str("id_addr", Hex(idAddr, 4));
-    AppendLocked(line.Text());
+    AppendLocked(ReserveLine(site, r, idAddr, NowMs()));
     return r;
 }
 
@@ -473,6 +496,14 @@ void LotJournal::Record(const RunSummary& summary)
     Create();
     Lock lock(*this, LOCK_EX, Stop::Never);
     AppendLocked(SummaryLine(summary, NowMs()));
+}
+
+std::string LotJournal::Export() const
+{
+    if (fd_ < 0)
+        return "";
+    Lock lock(*this, LOCK_SH, Stop::OnSignal);
+    return ReadLocked();
 }
 
 LotSummary LotJournal::Read() const
