@@ -41,7 +41,6 @@ bool IsServerLot(const std::string& location)
 
 LotUri ParseLotUri(const std::string& uri)
 {
-    const std::string refused = "the lot URI " + uri + " ";
     LotUri parts;
     const auto query = uri.find('?');
     parts.connection = uri.substr(0, query);
@@ -56,12 +55,12 @@ LotUri ParseLotUri(const std::string& uri)
         }
         const auto name = Unescaped(param.substr(4));
         if (!name || name->empty() || !parts.lot.empty())
-            throw LotUriError(refused + "must name its lot once: ?lot=NAME");
+            throw LotUriError("the lot URI " + uri + " must name its lot once: ?lot=NAME");
         parts.lot = *name;
     }
     parts.connection += rest;
     if (parts.lot.empty())
-        throw LotUriError(refused + "names no lot: add ?lot=NAME");
+        throw LotUriError("the lot URI " + uri + " names no lot: add ?lot=NAME");
     char* error = nullptr;
     PQconninfoOption* options = PQconninfoParse(parts.connection.c_str(), &error);
     if (!options) {
@@ -69,7 +68,7 @@ LotUri ParseLotUri(const std::string& uri)
         PQfreemem(error);
         while (!why.empty() && why.back() == '\n')
             why.pop_back();
-        throw LotUriError(refused + "is no connection URI: " + why);
+        throw LotUriError("the lot URI " + uri + " is no connection URI: " + why);
     }
     bool password = false;
     std::string port;
@@ -81,9 +80,10 @@ LotUri ParseLotUri(const std::string& uri)
     }
     PQconninfoFree(options);
     if (password)
-        throw LotUriError(refused + "holds a password: put it in ~/.pgpass or PGPASSWORD");
+        throw LotUriError("the lot URI " + uri +
+                          " holds a password: put it in ~/.pgpass or PGPASSWORD");
     if (port.find_first_not_of("0123456789,") != std::string::npos)
-        throw LotUriError(refused + "gives no port number: " + port);
+        throw LotUriError("the lot URI " + uri + " gives no port number: " + port);
     return parts;
 }
 

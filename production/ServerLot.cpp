@@ -93,9 +93,9 @@ PgParam Maybe(const std::optional<T>& n)
 void CheckSchema(PgConnection& db, const std::string& uri)
 {
     const PgResult exists = db.Run("SELECT to_regclass('orvane_schema') IS NOT NULL");
-    const std::string init = "; run orvane-cli lot init " + uri;
     if (exists.Text(0, 0) != "t")
-        throw ServerError("the lot server " + db.Server() + " holds no lot tables" + init);
+        throw ServerError("the lot server " + db.Server() +
+                          " holds no lot tables; run orvane-cli lot init " + uri);
     const auto version = db.Run("SELECT max(version) FROM orvane_schema").Number(0, 0).value_or(0);
     if (version > kSchemaVersion)
         throw ServerError("the lot tables on " + db.Server() + " are of schema version " +
@@ -103,7 +103,8 @@ void CheckSchema(PgConnection& db, const std::string& uri)
                           std::to_string(kSchemaVersion));
     if (version < kSchemaVersion)
         throw ServerError("the lot tables on " + db.Server() + " are of schema version " +
-                          std::to_string(version) + init + " to bring them up to date");
+                          std::to_string(version) + "; run orvane-cli lot init " + uri +
+                          " to bring them up to date");
 }
 
 // Runs write in a transaction; rolls back and rethrows on failure.

@@ -4,6 +4,7 @@
 #include "production/JsonLine.h"
 #include "production/LotJournal.h"
 
+#include "app/DialogLot.h"
 #include "app/Settings.h"
 #include "foundation/Errors.h"
 #include "tests/support/TempDir.h"
@@ -175,6 +176,10 @@ TEST(LotJournal, TheDialogKeepsOneLotPerModelAndDay)
     test::WriteText(dir.file("Udate_VX.ini"), "[CHIP]\r\nCHIP_NAME=QK128\r\n[JOURNAL]\r\n"
                                               "FOLDER=/srv/lots\r\n");
     EXPECT_EQ(ReadJournalFolder(s), "/srv/lots");
+    // A lot on a server goes before the folder.
+    test::WriteText(dir.file("Udate_VX.ini"), "[JOURNAL]\r\nFOLDER=/srv/lots\r\n"
+                                              "URL=postgresql://line@db/lots?lot=L7\r\n");
+    EXPECT_EQ(DialogJournalFor(s), "postgresql://line@db/lots?lot=L7");
 }
 
 } // namespace
