@@ -3,7 +3,7 @@
 #include "app/ProgramFiles.h"
 #include "app/SettingsPath.h"
 #include "app/Startup.h"
-#include "cli/Json.h"
+#include "production/JsonLine.h"
 #include "cli/OptionsCommand.h"
 #include "cli/ProductionCommands.h"
 #include "cli/StopSignals.h"
@@ -60,17 +60,17 @@ void PrintInfo(const AppState& s, bool json)
     if (json) {
         std::string options, lines;
         for (const OptionKey& key : kOptionKeys)
-            options += (options.empty() ? "" : ",") + JsonString(key.key) + ":" +
-                       JsonString(OptionText(s, key));
+            options += (options.empty() ? "" : ",") + JsonText(key.key) + ":" +
+                       JsonText(OptionText(s, key));
         for (const std::string& line : memo)
-            lines += (lines.empty() ? "" : ",") + JsonString(line);
-        std::cout << R"({"type":"info","model":)" << JsonString(s.ChipName)
-                  << R"(,"package":)" << JsonString(s.ChipPin)
-                  << R"(,"programArea":)" << JsonString(programArea)
-                  << R"(,"optionCopies":[)" << JsonString(Hex(s.OptionAddr1, 4)) << ','
-                  << JsonString(Hex(s.OptionAddr2, 4)) << R"(],"chipData":)"
-                  << JsonString(chipData) << R"(,"options":{)" << options << R"(},"memo":[)"
-                  << lines << R"(],"settings":)" << JsonString(settings.file) << "}\n";
+            lines += (lines.empty() ? "" : ",") + JsonText(line);
+        std::cout << R"({"type":"info","model":)" << JsonText(s.ChipName)
+                  << R"(,"package":)" << JsonText(s.ChipPin)
+                  << R"(,"programArea":)" << JsonText(programArea)
+                  << R"(,"optionCopies":[)" << JsonText(Hex(s.OptionAddr1, 4)) << ','
+                  << JsonText(Hex(s.OptionAddr2, 4)) << R"(],"chipData":)"
+                  << JsonText(chipData) << R"(,"options":{)" << options << R"(},"memo":[)"
+                  << lines << R"(],"settings":)" << JsonText(settings.file) << "}\n";
         return;
     }
     std::cout << "model: " << s.ChipName << " (package " << s.ChipPin << ")\n"

@@ -1,5 +1,5 @@
 // One flat JSON object per line: the journal's record format. Values are strings, integers,
-// booleans or null; no nesting, so a line can be checked and read back without a JSON library.
+// booleans or null, with no nesting; nlohmann-json writes and reads them.
 #pragma once
 
 #include <cstdint>
@@ -28,11 +28,14 @@ private:
 // overlong byte, a surrogate, a sequence cut short).
 std::size_t Utf8SequenceLength(std::string_view text, std::size_t i);
 
-// text as a JSON string literal; bytes that are not UTF-8 become U+FFFD.
+// text as a JSON string literal; bytes that are not UTF-8 become U+FFFD. JsonQuote, for the
+// journal, writes control characters as \u00XX; JsonText, for the command line's output, uses
+// JSON's short escapes (\n, \t) where there are some.
 std::string JsonQuote(std::string_view text);
+std::string JsonText(std::string_view text);
 
-// The fields of one flat object. Strings are unescaped; other values keep their JSON text
-// ("12", "true", "null"). Nothing when the line is not one flat object.
+// The fields of one flat object. Strings are unescaped; other values as JSON text ("12",
+// "true", "null"). Nothing when the line is not one flat object.
 using JsonFields = std::map<std::string, std::string, std::less<>>;
 std::optional<JsonFields> ParseJsonLine(std::string_view line);
 
