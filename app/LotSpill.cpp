@@ -42,6 +42,7 @@ std::string Spilled(LotStore& store, const Record& record, const std::string& li
         return "";
     } catch (const ServerError& e) {
         const std::string path = SpillPathFor(appDir, store);
+        LocateSettings(appDir).CreateFolder(); // a user's folder may not exist before a save
         AppendSynced(path, line + "\n");
         return std::string(e.what()) + "; the record of " + what + " is kept in " + path +
                ": fold it back with orvane-cli lot import " + store.Name() + " " + path;
