@@ -19,6 +19,7 @@
 #include "writer/WriterLink.h"
 
 #include <charconv>
+#include <nlohmann/json.hpp>
 #include <iostream>
 
 namespace orvane::cli {
@@ -58,19 +59,21 @@ void PrintInfo(const AppState& s, bool json)
     const auto memo = ChecksumInfoLines(s);
     const SettingsLocation settings = LocateSettings(s.AppDir);
     if (json) {
-        std::string options, lines;
+        nlohmann::ordered_json info;
+        info["type"] = "info";
+        info["model"] = s.ChipName;
+        info["package"] = s.ChipPin;
+        info["programArea"] = programArea;
+        info["optionCopies"] = {Hex(s.OptionAddr1, 4), Hex(s.OptionAddr2, 4)};
+        info["chipData"] = chipData;
+        info["options"] = nlohmann::ordered_json::object();
         for (const OptionKey& key : kOptionKeys)
-            options += (options.empty() ? "" : ",") + JsonText(key.key) + ":" +
-                       JsonText(OptionText(s, key));
-        for (const std::string& line : memo)
-            lines += (lines.empty() ? "" : ",") + JsonText(line);
-        std::cout << R"({"type":"info","model":)" << JsonText(s.ChipName)
-                  << R"(,"package":)" << JsonText(s.ChipPin)
-                  << R"(,"programArea":)" << JsonText(programArea)
-                  << R"(,"optionCopies":[)" << JsonText(Hex(s.OptionAddr1, 4)) << ','
-                  << JsonText(Hex(s.OptionAddr2, 4)) << R"(],"chipData":)"
-                  << JsonText(chipData) << R"(,"options":{)" << options << R"(},"memo":[)"
-                  << lines << R"(],"settings":)" << JsonText(settings.file) << "}\n";
+            info["options"][key.key] = OptionText(s, key);
+        info["memo"] = memo;
+        info["settings"] = settings.file;
+        // Texts from files are byte strings: what is not UTF-8 goes out as U+FFFD.
+        std::cout << info.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace)
+                  << '\n';
         return;
     }
     std::cout << "model: " << s.ChipName << " (package " << s.ChipPin << ")\n"
