@@ -107,7 +107,9 @@ TEST_F(CliLotServerTest, AProcessKilledMidChipLeavesItsIdSpoiledForGood)
 {
     ASSERT_EQ(Cli({"lot", "init", lot}).exitCode, 0);
     const std::string pid = app.file("pid");
-    auto run = Start({"--id-start", "0040", "--count", "5"}, AddWriter({"--fresh-chip", "--reply-delay", "20"}), pid);
+    // Slow chips (about 2.5 s), so that the kill comes during one.
+    auto run = Start({"--id-start", "0040", "--count", "5"},
+                     AddWriter({"--fresh-chip", "--reply-delay", "20"}), pid);
     WaitFor([&] { return Chips() == std::pair(2L, 1L); }); // chip 2 reserved, not recorded
     ASSERT_EQ(Chips(), std::pair(2L, 1L));
     kill(std::stoi(ReadText(pid)), SIGKILL);
@@ -127,7 +129,9 @@ TEST_F(CliLotServerTest, AServerGoneMidRunEndsItAfterTheChipInHandWhichImportBri
     ASSERT_EQ(RunProcess(LOT_SERVER_SH, {"fresh", socketDir}).exitCode, 0);
     lot = LotServerUri("gone", socketDir);
     ASSERT_EQ(Cli({"lot", "init", lot}).exitCode, 0);
-    auto run = Start({"--id-start", "0001", "--count", "5"}, AddWriter({"--fresh-chip", "--reply-delay", "20"}));
+    // Chips of about 5 s: the server is gone well before the second one ends.
+    auto run = Start({"--id-start", "0001", "--count", "5"},
+                     AddWriter({"--fresh-chip", "--reply-delay", "40"}));
     WaitFor([&] { return Chips(socketDir) == std::pair(2L, 1L); });
     ASSERT_EQ(RunProcess(LOT_SERVER_SH, {"stop", socketDir}).exitCode, 0);
     const ProcessResult r = run.get();
