@@ -2,6 +2,7 @@
 // booleans or null, with no nesting; nlohmann-json writes and reads them.
 #pragma once
 
+#include <charconv>
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -38,5 +39,27 @@ std::string JsonText(std::string_view text);
 // "true", "null"). Nothing when the line is not one flat object.
 using JsonFields = std::map<std::string, std::string, std::less<>>;
 std::optional<JsonFields> ParseJsonLine(std::string_view line);
+
+// A field as a whole number in base; nothing when it is missing or no such number.
+template <typename T>
+std::optional<T> FieldNumber(const JsonFields& f, std::string_view key, int base = 10)
+{
+    const auto it = f.find(key);
+    if (it == f.end() || it->second.empty())
+        return std::nullopt;
+    T value{};
+    const std::string& text = it->second;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+    if (ec != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    return value;
+}
+
+// A field's text, "" when it is missing.
+inline std::string FieldText(const JsonFields& f, std::string_view key)
+{
+    const auto it = f.find(key);
+    return it == f.end() ? std::string() : it->second;
+}
 
 } // namespace orvane

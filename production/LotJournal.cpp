@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <time.h>
@@ -50,36 +51,6 @@ JsonLine Head(std::string_view type, std::int64_t unixMs)
     JsonLine line;
     line.Str("type", type).Str("time", IsoTime(unixMs)).Num("unix_ms", unixMs);
     return line;
-}
-
-template <typename T>
-std::optional<T> Number(const JsonFields& f, std::string_view key, int base = 10)
-{
-    const auto it = f.find(key);
-    if (it == f.end())
-        return std::nullopt;
-    T value{};
-    const std::string& text = it->second;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, base);
-    if (ec != std::errc() || end != text.data() + text.size() || text.empty())
-        return std::nullopt;
-    return value;
-}
-
-std::string Text(const JsonFields& f, std::string_view key)
-{
-    const auto it = f.find(key);
-    return it == f.end() ? std::string() : it->second;
-}
-
-// The ID of a line, read back from its hexadecimal text (all 64 bits, as NextID holds it).
-std::optional<DeviceId> IdOf(const JsonFields& f)
-{
-    const auto value = Number<std::uint64_t>(f, "id", 16);
-    if (!value)
-        return std::nullopt;
-    const int length = Number<int>(f, "id_len").value_or(2);
-    return DeviceId{static_cast<std::int64_t>(*value), length};
 }
 
 // A wait for a lock another process holds is announced after this long.
@@ -184,6 +155,58 @@ std::string YieldText(int passed, int tried)
     char text[16];
     std::snprintf(text, sizeof text, "%.1f%%", 100.0 * passed / tried);
     return text;
+}
+
+std::optional<DeviceId> IdOfLine(const JsonFields& f, std::string_view key)
+{
+    // All 64 bits, as NextID holds them.
+    const auto value = FieldNumber<std::uint64_t>(f, key, 16);
+    if (!value)
+        return std::nullopt;
+    const int length = key == "id" ? FieldNumber<int>(f, "id_len").value_or(2)
+                                   : static_cast<int>(FieldText(f, key).size() / 2);
+    return DeviceId{static_cast<std::int64_t>(*value), length};
+}
+
+std::optional<ChipOutcome> OutcomeNamed(std::string_view name)
+{
+    for (ChipOutcome o : {ChipOutcome::Passed, ChipOutcome::Failed, ChipOutcome::NotProgrammed})
+        if (OutcomeName(o) == name)
+            return o;
+    return std::nullopt;
+}
+
+ChipRecord ChipOfLine(const JsonFields& f)
+{
+    ChipRecord r;
+    r.chip = FieldNumber<std::int64_t>(f, "chip").value_or(0);
+    r.site = FieldText(f, "site");
+    r.model = FieldText(f, "model");
+    r.firmware = FieldText(f, "firmware");
+    r.checksum = FieldNumber<std::uint16_t>(f, "checksum", 16).value_or(0);
+    r.checksumWithOptions = FieldNumber<std::uint16_t>(f, "checksum_options", 16).value_or(0);
+    r.id = IdOfLine(f, "id");
+    r.replyCode = FieldNumber<std::uint8_t>(f, "reply", 16).value_or(0);
+    r.failureKind = FieldNumber<std::uint8_t>(f, "kind").value_or(0);
+    r.failureAddress = FieldNumber<std::uint16_t>(f, "address", 16);
+    const auto data = FieldNumber<std::uint16_t>(f, "data", 16).value_or(0);
+    r.failureData = {static_cast<std::uint8_t>(data >> 8), static_cast<std::uint8_t>(data)};
+    r.outcome = OutcomeNamed(FieldText(f, "outcome")).value_or(ChipOutcome::Failed);
+    r.detail = FieldText(f, "detail");
+    return r;
+}
+
+RunSummary SummaryOfLine(const JsonFields& f)
+{
+    RunSummary s;
+    s.site = FieldText(f, "site");
+    s.tried = FieldNumber<int>(f, "tried").value_or(0);
+    s.passed = FieldNumber<int>(f, "passed").value_or(0);
+    s.firstId = IdOfLine(f, "first_id");
+    s.lastId = IdOfLine(f, "last_id");
+    s.seconds = std::strtod(FieldText(f, "seconds").c_str(), nullptr);
+    s.endedBy = FieldText(f, "ended_by");
+    return s;
 }
 
 std::string ReserveLine(const std::string& site, const Reservation& r, std::int32_t idAddr,
@@ -291,19 +314,19 @@ LotSummary SummarizeLot(std::string_view text)
         if (raw.find_first_not_of(" \t\r") == std::string_view::npos)
             continue;
         const auto fields = ParseJsonLine(raw);
-        const auto chip = fields ? Number<std::int64_t>(*fields, "chip") : std::nullopt;
-        const std::string type = fields ? Text(*fields, "type") : std::string();
+        const auto chip = fields ? FieldNumber<std::int64_t>(*fields, "chip") : std::nullopt;
+        const std::string type = fields ? FieldText(*fields, "type") : std::string();
         const bool chipOk = chip && *chip > 0 && *chip <= kMaxChipNumber;
         if (!fields || (type != "summary" && !chipOk) ||
             (type != "reserve" && type != "chip" && type != "summary")) {
             tally.Unreadable();
             continue;
         }
-        tally.Seen(Number<std::int64_t>(*fields, "unix_ms").value_or(0), Text(*fields, "site"));
+        tally.Seen(FieldNumber<std::int64_t>(*fields, "unix_ms").value_or(0), FieldText(*fields, "site"));
         if (type == "reserve")
-            tally.Reserved(*chip, IdOf(*fields), Number<std::int32_t>(*fields, "id_addr", 16));
+            tally.Reserved(*chip, IdOfLine(*fields, "id"), FieldNumber<std::int32_t>(*fields, "id_addr", 16));
         else if (type == "chip")
-            tally.Finished(*chip, Text(*fields, "outcome"));
+            tally.Finished(*chip, FieldText(*fields, "outcome"));
     }
     return std::move(tally).Finish();
 }

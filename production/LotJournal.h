@@ -6,6 +6,8 @@
 // again by any Writer.
 #pragma once
 
+#include "production/JsonLine.h"
+
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -234,5 +236,11 @@ std::string ReserveLine(const std::string& site, const Reservation& reservation,
                         std::int32_t idAddr, std::int64_t unixMs);
 std::string ChipLine(const ChipRecord& record, std::int64_t unixMs);
 std::string SummaryLine(const RunSummary& summary, std::int64_t unixMs);
+
+// And back: the records of journal lines, as lot import folds them into a server.
+std::optional<DeviceId> IdOfLine(const JsonFields& line, std::string_view key); // "id", "first_id"
+std::optional<ChipOutcome> OutcomeNamed(std::string_view name);
+ChipRecord ChipOfLine(const JsonFields& line);
+RunSummary SummaryOfLine(const JsonFields& line);
 
 } // namespace orvane

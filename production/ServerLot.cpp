@@ -4,7 +4,6 @@
 #include "production/JsonLine.h"
 
 #include <algorithm>
-#include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <thread>
@@ -136,47 +135,10 @@ std::optional<DeviceId> IdOfRow(const PgResult& r, int row, int value, int lengt
     return DeviceId{*id, static_cast<int>(r.Number(row, length).value_or(2))};
 }
 
-template <typename T>
-std::optional<T> Field(const JsonFields& f, std::string_view key, int base = 10)
-{
-    const auto it = f.find(key);
-    if (it == f.end())
-        return std::nullopt;
-    T value{};
-    const std::string& text = it->second;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, base);
-    if (ec != std::errc() || end != text.data() + text.size() || text.empty())
-        return std::nullopt;
-    return value;
-}
-
-std::string TextField(const JsonFields& f, std::string_view key)
-{
-    const auto it = f.find(key);
-    return it == f.end() ? std::string() : it->second;
-}
-
-std::optional<DeviceId> IdField(const JsonFields& f)
-{
-    const auto id = Field<std::uint64_t>(f, "id", 16);
-    if (!id)
-        return std::nullopt;
-    return DeviceId{static_cast<std::int64_t>(*id), Field<int>(f, "id_len").value_or(2)};
-}
-
-std::optional<ChipOutcome> OutcomeOf(const std::string& name)
-{
-    for (ChipOutcome o : {ChipOutcome::Passed, ChipOutcome::Failed, ChipOutcome::NotProgrammed})
-        if (OutcomeName(o) == name)
-            return o;
-    return std::nullopt;
-}
-
 constexpr const char* kInsertChip =
     "INSERT INTO chips (lot_id, chip, unix_ms, site, model, firmware, checksum, "
     "checksum_options, device_id, id_len, reply, kind, address, data, outcome, detail) "
-    "SELECT $1, $2, $3, $4, $5, $6, $7, $8, $9, $10, $11, $12, $13, $14, $15, $16 "
-    "WHERE EXISTS (SELECT 1 FROM reservations WHERE lot_id = $1 AND chip = $2) "
+    "VALUES ($1, $2, $3, $4, $5, $6, $7, $8, $9, $10, $11, $12, $13, $14, $15, $16) "
     "ON CONFLICT (lot_id, chip) DO NOTHING";
 
 std::vector<PgParam> ChipParams(const std::string& lot, const ChipRecord& r, std::int64_t ms)
@@ -388,7 +350,7 @@ std::string ServerLot::Export() const
                 c.failureAddress = static_cast<std::uint16_t>(*address);
             const auto data = chips.Number(row, 12).value_or(0);
             c.failureData = {static_cast<std::uint8_t>(data >> 8), static_cast<std::uint8_t>(data)};
-            c.outcome = OutcomeOf(chips.Text(row, 13)).value_or(ChipOutcome::Failed);
+            c.outcome = OutcomeNamed(chips.Text(row, 13)).value_or(ChipOutcome::Failed);
             c.detail = chips.Text(row, 14);
             lines.emplace_back(*chips.Number(row, 1), ChipLine(c, *chips.Number(row, 1)));
         }
@@ -431,58 +393,30 @@ ServerLot::Folded ServerLot::Import(std::string_view text)
             if (raw.find_first_not_of(" \t\r") == std::string_view::npos)
                 continue;
             const auto f = ParseJsonLine(raw);
-            const std::string type = f ? TextField(*f, "type") : "";
-            const std::int64_t chip = f ? Field<std::int64_t>(*f, "chip").value_or(0) : 0;
-            const std::int64_t ms = f ? Field<std::int64_t>(*f, "unix_ms").value_or(-1) : -1;
+            const std::string type = f ? FieldText(*f, "type") : "";
+            const std::int64_t chip = f ? FieldNumber<std::int64_t>(*f, "chip").value_or(0) : 0;
+            const std::int64_t ms = f ? FieldNumber<std::int64_t>(*f, "unix_ms").value_or(-1) : -1;
             std::int64_t added = -1;
             if (type == "reserve" && chip > 0 && ms >= 0) {
-                const auto id = IdField(*f);
+                const auto id = IdOfLine(*f, "id");
                 added = db_->Run(std::string(kInsertReservation) + " ON CONFLICT DO NOTHING",
-                                 {lotId_, Num(chip), Num(ms), ServerText(TextField(*f, "site")),
+                                 {lotId_, Num(chip), Num(ms), ServerText(FieldText(*f, "site")),
                                   id ? Num(id->value) : PgParam(),
                                   id ? Num(id->length) : PgParam(),
-                                  Maybe(Field<std::int32_t>(*f, "id_addr", 16)), "false"})
+                                  Maybe(FieldNumber<std::int32_t>(*f, "id_addr", 16)), "false"})
                             .Affected();
                 db_->Run("UPDATE lots SET last_chip = greatest(last_chip, $2) WHERE lot_id = $1",
                          {lotId_, Num(chip)});
-            } else if (type == "chip" && chip > 0 && ms >= 0 && OutcomeOf(TextField(*f, "outcome"))) {
-                ChipRecord c;
-                c.chip = chip;
-                c.site = TextField(*f, "site");
-                c.model = TextField(*f, "model");
-                c.firmware = TextField(*f, "firmware");
-                c.checksum = Field<std::uint16_t>(*f, "checksum", 16).value_or(0);
-                c.checksumWithOptions = Field<std::uint16_t>(*f, "checksum_options", 16).value_or(0);
-                c.id = IdField(*f);
-                c.replyCode = Field<std::uint8_t>(*f, "reply", 16).value_or(0);
-                c.failureKind = Field<std::uint8_t>(*f, "kind").value_or(0);
-                c.failureAddress = Field<std::uint16_t>(*f, "address", 16);
-                const auto data = Field<std::uint16_t>(*f, "data", 16).value_or(0);
-                c.failureData = {static_cast<std::uint8_t>(data >> 8),
-                                 static_cast<std::uint8_t>(data)};
-                c.outcome = *OutcomeOf(TextField(*f, "outcome"));
-                c.detail = TextField(*f, "detail");
+            } else if (type == "chip" && chip > 0 && ms >= 0 &&
+                       OutcomeNamed(FieldText(*f, "outcome"))) {
                 const bool reservedChip =
                     db_->Run("SELECT 1 FROM reservations WHERE lot_id = $1 AND chip = $2",
                              {lotId_, Num(chip)})
                         .Rows() > 0;
                 if (reservedChip)
-                    added = db_->Run(kInsertChip, ChipParams(lotId_, c, ms)).Affected();
+                    added = db_->Run(kInsertChip, ChipParams(lotId_, ChipOfLine(*f), ms)).Affected();
             } else if (type == "summary" && ms >= 0) {
-                RunSummary s;
-                s.site = TextField(*f, "site");
-                s.tried = Field<int>(*f, "tried").value_or(0);
-                s.passed = Field<int>(*f, "passed").value_or(0);
-                if (const auto first = Field<std::uint64_t>(*f, "first_id", 16)) {
-                    const int length = static_cast<int>(TextField(*f, "first_id").size() / 2);
-                    s.firstId = DeviceId{static_cast<std::int64_t>(*first), length};
-                    s.lastId = DeviceId{static_cast<std::int64_t>(
-                                            Field<std::uint64_t>(*f, "last_id", 16).value_or(0)),
-                                        length};
-                }
-                s.seconds = std::strtod(TextField(*f, "seconds").c_str(), nullptr);
-                s.endedBy = TextField(*f, "ended_by");
-                added = db_->Run(kInsertRun, RunParams(lotId_, s, ms)).Affected();
+                added = db_->Run(kInsertRun, RunParams(lotId_, SummaryOfLine(*f), ms)).Affected();
             }
             if (added < 0)
                 ++folded.unreadable;
