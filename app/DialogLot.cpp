@@ -5,28 +5,16 @@
 #include "app/Settings.h"
 #include "production/LotStore.h"
 
-#include <chrono>
 #include <utility>
 
 namespace orvane {
-
-namespace {
-
-std::int64_t NowMs()
-{
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::system_clock::now().time_since_epoch())
-        .count();
-}
-
-} // namespace
 
 std::string DialogJournalFor(const AppState& s)
 {
     if (std::string url = ReadJournalUrl(s); !url.empty())
         return url;
     const std::string folder = ReadJournalFolder(s);
-    return folder.empty() ? "" : DialogJournalPath(folder, s.ChipName, NowMs());
+    return folder.empty() ? "" : DialogJournalPath(folder, s.ChipName, NowUnixMs());
 }
 
 DialogLot::DialogLot(const AppState& s, const std::string& journal) : appDir_(s.AppDir)

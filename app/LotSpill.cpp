@@ -4,18 +4,11 @@
 #include "foundation/Errors.h"
 #include "production/LotStore.h"
 
-#include <chrono>
 #include <fcntl.h>
 #include <unistd.h>
 
 namespace orvane {
 namespace {
-
-std::int64_t NowMs()
-{
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
-}
 
 void AppendSynced(const std::string& path, const std::string& line)
 {
@@ -66,13 +59,13 @@ std::string SpillPathFor(const std::string& appDir, const LotStore& store)
 
 std::string RecordOrSpill(LotStore& store, const ChipRecord& record, const std::string& appDir)
 {
-    return Spilled(store, record, ChipLine(record, NowMs()),
+    return Spilled(store, record, ChipLine(record, NowUnixMs()),
                    "chip " + std::to_string(record.chip), appDir);
 }
 
 std::string RecordOrSpill(LotStore& store, const RunSummary& summary, const std::string& appDir)
 {
-    return Spilled(store, summary, SummaryLine(summary, NowMs()), "the run's summary", appDir);
+    return Spilled(store, summary, SummaryLine(summary, NowUnixMs()), "the run's summary", appDir);
 }
 
 } // namespace orvane

@@ -28,12 +28,6 @@ namespace {
 // cannot overflow.
 constexpr std::int64_t kMaxChipNumber = 1'000'000'000'000;
 
-std::int64_t NowMs()
-{
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
-}
-
 std::string IsoTime(std::int64_t unixMs)
 {
     const std::time_t seconds = static_cast<std::time_t>(unixMs / 1000);
@@ -65,6 +59,12 @@ std::string FolderOf(const std::string& path)
 }
 
 } // namespace
+
+std::int64_t NowUnixMs()
+{
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
+}
 
 std::string DialogJournalPath(const std::string& folder, const std::string& model,
                               std::int64_t unixMs)
@@ -503,7 +503,7 @@ Reservation LotJournal::Reserve(const std::string& site, const IdRequest& reques
         CheckIdRange(*r.id);
     }
 
-    AppendLocked(ReserveLine(site, r, idAddr, NowMs()));
+    AppendLocked(ReserveLine(site, r, idAddr, NowUnixMs()));
     return r;
 }
 
@@ -511,14 +511,14 @@ void LotJournal::Record(const ChipRecord& record)
 {
     Create();
     Lock lock(*this, LOCK_EX, Stop::Never);
-    AppendLocked(ChipLine(record, NowMs()));
+    AppendLocked(ChipLine(record, NowUnixMs()));
 }
 
 void LotJournal::Record(const RunSummary& summary)
 {
     Create();
     Lock lock(*this, LOCK_EX, Stop::Never);
-    AppendLocked(SummaryLine(summary, NowMs()));
+    AppendLocked(SummaryLine(summary, NowUnixMs()));
 }
 
 std::string LotJournal::Export() const

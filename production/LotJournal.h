@@ -231,6 +231,9 @@ private:
 std::string DialogJournalPath(const std::string& folder, const std::string& model,
                               std::int64_t unixMs);
 
+// The time every record of a lot carries: Unix milliseconds.
+std::int64_t NowUnixMs();
+
 // The JSON line of each record, as the journal holds it (without the line end).
 std::string ReserveLine(const std::string& site, const Reservation& reservation,
                         std::int32_t idAddr, std::int64_t unixMs);

@@ -71,12 +71,6 @@ constexpr int kSchemaVersion = static_cast<int>(std::size(kSchemaSteps));
 constexpr auto kRetryFor = std::chrono::seconds(3);
 constexpr auto kRetryPause = std::chrono::milliseconds(250);
 
-std::int64_t NowMs()
-{
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
-}
-
 PgParam Num(std::int64_t n)
 {
     return std::to_string(n);
@@ -245,7 +239,7 @@ Reservation ServerLot::Reserve(const std::string& site, const IdRequest& request
         }
         const bool reissue = r.id && request.allowReissue && reserved(r.id->value);
         db_->Run(kInsertReservation,
-                 {lotId_, Num(r.chip), Num(NowMs()), ServerText(site),
+                 {lotId_, Num(r.chip), Num(NowUnixMs()), ServerText(site),
                   r.id ? Num(r.id->value) : PgParam(), r.id ? Num(idLength) : PgParam(),
                   r.id ? Num(idAddr) : PgParam(), reissue ? "true" : "false"});
         db_->Run("UPDATE lots SET last_chip = $2 WHERE lot_id = $1", {lotId_, Num(r.chip)});
@@ -276,13 +270,13 @@ void ServerLot::Retried(Fn&& write)
 
 void ServerLot::Record(const ChipRecord& record)
 {
-    const std::int64_t ms = NowMs();
+    const std::int64_t ms = NowUnixMs();
     Retried([&] { db_->Run(kInsertChip, ChipParams(lotId_, record, ms)); });
 }
 
 void ServerLot::Record(const RunSummary& summary)
 {
-    const std::int64_t ms = NowMs();
+    const std::int64_t ms = NowUnixMs();
     Retried([&] { db_->Run(kInsertRun, RunParams(lotId_, summary, ms)); });
 }
 
