@@ -1,6 +1,5 @@
 #include "production/ServerLot.h"
 
-#include "image/RomImage.h"
 #include "production/JsonLine.h"
 
 #include <algorithm>
