@@ -1,35 +1,27 @@
 #include "app/DialogLot.h"
 
 #include "app/LotRecords.h"
+#include "app/LotSpill.h"
 #include "app/Settings.h"
+#include "production/LotStore.h"
 
-#include <chrono>
 #include <utility>
 
 namespace orvane {
 
-namespace {
-
-std::int64_t NowMs()
-{
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::system_clock::now().time_since_epoch())
-        .count();
-}
-
-} // namespace
-
 std::string DialogJournalFor(const AppState& s)
 {
+    if (std::string url = ReadJournalUrl(s); !url.empty())
+        return url;
     const std::string folder = ReadJournalFolder(s);
-    return folder.empty() ? "" : DialogJournalPath(folder, s.ChipName, NowMs());
+    return folder.empty() ? "" : DialogJournalPath(folder, s.ChipName, NowUnixMs());
 }
 
-DialogLot::DialogLot(const AppState& s, const std::string& journalPath)
+DialogLot::DialogLot(const AppState& s, const std::string& journal) : appDir_(s.AppDir)
 {
     run_.site = s.ComName;
-    if (!journalPath.empty())
-        journal_.emplace(journalPath);
+    if (!journal.empty())
+        journal_ = OpenLotStore(journal);
 }
 
 std::string DialogLot::BeforeRun(AppState& s, bool writeId)
@@ -60,30 +52,33 @@ std::string DialogLot::BeforeRun(AppState& s, bool writeId)
     const std::int64_t lastTaken = given - request.step;
     return "ID " + DeviceIDText(wanted, s.IDLen) +
            (lastTaken > wanted ? "-" + DeviceIDText(lastTaken, s.IDLen) : "") +
-           " 已被其他Writer在批次记录 " + journal_->Path() + " 中预留，已跳过；下一个ID为 " +
+           " 已被其他Writer在批次记录 " + journal_->Name() + " 中预留，已跳过；下一个ID为 " +
            NextIDText(s);
 }
 
-void DialogLot::AfterRun(const AppState& s, const OperationResult& result, const WriterLink& link)
+std::string DialogLot::AfterRun(const AppState& s, const OperationResult& result,
+                                const WriterLink& link)
 {
     const ChipRecord record = RecordOfRun(s, result, link, reservation_, s.ComName, "");
-    if (journal_ && reservation_.chip != 0)
-        journal_->Record(record); // an ID reserved for a chip not programmed stays spoiled
+    std::string spilled;
+    if (journal_ && reservation_.chip != 0) // an ID reserved for a chip not programmed stays spoiled
+        spilled = RecordOrSpill(*journal_, record, appDir_);
     if (record.outcome == ChipOutcome::NotProgrammed)
-        return; // no chip was touched: nothing to count
+        return spilled; // no chip was touched: nothing to count
     ++run_.tried;
     run_.passed += record.outcome == ChipOutcome::Passed ? 1 : 0;
     if (reservation_.id) {
         run_.firstId = run_.firstId.value_or(*reservation_.id);
         run_.lastId = reservation_.id;
     }
+    return spilled;
 }
 
 void DialogLot::Close()
 {
     if (journal_ && run_.tried > 0) {
         run_.endedBy = "end";
-        journal_->Record(run_);
+        RecordOrSpill(*journal_, run_, appDir_);
     }
 }
 

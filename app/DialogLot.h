@@ -6,21 +6,24 @@
 
 #include "foundation/AppState.h"
 #include "production/LotJournal.h"
+
+#include <memory>
 #include "writer/ChipOperations.h"
 #include "writer/WriterLink.h"
 
-#include <optional>
 #include <string>
 
 namespace orvane {
 
-// The journal of the settings file's journal folder for the model and today; "" for none.
+// The lot of the settings file: its [JOURNAL] URL, else the journal of its journal folder for the
+// model and today; "" for none.
 std::string DialogJournalFor(const AppState& s);
 
 class DialogLot {
 public:
-    // Opens the journal at journalPath, none when it is empty; throws FileError when it cannot.
-    DialogLot(const AppState& s, const std::string& journalPath);
+    // Opens the lot store at journal (a file or a server URI), none when it is empty; throws
+    // FileError when it cannot.
+    DialogLot(const AppState& s, const std::string& journal);
 
     // Before a run: reserves the chip and, when the run writes an ID, the ID, which becomes
     // NextID: the next ID no Writer of the lot has taken, NextID itself when it is free. A run
@@ -28,8 +31,9 @@ public:
     // next free ID is past its length's last, which NextID then holds for the run to refuse.
     // Returns the memo line that says which IDs the journal skipped and why, "" for none.
     std::string BeforeRun(AppState& s, bool writeId);
-    // After it: counts the chip and records it in the journal when it was reserved.
-    void AfterRun(const AppState& s, const OperationResult& result, const WriterLink& link);
+    // After it: counts the chip and records it in the journal when it was reserved. Returns the
+    // memo line that says where a record the lot server could not take is kept, "" for none.
+    std::string AfterRun(const AppState& s, const OperationResult& result, const WriterLink& link);
     // The session's summary line, when a chip was tried.
     void Close();
 
@@ -37,7 +41,8 @@ public:
     std::string CountsText() const;
 
 private:
-    std::optional<LotJournal> journal_;
+    std::unique_ptr<LotStore> journal_;
+    std::string appDir_;
     Reservation reservation_;
     RunSummary run_;
 };

@@ -125,6 +125,11 @@ std::string ReadJournalFolder(const AppState& s)
     return ReadSettingsFile(s).Read("JOURNAL", "FOLDER").value_or("");
 }
 
+std::string ReadJournalUrl(const AppState& s)
+{
+    return ReadSettingsFile(s).Read("JOURNAL", "URL").value_or("");
+}
+
 bool SaveSettingsOrReport(AppState& s, OperationView& view)
 {
     // Before the start-up read the file the state holds nothing of the stored settings.

@@ -30,5 +30,7 @@ bool ReadFaeFlag(const AppState& s);
 // The hand-set key FOLDER of section JOURNAL: where the programming dialog keeps its lot
 // journals; "" (no journal) when the key is absent or empty. Never written by the program.
 std::string ReadJournalFolder(const AppState& s);
+// The hand-set key URL of section JOURNAL: a lot on a server, used instead of FOLDER; "" for none.
+std::string ReadJournalUrl(const AppState& s);
 
 } // namespace orvane

@@ -2,6 +2,7 @@
 
 #include "foundation/ReadFile.h"
 #include "image/IntelHex.h"
+#include "production/LotStore.h"
 
 #include <algorithm>
 #include <array>
@@ -28,7 +29,11 @@ Writer:
   verify FILE                read the chip and compare it with FILE (program area and option
                              row; device-ID and rolling-code bytes listed apart)
 Production line:
-  journal LOT                print the summary of a lot journal
+  journal LOT                print the summary of a lot (a journal file or a server lot URI)
+  lot init URI               create the lot tables on the server (or bring them up to date) and
+                             the lot the URI names
+  lot export LOT FILE.jsonl  write the lot as a journal file
+  lot import URI FILE.jsonl  fold a journal file (a spill file, an export) into a server lot
   ports                      list the serial ports with their USB identity and access
 Option bytes:
   options IN OUT.WRT --set KEY=TEXT ...
@@ -57,7 +62,9 @@ Options:
   --port usb:VVVV:PPPP[:SERIAL]
                              the Writer's USB adapter by vendor, product and serial number
   --journal LOT              program: record every chip in the lot journal LOT and take the
-                             next unused ID from it (shared by the Writers of one line)
+                             next unused ID from it (shared by the Writers of one line); LOT is a
+                             file, or postgresql://USER@HOST/DB?lot=NAME for a lot on a server
+                             (password from ~/.pgpass or PGPASSWORD)
   --allow-reissue            program: burn an ID the journal already records as reserved
   --expect-checksum HHHH     download/program: refuse an image whose checksum with options
                              (before any ID is written) is not HHHH
@@ -69,13 +76,14 @@ Options:
 
 A "--" ends the options: the words after it are file names even when they begin with "--".
 
-Exit status: 0 success, 1 Writer gave an unexpected answer, 2 usage, 3 file error,
-4 no Writer, 5 transfer failed, 6 command rejected, 7 chip not blank / data error (also: the chip
-cannot take the image), 8 pin failure, 9 checksum error (the Writer's, a record's in a WRT file,
-or the image gate), 10 declined, 11 no reply to the command, 12 a reply that is no valid frame,
-13 ID already reserved in the journal, 14 ID past the last its length holds (FFFF, FFFFFF),
-15 the chip cannot be verified (the image protects it); 128+N stopped by signal N (the journal has
-its summary; a wait for the journal's lock ends with nothing reserved).
+Exit status: 0 success, 1 Writer gave an unexpected answer, 2 usage, 3 file error (also: the lot
+server cannot be reached, or a chip's record went to the spill file), 4 no Writer, 5 transfer
+failed, 6 command rejected, 7 chip not blank / data error (also: the chip cannot take the image),
+8 pin failure, 9 checksum error (the Writer's, a record's in a WRT file, or the image gate),
+10 declined, 11 no reply to the command, 12 a reply that is no valid frame, 13 ID already reserved
+in the journal, 14 ID past the last its length holds (FFFF, FFFFFF), 15 the chip cannot be verified
+(the image protects it); 128+N stopped by signal N (the journal has its summary; a wait for the
+journal's lock ends with nothing reserved).
 )";
 
 namespace {
@@ -85,6 +93,7 @@ const std::map<std::string, int> kOperandCounts = {
     {"read", 1}, {"download", 1}, {"program", -1}, // program: 0 or 1
     {"options", -1}, // options: 2, or none with --list
     {"otp-check", 1}, {"verify", 1}, {"journal", 1}, {"ports", 0},
+    {"lot", -1}, // lot init URI | lot export LOT FILE | lot import URI FILE
 };
 
 std::optional<FileFormat> ParseFormat(const std::string& text)
@@ -147,6 +156,16 @@ void CheckProductionOptions(const Arguments& a)
         throw UsageError("--otp-check compares the chip with the image: not with --no-download");
     if (a.journal && a.step == 0)
         throw UsageError("--step 0 would burn one ID into every chip of the lot");
+}
+
+void CheckLotOperands(const std::vector<std::string>& words)
+{
+    const std::size_t n = words.size();
+    const std::string what = n == 0 ? "" : words[0];
+    if (!((what == "init" && n == 2) || ((what == "export" || what == "import") && n == 3)))
+        throw UsageError("lot takes init URI, export LOT FILE.jsonl or import URI FILE.jsonl");
+    if (what != "export" && !IsServerLot(words[1]))
+        throw UsageError("lot " + what + " takes a server lot: postgresql://USER@HOST/DB?lot=NAME");
 }
 
 } // namespace
@@ -238,6 +257,19 @@ Arguments ParseArguments(const std::vector<std::string>& args)
         throw UsageError("options takes IN OUT.WRT [--set KEY=TEXT ...], or --model M --list");
     if (a.command == "convert" && !a.to)
         throw UsageError("convert needs --to s19|wrt|ihex|bin");
+    if (a.command == "lot")
+        CheckLotOperands(a.operands);
+    for (const std::string* lot : {a.journal ? &*a.journal : nullptr,
+                                   a.command == "journal" ? &a.operands[0]
+                                   : a.command == "lot"   ? &a.operands[1]
+                                                          : nullptr}) {
+        if (lot && IsServerLot(*lot))
+            try {
+                ParseLotUri(*lot);
+            } catch (const LotUriError& e) {
+                throw UsageError(e.what());
+            }
+    }
     if (a.idLen && *a.idLen != "2" && *a.idLen != "3")
         throw UsageError("--id-len takes 2 or 3");
     CheckProductionOptions(a);

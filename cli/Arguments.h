@@ -38,7 +38,7 @@ struct Arguments {
     std::vector<std::pair<std::string, std::string>> sets; // --set KEY=TEXT, in order
     bool list = false;
     // production line
-    std::optional<std::string> journal;        // program: the lot's journal file
+    std::optional<std::string> journal;        // program: the lot's journal file or server URI
     bool allowReissue = false;                 // program: an ID the journal reserved may be burned
     std::optional<std::uint16_t> expectChecksum; // download/program: the image gate
     bool otpCheck = false;                     // program: check each chip can take the image

@@ -3,7 +3,7 @@
 #include "app/ProgramFiles.h"
 #include "app/SettingsPath.h"
 #include "app/Startup.h"
-#include "cli/Json.h"
+#include "production/JsonLine.h"
 #include "cli/OptionsCommand.h"
 #include "cli/ProductionCommands.h"
 #include "cli/StopSignals.h"
@@ -11,6 +11,7 @@
 #include "foundation/AtomicFile.h"
 #include "image/RomImage.h"
 #include "options/OptionKeys.h"
+#include "production/LotStore.h"
 #include "writer/ChipOperations.h"
 #include "writer/Comm1Settings.h"
 #include "writer/Frame.h"
@@ -18,6 +19,7 @@
 #include "writer/WriterLink.h"
 
 #include <charconv>
+#include <nlohmann/json.hpp>
 #include <iostream>
 
 namespace orvane::cli {
@@ -57,19 +59,21 @@ void PrintInfo(const AppState& s, bool json)
     const auto memo = ChecksumInfoLines(s);
     const SettingsLocation settings = LocateSettings(s.AppDir);
     if (json) {
-        std::string options, lines;
+        nlohmann::ordered_json info;
+        info["type"] = "info";
+        info["model"] = s.ChipName;
+        info["package"] = s.ChipPin;
+        info["programArea"] = programArea;
+        info["optionCopies"] = {Hex(s.OptionAddr1, 4), Hex(s.OptionAddr2, 4)};
+        info["chipData"] = chipData;
+        info["options"] = nlohmann::ordered_json::object();
         for (const OptionKey& key : kOptionKeys)
-            options += (options.empty() ? "" : ",") + JsonString(key.key) + ":" +
-                       JsonString(OptionText(s, key));
-        for (const std::string& line : memo)
-            lines += (lines.empty() ? "" : ",") + JsonString(line);
-        std::cout << R"({"type":"info","model":)" << JsonString(s.ChipName)
-                  << R"(,"package":)" << JsonString(s.ChipPin)
-                  << R"(,"programArea":)" << JsonString(programArea)
-                  << R"(,"optionCopies":[)" << JsonString(Hex(s.OptionAddr1, 4)) << ','
-                  << JsonString(Hex(s.OptionAddr2, 4)) << R"(],"chipData":)"
-                  << JsonString(chipData) << R"(,"options":{)" << options << R"(},"memo":[)"
-                  << lines << R"(],"settings":)" << JsonString(settings.file) << "}\n";
+            info["options"][key.key] = OptionText(s, key);
+        info["memo"] = memo;
+        info["settings"] = settings.file;
+        // Texts from files are byte strings: what is not UTF-8 goes out as U+FFFD.
+        std::cout << info.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace)
+                  << '\n';
         return;
     }
     std::cout << "model: " << s.ChipName << " (package " << s.ChipPin << ")\n"
@@ -193,7 +197,7 @@ int RunTransferCommand(AppState& s, const Arguments& a, ConsoleView& view,
     return Finish(view, a.command, outcome);
 }
 
-int RunWriterCommand(AppState& s, const Arguments& a, ConsoleView& view)
+int RunWriterCommand(AppState& s, const Arguments& a, ConsoleView& view, LotStore* lot)
 {
     WriterSession session(s, view);
     if (const auto notFound = session.Connect(ResolvePortOption(a.port, s)))
@@ -219,7 +223,7 @@ int RunWriterCommand(AppState& s, const Arguments& a, ConsoleView& view)
     if (a.command == "read" || a.command == "download")
         return RunTransferCommand(s, a, view, session);
 
-    WriterContext context{s, a, view, ops, link};
+    WriterContext context{s, a, view, ops, link, lot};
     if (a.command == "otp-check")
         return RunOtpCheckCommand(context);
     SetUpDeviceID(s, a);
@@ -279,6 +283,8 @@ int RunCommand(const Arguments& a, ConsoleView& view, const std::string& exeDir)
     AppState& s = TheAppState();
     if (a.command == "journal")
         return RunJournalCommand(a, view);
+    if (a.command == "lot")
+        return RunLotCommand(a, view);
     if (a.command == "ports") {
         s.AppDir = appDir;
         return RunPortsCommand(a, view, s);
@@ -319,7 +325,9 @@ int RunCommand(const Arguments& a, ConsoleView& view, const std::string& exeDir)
         SaveProgramFile(s, out, *a.to);
         return Finish(view, a.command, {kOk, "wrote " + out});
     }
-    return RunWriterCommand(s, a, view);
+    // The lot is opened before the Writer hears anything: a lot it cannot use stops the run.
+    const std::unique_ptr<LotStore> lot = a.journal ? OpenLotStore(*a.journal) : nullptr;
+    return RunWriterCommand(s, a, view, lot.get());
 }
 
 } // namespace orvane::cli

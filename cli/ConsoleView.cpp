@@ -1,6 +1,6 @@
 #include "cli/ConsoleView.h"
 
-#include "cli/Json.h"
+#include "production/JsonLine.h"
 
 #include <iostream>
 #include <unistd.h>
@@ -71,7 +71,7 @@ bool ConsoleView::Show(MessageKind kind, const std::string& text)
     }
     if (json_) {
         std::cout << R"({"type":"message","kind":")" << KindName(kind)
-                  << R"(","text":)" << JsonString(text);
+                  << R"(","text":)" << JsonText(text);
         if (Asks(kind))
             std::cout << R"(,"answer":)" << (answer ? "true" : "false");
         std::cout << "}\n" << std::flush;
@@ -85,8 +85,8 @@ void ConsoleView::Status(const std::string& key, const std::string& text)
         return;
     EndProgressLine();
     if (json_)
-        std::cout << R"({"type":"status","key":)" << JsonString(key) << R"(,"text":)"
-                  << JsonString(text) << "}\n" << std::flush;
+        std::cout << R"({"type":"status","key":)" << JsonText(key) << R"(,"text":)"
+                  << JsonText(text) << "}\n" << std::flush;
     else
         std::cerr << key << ": " << text << '\n';
 }
@@ -144,9 +144,9 @@ void ConsoleView::Result(const std::string& command, int exitCode, const std::st
 {
     EndProgressLine();
     if (json_) {
-        std::cout << R"({"type":"result","command":)" << JsonString(command)
+        std::cout << R"({"type":"result","command":)" << JsonText(command)
                   << R"(,"ok":)" << (exitCode == 0 ? "true" : "false") << R"(,"exit":)" << exitCode
-                  << R"(,"detail":)" << JsonString(detail) << "}\n" << std::flush;
+                  << R"(,"detail":)" << JsonText(detail) << "}\n" << std::flush;
     } else if (!detail.empty()) {
         std::cerr << (exitCode == 0 ? "ok: " : "failed: ") << detail << '\n';
     }

@@ -1,10 +1,14 @@
-// `journal LOT`: the summary of a lot, over every Writer that added to it.
+// `journal LOT`: the summary of a lot, over every Writer that added to it; `lot ...`: a lot on a
+// server set up, exported and given back its spilled records.
 #include "cli/Commands.h"
 #include "cli/ProductionCommands.h"
 
+#include "foundation/AtomicFile.h"
 #include "foundation/Errors.h"
+#include "foundation/ReadFile.h"
 #include "production/JsonLine.h"
-#include "production/LotJournal.h"
+#include "production/LotStore.h"
+#include "production/ServerLot.h"
 
 #include <iostream>
 
@@ -12,10 +16,9 @@ namespace orvane::cli {
 
 int RunJournalCommand(const Arguments& a, ConsoleView& view)
 {
-    const std::string& path = a.operands[0];
-    LotJournal journal(path, LotJournal::Access::ReadOnly);
-    journal.SetLockWait(AnnouncedLockWait(view, {}));
-    const LotSummary lot = journal.Read();
+    const auto journal = OpenLotStore(a.operands[0], LotAccess::ReadOnly);
+    journal->SetLockWait(AnnouncedLockWait(view, {}));
+    const LotSummary lot = journal->Read();
     if (a.json) {
         JsonLine line;
         line.Str("type", "lot").Num("tried", lot.tried).Num("passed", lot.passed)
@@ -32,6 +35,29 @@ int RunJournalCommand(const Arguments& a, ConsoleView& view)
     }
     view.Result(a.command, kOk, "");
     return kOk;
+}
+
+int RunLotCommand(const Arguments& a, ConsoleView& view)
+{
+    const std::string& what = a.operands[0];
+    const std::string& uri = a.operands[1];
+    if (what == "init")
+        return Finish(view, a.command, {kOk, ServerLot::Init(uri)});
+    if (what == "export") {
+        const auto lot = OpenLotStore(uri, LotAccess::ReadOnly);
+        lot->SetLockWait(AnnouncedLockWait(view, {}));
+        const std::string& file = a.operands[2];
+        WriteFileAtomically(file, lot->Export());
+        return Finish(view, a.command, {kOk, "wrote " + file});
+    }
+    const std::string& file = a.operands[2];
+    const ServerLot::Folded folded =
+        ServerLot(uri).Import(ReadWholeFile(file, kMaxJournalFileBytes));
+    const std::string text = "folded " + file + " into the lot: " + std::to_string(folded.added) +
+                             " record(s) added, " + std::to_string(folded.present) +
+                             " already there, " + std::to_string(folded.unreadable) +
+                             " unreadable";
+    return Finish(view, a.command, {folded.unreadable > 0 ? kFileError : kOk, text});
 }
 
 } // namespace orvane::cli

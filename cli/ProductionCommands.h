@@ -25,9 +25,13 @@ struct WriterContext {
     ConsoleView& view;
     ChipOperations& ops;
     WriterLink& link;
+    LotStore* lot; // program --journal: the lot, opened before the Writer was asked anything
 };
 
 int RunJournalCommand(const Arguments& a, ConsoleView& view);
+// `lot init|export|import`: a lot on a server set up, written out as a journal file, or given
+// back the lines of one.
+int RunLotCommand(const Arguments& a, ConsoleView& view);
 
 // A wait for a lot journal that another process holds locked: after a second it says so on view;
 // stopSignal, when given, ends it.

@@ -5,10 +5,11 @@
 #include "cli/StopSignals.h"
 
 #include "app/LotRecords.h"
+#include "app/LotSpill.h"
 
 #include "image/RomImage.h"
 #include "production/JsonLine.h"
-#include "production/LotJournal.h"
+#include "production/LotStore.h"
 #include "writer/DeviceIdLimit.h"
 
 #include <chrono>
@@ -95,6 +96,13 @@ int StoppedWaiting(WriterContext& c, const LockWaitStopped& e)
                                        *c.a.journal + "; nothing reserved"});
 }
 
+// A record the lot server could not take, kept in the spill file: said on the console.
+void ReportSpill(WriterContext& c, const std::string& spilled)
+{
+    if (!spilled.empty())
+        c.view.Show(MessageKind::Error, spilled);
+}
+
 void PrintSummary(const WriterContext& c, const RunSummary& run)
 {
     if (c.a.json) {
@@ -128,10 +136,9 @@ int RunProgramCommand(WriterContext& c)
     const Arguments& a = c.a;
     AppState& s = c.s;
     StopSignals signals;
-    std::optional<LotJournal> journal;
+    LotStore* journal = c.lot;
     try {
-        if (a.journal) {
-            journal.emplace(*a.journal);
+        if (journal) {
             journal->SetLockWait(AnnouncedLockWait(c.view, [] { return StopSignals::Caught(); }));
             CheckLotIds(a, s, journal->Read());
         }
@@ -179,6 +186,10 @@ int RunProgramCommand(WriterContext& c)
             break;
         } catch (const LockWaitStopped&) {
             break; // nothing reserved: the run ends as stopped
+        } catch (const ServerError& e) {
+            // No chip is programmed without a reservation the server has committed.
+            outcome = {kFileError, "chip " + std::to_string(chip) + " not started: " + e.what()};
+            break;
         }
         if (reserved.id) {
             previousId = reserved.id->value;
@@ -208,16 +219,22 @@ int RunProgramCommand(WriterContext& c)
         }
         ++run.tried;
         run.passed += record.outcome == ChipOutcome::Passed ? 1 : 0;
-        if (journal)
-            journal->Record(record);
         if (outcome.exitCode != kOk && outcome.exitCode != kIdReserved)
             outcome.detail = "chip " + std::to_string(chip) + " failed: " + outcome.detail;
+        // A lot server gone away ends the run after the chip in hand.
+        if (const std::string spilled = journal ? RecordOrSpill(*journal, record, s.AppDir) : "";
+            !spilled.empty()) {
+            ReportSpill(c, spilled);
+            if (outcome.exitCode == kOk)
+                outcome = {kFileError, "the record of chip " + std::to_string(chip) +
+                                           " is in the spill file, not yet in the lot"};
+        }
     }
 
     run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     run.endedBy = StopSignals::Name(StopSignals::Caught());
     if (journal && run.tried > 0) // a run refused before its first chip leaves no trace
-        journal->Record(run);
+        ReportSpill(c, RecordOrSpill(*journal, run, s.AppDir));
     if (journal || a.count > 1)
         PrintSummary(c, run);
     if (StopSignals::Caught())

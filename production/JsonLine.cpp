@@ -1,158 +1,47 @@
 #include "production/JsonLine.h"
 
 #include <cstdio>
+#include <nlohmann/json.hpp>
 
 namespace orvane {
 namespace {
 
-void AppendUtf8(std::string& out, std::uint32_t cp)
+using Json = nlohmann::ordered_json;
+
+// The journal has always written control characters as \u00XX, upper-case: the library's short
+// forms \b \f \n \r \t are turned back into those, so that lines compare byte for byte with older
+// ones.
+std::string JournalEscapes(const std::string& dumped)
 {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | cp >> 6);
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | cp >> 12);
-        out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | cp >> 18);
-        out += static_cast<char>(0x80 | (cp >> 12 & 0x3F));
-        out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
+    std::string out;
+    for (std::size_t i = 0; i < dumped.size(); ++i) {
+        const char c = dumped[i];
+        if (c != '\\' || i + 1 == dumped.size()) {
+            out += c;
+            continue;
+        }
+        const char e = dumped[++i];
+        const char* const shortForms = "b\bf\fn\nr\rt\t";
+        const char* form = nullptr;
+        for (const char* f = shortForms; *f != '\0'; f += 2)
+            form = *f == e ? f : form;
+        if (form) {
+            char code[8];
+            std::snprintf(code, sizeof code, "\\u%04X", static_cast<unsigned>(form[1]));
+            out += code;
+        } else {
+            out += c;
+            out += e;
+        }
     }
+    return out;
 }
 
-class Reader {
-public:
-    explicit Reader(std::string_view text) : t_(text) {}
-
-    std::optional<JsonFields> Object()
-    {
-        JsonFields fields;
-        Space();
-        if (!Take('{'))
-            return std::nullopt;
-        Space();
-        if (!Take('}')) {
-            do {
-                Space();
-                auto key = String();
-                Space();
-                if (!key || !Take(':'))
-                    return std::nullopt;
-                Space();
-                auto value = Value();
-                if (!value)
-                    return std::nullopt;
-                fields.insert_or_assign(std::move(*key), std::move(*value));
-                Space();
-            } while (Take(','));
-            if (!Take('}'))
-                return std::nullopt;
-        }
-        Space();
-        if (i_ != t_.size())
-            return std::nullopt;
-        return fields;
-    }
-
-private:
-    bool Take(char c)
-    {
-        if (i_ < t_.size() && t_[i_] == c) {
-            ++i_;
-            return true;
-        }
-        return false;
-    }
-    void Space()
-    {
-        while (i_ < t_.size() && (t_[i_] == ' ' || t_[i_] == '\t' || t_[i_] == '\r'))
-            ++i_;
-    }
-    std::optional<std::uint32_t> Hex4()
-    {
-        if (i_ + 4 > t_.size())
-            return std::nullopt;
-        std::uint32_t v = 0;
-        for (int k = 0; k < 4; ++k) {
-            const char c = t_[i_++];
-            const int d = c >= '0' && c <= '9'   ? c - '0'
-                          : c >= 'a' && c <= 'f' ? c - 'a' + 10
-                          : c >= 'A' && c <= 'F' ? c - 'A' + 10
-                                                 : -1;
-            if (d < 0)
-                return std::nullopt;
-            v = v << 4 | static_cast<std::uint32_t>(d);
-        }
-        return v;
-    }
-    std::optional<std::string> String()
-    {
-        if (!Take('"'))
-            return std::nullopt;
-        std::string out;
-        while (i_ < t_.size()) {
-            const char c = t_[i_++];
-            if (c == '"')
-                return out;
-            if (static_cast<unsigned char>(c) < 0x20)
-                return std::nullopt;
-            if (c != '\\') {
-                out += c;
-                continue;
-            }
-            if (i_ >= t_.size())
-                return std::nullopt;
-            const char e = t_[i_++];
-            switch (e) {
-            case '"': case '\\': case '/': out += e; break;
-            case 'b': out += '\b'; break;
-            case 'f': out += '\f'; break;
-            case 'n': out += '\n'; break;
-            case 'r': out += '\r'; break;
-            case 't': out += '\t'; break;
-            case 'u': {
-                const auto cp = Hex4();
-                if (!cp)
-                    return std::nullopt;
-                // Surrogates stand for no character on their own; they only come from other
-                // writers, so they read as U+FFFD rather than failing the line.
-                AppendUtf8(out, *cp >= 0xD800 && *cp <= 0xDFFF ? 0xFFFD : *cp);
-                break;
-            }
-            default:
-                return std::nullopt;
-            }
-        }
-        return std::nullopt;
-    }
-    std::optional<std::string> Value()
-    {
-        if (i_ < t_.size() && t_[i_] == '"')
-            return String();
-        for (std::string_view word : {"true", "false", "null"}) {
-            if (t_.substr(i_, word.size()) == word) {
-                i_ += word.size();
-                return std::string(word);
-            }
-        }
-        const std::size_t from = i_;
-        Take('-');
-        while (i_ < t_.size() && ((t_[i_] >= '0' && t_[i_] <= '9') || t_[i_] == '.' ||
-                                  t_[i_] == 'e' || t_[i_] == 'E' || t_[i_] == '+' ||
-                                  t_[i_] == '-'))
-            ++i_;
-        if (i_ == from || (i_ == from + 1 && t_[from] == '-'))
-            return std::nullopt;
-        return std::string(t_.substr(from, i_ - from));
-    }
-
-    std::string_view t_;
-    std::size_t i_ = 0;
-};
+// Bytes that are not UTF-8 become U+FFFD.
+std::string Dumped(const Json& value)
+{
+    return value.dump(-1, ' ', false, Json::error_handler_t::replace);
+}
 
 } // namespace
 
@@ -186,28 +75,12 @@ std::size_t Utf8SequenceLength(std::string_view text, std::size_t i)
 
 std::string JsonQuote(std::string_view text)
 {
-    std::string out = "\"";
-    for (std::size_t i = 0; i < text.size();) {
-        const std::size_t n = Utf8SequenceLength(text, i);
-        if (n == 0) {
-            out += "\uFFFD";
-            ++i;
-            continue;
-        }
-        const char c = text[i];
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (static_cast<unsigned char>(c) < 0x20) {
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\u%04X", static_cast<unsigned>(c));
-            out += buf;
-        } else {
-            out.append(text.substr(i, n));
-        }
-        i += n;
-    }
-    return out + "\"";
+    return JournalEscapes(Dumped(Json(std::string(text))));
+}
+
+std::string JsonText(std::string_view text)
+{
+    return Dumped(Json(std::string(text)));
 }
 
 void JsonLine::Key(std::string_view key)
@@ -226,7 +99,9 @@ JsonLine& JsonLine::Str(std::string_view key, std::string_view text)
 
 JsonLine& JsonLine::Num(std::string_view key, std::int64_t number)
 {
-    return Raw(key, std::to_string(number));
+    Key(key);
+    text_ += Dumped(Json(number));
+    return *this;
 }
 
 JsonLine& JsonLine::Raw(std::string_view key, std::string_view json)
@@ -236,9 +111,55 @@ JsonLine& JsonLine::Raw(std::string_view key, std::string_view json)
     return *this;
 }
 
+namespace {
+
+// Collects the fields of one flat object as the parser meets them, without building a document:
+// a journal of 100,000 chips is read whole before every reservation.
+class FlatObject : public nlohmann::json_sax<nlohmann::json> {
+public:
+    JsonFields fields;
+
+    bool null() override { return Value("null"); }
+    bool boolean(bool value) override { return Value(value ? "true" : "false"); }
+    bool number_integer(number_integer_t value) override { return Value(std::to_string(value)); }
+    bool number_unsigned(number_unsigned_t value) override { return Value(std::to_string(value)); }
+    bool number_float(number_float_t, const string_t& text) override { return Value(text); }
+    bool string(string_t& value) override { return Value(std::move(value)); }
+    bool binary(binary_t&) override { return false; }
+    bool start_object(std::size_t) override { return ++depth_ == 1; }
+    bool key(string_t& key) override
+    {
+        key_ = std::move(key);
+        return true;
+    }
+    bool end_object() override { return true; }
+    bool start_array(std::size_t) override { return false; }
+    bool end_array() override { return false; }
+    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override
+    {
+        return false;
+    }
+
+private:
+    bool Value(std::string value)
+    {
+        if (depth_ != 1)
+            return false; // a bare value, not an object
+        fields.insert_or_assign(std::move(key_), std::move(value));
+        return true;
+    }
+    int depth_ = 0;
+    std::string key_;
+};
+
+} // namespace
+
 std::optional<JsonFields> ParseJsonLine(std::string_view line)
 {
-    return Reader(line).Object();
+    FlatObject object;
+    if (!nlohmann::json::sax_parse(line, &object))
+        return std::nullopt;
+    return std::move(object.fields);
 }
 
 } // namespace orvane

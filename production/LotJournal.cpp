@@ -11,9 +11,9 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <map>
 #include <time.h>
 
 #include <fcntl.h>
@@ -24,17 +24,9 @@
 namespace orvane {
 namespace {
 
-// A journal this large is no lot of ours (a lot of 100,000 chips stays near 60 MiB).
-constexpr off_t kMaxJournalBytes = off_t{256} << 20;
 // Chip numbers beyond this come from no lot: such a line is unreadable, and the next number
 // cannot overflow.
 constexpr std::int64_t kMaxChipNumber = 1'000'000'000'000;
-
-std::int64_t NowMs()
-{
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
-}
 
 std::string IsoTime(std::int64_t unixMs)
 {
@@ -55,36 +47,6 @@ JsonLine Head(std::string_view type, std::int64_t unixMs)
     return line;
 }
 
-template <typename T>
-std::optional<T> Number(const JsonFields& f, std::string_view key, int base = 10)
-{
-    const auto it = f.find(key);
-    if (it == f.end())
-        return std::nullopt;
-    T value{};
-    const std::string& text = it->second;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, base);
-    if (ec != std::errc() || end != text.data() + text.size() || text.empty())
-        return std::nullopt;
-    return value;
-}
-
-std::string Text(const JsonFields& f, std::string_view key)
-{
-    const auto it = f.find(key);
-    return it == f.end() ? std::string() : it->second;
-}
-
-// The ID of a line, read back from its hexadecimal text (all 64 bits, as NextID holds it).
-std::optional<DeviceId> IdOf(const JsonFields& f)
-{
-    const auto value = Number<std::uint64_t>(f, "id", 16);
-    if (!value)
-        return std::nullopt;
-    const int length = Number<int>(f, "id_len").value_or(2);
-    return DeviceId{static_cast<std::int64_t>(*value), length};
-}
-
 // A wait for a lock another process holds is announced after this long.
 constexpr auto kAnnounceAfter = std::chrono::seconds(1);
 // Between two tries the wait sleeps this long; a signal cuts the sleep short.
@@ -97,6 +59,12 @@ std::string FolderOf(const std::string& path)
 }
 
 } // namespace
+
+std::int64_t NowUnixMs()
+{
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
+}
 
 std::string DialogJournalPath(const std::string& folder, const std::string& model,
                               std::int64_t unixMs)
@@ -189,6 +157,68 @@ std::string YieldText(int passed, int tried)
     return text;
 }
 
+std::optional<DeviceId> IdOfLine(const JsonFields& f, std::string_view key)
+{
+    // All 64 bits, as NextID holds them.
+    const auto value = FieldNumber<std::uint64_t>(f, key, 16);
+    if (!value)
+        return std::nullopt;
+    const int length = key == "id" ? FieldNumber<int>(f, "id_len").value_or(2)
+                                   : static_cast<int>(FieldText(f, key).size() / 2);
+    return DeviceId{static_cast<std::int64_t>(*value), length};
+}
+
+std::optional<ChipOutcome> OutcomeNamed(std::string_view name)
+{
+    for (ChipOutcome o : {ChipOutcome::Passed, ChipOutcome::Failed, ChipOutcome::NotProgrammed})
+        if (OutcomeName(o) == name)
+            return o;
+    return std::nullopt;
+}
+
+ChipRecord ChipOfLine(const JsonFields& f)
+{
+    ChipRecord r;
+    r.chip = FieldNumber<std::int64_t>(f, "chip").value_or(0);
+    r.site = FieldText(f, "site");
+    r.model = FieldText(f, "model");
+    r.firmware = FieldText(f, "firmware");
+    r.checksum = FieldNumber<std::uint16_t>(f, "checksum", 16).value_or(0);
+    r.checksumWithOptions = FieldNumber<std::uint16_t>(f, "checksum_options", 16).value_or(0);
+    r.id = IdOfLine(f, "id");
+    r.replyCode = FieldNumber<std::uint8_t>(f, "reply", 16).value_or(0);
+    r.failureKind = FieldNumber<std::uint8_t>(f, "kind").value_or(0);
+    r.failureAddress = FieldNumber<std::uint16_t>(f, "address", 16);
+    const auto data = FieldNumber<std::uint16_t>(f, "data", 16).value_or(0);
+    r.failureData = {static_cast<std::uint8_t>(data >> 8), static_cast<std::uint8_t>(data)};
+    r.outcome = OutcomeNamed(FieldText(f, "outcome")).value_or(ChipOutcome::Failed);
+    r.detail = FieldText(f, "detail");
+    return r;
+}
+
+RunSummary SummaryOfLine(const JsonFields& f)
+{
+    RunSummary s;
+    s.site = FieldText(f, "site");
+    s.tried = FieldNumber<int>(f, "tried").value_or(0);
+    s.passed = FieldNumber<int>(f, "passed").value_or(0);
+    s.firstId = IdOfLine(f, "first_id");
+    s.lastId = IdOfLine(f, "last_id");
+    s.seconds = std::strtod(FieldText(f, "seconds").c_str(), nullptr);
+    s.endedBy = FieldText(f, "ended_by");
+    return s;
+}
+
+std::string ReserveLine(const std::string& site, const Reservation& r, std::int32_t idAddr,
+                        std::int64_t unixMs)
+{
+    JsonLine line = Head("reserve", unixMs);
+    line.Num("chip", r.chip).Str("site", site);
+    if (r.id)
+        line.Str("id", IdText(*r.id)).Num("id_len", r.id->length).Str("id_addr", Hex(idAddr, 4));
+    return line.Text();
+}
+
 std::string ChipLine(const ChipRecord& r, std::int64_t unixMs)
 {
     JsonLine line = Head("chip", unixMs);
@@ -222,14 +252,59 @@ std::string SummaryLine(const RunSummary& s, std::int64_t unixMs)
     return line.Text();
 }
 
+void LotTally::Seen(std::int64_t unixMs, const std::string& site)
+{
+    if (unixMs != 0) {
+        lot_.firstMs = lot_.firstMs == 0 ? unixMs : std::min(lot_.firstMs, unixMs);
+        lot_.lastMs = std::max(lot_.lastMs, unixMs);
+    }
+    if (!site.empty())
+        lot_.sites.insert(site);
+}
+
+void LotTally::Reserved(std::int64_t chip, const std::optional<DeviceId>& id,
+                        std::optional<std::int32_t> idAddr)
+{
+    Chip& c = chips_[chip];
+    c.id = id;
+    if (id) {
+        lot_.reservedIds.insert(id->value);
+        lot_.idLength = id->length;
+        if (idAddr)
+            lot_.idAddr = idAddr;
+        if (!lot_.firstId || id->value < lot_.firstId->value)
+            lot_.firstId = id;
+        if (!lot_.lastId || id->value > lot_.lastId->value)
+            lot_.lastId = id;
+    }
+    lot_.lastChip = std::max(lot_.lastChip, chip);
+}
+
+void LotTally::Finished(std::int64_t chip, std::string outcome)
+{
+    chips_[chip].outcome = std::move(outcome);
+}
+
+LotSummary LotTally::Finish() &&
+{
+    for (const auto& [number, c] : chips_) {
+        ++lot_.tried;
+        const bool passed = c.outcome == std::string(OutcomeName(ChipOutcome::Passed));
+        if (passed)
+            ++lot_.passed;
+        else if (c.outcome)
+            ++lot_.failed;
+        else
+            ++lot_.unfinished;
+        if (!passed && c.id)
+            lot_.spoiledIds.push_back(*c.id);
+    }
+    return std::move(lot_);
+}
+
 LotSummary SummarizeLot(std::string_view text)
 {
-    LotSummary lot;
-    struct Chip {
-        std::optional<DeviceId> id;
-        std::optional<std::string> outcome;
-    };
-    std::map<std::int64_t, Chip> chips;
+    LotTally tally;
     for (std::size_t from = 0; from < text.size();) {
         std::size_t end = text.find('\n', from);
         if (end == std::string_view::npos)
@@ -239,52 +314,21 @@ LotSummary SummarizeLot(std::string_view text)
         if (raw.find_first_not_of(" \t\r") == std::string_view::npos)
             continue;
         const auto fields = ParseJsonLine(raw);
-        const auto chip = fields ? Number<std::int64_t>(*fields, "chip") : std::nullopt;
-        const std::string type = fields ? Text(*fields, "type") : std::string();
+        const auto chip = fields ? FieldNumber<std::int64_t>(*fields, "chip") : std::nullopt;
+        const std::string type = fields ? FieldText(*fields, "type") : std::string();
         const bool chipOk = chip && *chip > 0 && *chip <= kMaxChipNumber;
-        if (!fields || (type != "summary" && !chipOk)) {
-            ++lot.unreadableLines;
+        if (!fields || (type != "summary" && !chipOk) ||
+            (type != "reserve" && type != "chip" && type != "summary")) {
+            tally.Unreadable();
             continue;
         }
-        if (const auto ms = Number<std::int64_t>(*fields, "unix_ms")) {
-            lot.firstMs = lot.firstMs == 0 ? *ms : std::min(lot.firstMs, *ms);
-            lot.lastMs = std::max(lot.lastMs, *ms);
-        }
-        if (const std::string site = Text(*fields, "site"); !site.empty())
-            lot.sites.insert(site);
-        if (type == "reserve") {
-            Chip& c = chips[*chip];
-            c.id = IdOf(*fields);
-            if (c.id) {
-                lot.reservedIds.insert(c.id->value);
-                lot.idLength = c.id->length;
-                if (const auto addr = Number<std::int32_t>(*fields, "id_addr", 16))
-                    lot.idAddr = *addr;
-                if (!lot.firstId || c.id->value < lot.firstId->value)
-                    lot.firstId = c.id;
-                if (!lot.lastId || c.id->value > lot.lastId->value)
-                    lot.lastId = c.id;
-            }
-            lot.lastChip = std::max(lot.lastChip, *chip);
-        } else if (type == "chip") {
-            chips[*chip].outcome = Text(*fields, "outcome");
-        } else if (type != "summary") {
-            ++lot.unreadableLines;
-        }
+        tally.Seen(FieldNumber<std::int64_t>(*fields, "unix_ms").value_or(0), FieldText(*fields, "site"));
+        if (type == "reserve")
+            tally.Reserved(*chip, IdOfLine(*fields, "id"), FieldNumber<std::int32_t>(*fields, "id_addr", 16));
+        else if (type == "chip")
+            tally.Finished(*chip, FieldText(*fields, "outcome"));
     }
-    for (const auto& [number, c] : chips) {
-        ++lot.tried;
-        const bool passed = c.outcome == std::string(OutcomeName(ChipOutcome::Passed));
-        if (passed)
-            ++lot.passed;
-        else if (c.outcome)
-            ++lot.failed;
-        else
-            ++lot.unfinished;
-        if (!passed && c.id)
-            lot.spoiledIds.push_back(*c.id);
-    }
-    return lot;
+    return std::move(tally).Finish();
 }
 
 std::string LotSummaryText(const LotSummary& lot)
@@ -318,7 +362,14 @@ std::string LotSummaryText(const LotSummary& lot)
 
 std::optional<std::int64_t> ChooseId(const LotSummary& lot, const IdRequest& request)
 {
-    const auto reserved = [&](std::int64_t id) { return lot.reservedIds.count(id) != 0; };
+    return ChooseId(LotIds{lot.lastId, lot.idLength,
+                           [&](std::int64_t id) { return lot.reservedIds.count(id) != 0; }},
+                    request);
+}
+
+std::optional<std::int64_t> ChooseId(const LotIds& lot, const IdRequest& request)
+{
+    const auto& reserved = lot.reserved;
     const auto next = [&]() -> std::optional<std::int64_t> {
         if (!lot.lastId)
             return std::nullopt;
@@ -390,7 +441,7 @@ std::string LotJournal::ReadLocked() const
     struct stat st {};
     if (::fstat(fd_, &st) != 0)
         throw FileError("cannot read the journal " + path_ + ": " + std::strerror(errno));
-    if (st.st_size > kMaxJournalBytes)
+    if (static_cast<std::size_t>(st.st_size) > kMaxJournalFileBytes)
         throw FileError("the journal " + path_ + " is larger than 256 MiB");
     std::string text(static_cast<std::size_t>(st.st_size), '\0');
     std::size_t done = 0;
@@ -452,12 +503,7 @@ Reservation LotJournal::Reserve(const std::string& site, const IdRequest& reques
         CheckIdRange(*r.id);
     }
 
-    const std::int64_t now = NowMs();
-    JsonLine line = Head("reserve", now);
-    line.Num("chip", r.chip).Str("site", site);
-    if (r.id)
-        line.Str("id", IdText(*r.id)).Num("id_len", idLength).Str("id_addr", Hex(idAddr, 4));
-    AppendLocked(line.Text());
+    AppendLocked(ReserveLine(site, r, idAddr, NowUnixMs()));
     return r;
 }
 
@@ -465,14 +511,22 @@ void LotJournal::Record(const ChipRecord& record)
 {
     Create();
     Lock lock(*this, LOCK_EX, Stop::Never);
-    AppendLocked(ChipLine(record, NowMs()));
+    AppendLocked(ChipLine(record, NowUnixMs()));
 }
 
 void LotJournal::Record(const RunSummary& summary)
 {
     Create();
     Lock lock(*this, LOCK_EX, Stop::Never);
-    AppendLocked(SummaryLine(summary, NowMs()));
+    AppendLocked(SummaryLine(summary, NowUnixMs()));
+}
+
+std::string LotJournal::Export() const
+{
+    if (fd_ < 0)
+        return "";
+    Lock lock(*this, LOCK_SH, Stop::OnSignal);
+    return ReadLocked();
 }
 
 LotSummary LotJournal::Read() const

@@ -6,9 +6,12 @@
 // again by any Writer.
 #pragma once
 
+#include "production/JsonLine.h"
+
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <optional>
 #include <set>
 #include <stdexcept>
@@ -17,6 +20,9 @@
 #include <vector>
 
 namespace orvane {
+
+// A journal this large is no lot of ours (a lot of 100,000 chips stays near 60 MiB).
+inline constexpr std::size_t kMaxJournalFileBytes = std::size_t{256} << 20;
 
 // An ID the journal already records as reserved.
 class IdReservedError : public std::runtime_error {
@@ -104,6 +110,25 @@ struct LotSummary {
 
 LotSummary SummarizeLot(std::string_view journalText);
 
+// Builds a LotSummary from a lot's records, whichever store they come from.
+class LotTally {
+public:
+    void Seen(std::int64_t unixMs, const std::string& site); // any record
+    void Reserved(std::int64_t chip, const std::optional<DeviceId>& id,
+                  std::optional<std::int32_t> idAddr);
+    void Finished(std::int64_t chip, std::string outcome); // the last outcome of a chip counts
+    void Unreadable() { ++lot_.unreadableLines; }
+    LotSummary Finish() &&;
+
+private:
+    struct Chip {
+        std::optional<DeviceId> id;
+        std::optional<std::string> outcome;
+    };
+    LotSummary lot_;
+    std::map<std::int64_t, Chip> chips_;
+};
+
 // The lot summary as orvane-cli prints it, one "name: value" per line.
 std::string LotSummaryText(const LotSummary& lot);
 
@@ -120,8 +145,16 @@ struct IdRequest {
     bool allowReissue = false;
 };
 
+// What ChooseId needs to know of a lot: a server answers it without reading the whole lot.
+struct LotIds {
+    std::optional<DeviceId> lastId; // the highest ID reserved
+    int idLength = 2;               // of the last ID reserved
+    std::function<bool(std::int64_t)> reserved;
+};
+
 // The ID for the next chip, or nothing when it gets none. Throws IdReservedError when the ID
 // asked for is reserved and may not be skipped.
+std::optional<std::int64_t> ChooseId(const LotIds& lot, const IdRequest& request);
 std::optional<std::int64_t> ChooseId(const LotSummary& lot, const IdRequest& request);
 
 struct Reservation {
@@ -129,7 +162,30 @@ struct Reservation {
     std::optional<DeviceId> id;
 };
 
-class LotJournal {
+// Where a lot lives: the JSON-lines file of one computer (LotJournal below) or a PostgreSQL
+// server that the Writers of many computers share (ServerLot). The command line and the
+// programming dialog talk to this interface only; OpenLotStore in LotStore.h picks one.
+class LotStore {
+public:
+    virtual ~LotStore() = default;
+
+    // Takes the chip number and the ID for the next chip, stored for good before it returns.
+    // Throws IdReservedError or IdRangeError having reserved nothing, LockWaitStopped when a
+    // stop signal ends a wait for another Writer, and ServerError when a server cannot commit it.
+    virtual Reservation Reserve(const std::string& site, const IdRequest& request, int idLength,
+                                std::int32_t idAddr) = 0;
+    virtual void Record(const ChipRecord& record) = 0;
+    virtual void Record(const RunSummary& summary) = 0;
+    virtual LotSummary Read() const = 0;
+    // The lot as JSON lines that SummarizeLot reads back to the same summary.
+    virtual std::string Export() const = 0;
+    // The file or the lot's URI, for messages.
+    virtual const std::string& Name() const = 0;
+    // How waits for another Writer behave, besides sleeping.
+    virtual void SetLockWait(LockWait) {}
+};
+
+class LotJournal : public LotStore {
 public:
     enum class Access { Append, ReadOnly };
     // Opens the journal; throws FileError naming it when it is not a regular file or cannot be
@@ -141,18 +197,20 @@ public:
     LotJournal& operator=(const LotJournal&) = delete;
 
     // How waits for the lock behave; by default they wait silently until the lock is free.
-    void SetLockWait(LockWait wait) { wait_ = std::move(wait); }
+    void SetLockWait(LockWait wait) override { wait_ = std::move(wait); }
 
     // Under the lock: reads the lot, chooses the chip number and ID and appends the reservation.
     // Throws IdReservedError or IdRangeError, and LockWaitStopped, having appended nothing.
     Reservation Reserve(const std::string& site, const IdRequest& request, int idLength,
-                        std::int32_t idAddr);
-    void Record(const ChipRecord& record);
-    void Record(const RunSummary& summary);
+                        std::int32_t idAddr) override;
+    void Record(const ChipRecord& record) override;
+    void Record(const RunSummary& summary) override;
     // Throws LockWaitStopped when a stop signal ends the wait for the lock.
-    LotSummary Read() const;
+    LotSummary Read() const override;
+    // The file as it stands.
+    std::string Export() const override;
 
-    const std::string& Path() const { return path_; }
+    const std::string& Name() const override { return path_; }
 
 private:
     enum class Stop { OnSignal, Never };
@@ -173,8 +231,19 @@ private:
 std::string DialogJournalPath(const std::string& folder, const std::string& model,
                               std::int64_t unixMs);
 
+// The time every record of a lot carries: Unix milliseconds.
+std::int64_t NowUnixMs();
+
 // The JSON line of each record, as the journal holds it (without the line end).
+std::string ReserveLine(const std::string& site, const Reservation& reservation,
+                        std::int32_t idAddr, std::int64_t unixMs);
 std::string ChipLine(const ChipRecord& record, std::int64_t unixMs);
 std::string SummaryLine(const RunSummary& summary, std::int64_t unixMs);
+
+// And back: the records of journal lines, as lot import folds them into a server.
+std::optional<DeviceId> IdOfLine(const JsonFields& line, std::string_view key); // "id", "first_id"
+std::optional<ChipOutcome> OutcomeNamed(std::string_view name);
+ChipRecord ChipOfLine(const JsonFields& line);
+RunSummary SummaryOfLine(const JsonFields& line);
 
 } // namespace orvane

@@ -305,7 +305,8 @@ void TfrmProgram::BitBtn1Click()
         medNextID->setText(Shown(NextIDText(s)));
         before = s.NextID;
         const OperationResult result = host_.Operations().RunProgramming(options);
-        lot_->AfterRun(s, result, host_.Link());
+        if (const std::string spilled = lot_->AfterRun(s, result, host_.Link()); !spilled.empty())
+            host_.View().AppendMemoLine(spilled);
     });
     lblCounts->setText(Shown(lot_->CountsText()));
     if (s.NextID != before)

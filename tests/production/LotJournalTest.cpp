@@ -1,8 +1,10 @@
 // The lot journal: its exact lines, reading a lot back (also one left by a crash or tampered
-// with), which ID the next chip gets, and the file under the lock.
+// with), which ID the next chip gets, and the file under the lock. LotStoreTest runs the
+// reservation rules over both stores.
 #include "production/JsonLine.h"
 #include "production/LotJournal.h"
 
+#include "app/DialogLot.h"
 #include "app/Settings.h"
 #include "foundation/Errors.h"
 #include "tests/support/TempDir.h"
@@ -104,16 +106,10 @@ TEST(LotJournal, TheNextIdNeverRepeatsAReservedOne)
         const char* refused = nullptr;  // the message
     };
     const Case cases[] = {
-        {"first ID of a new lot", empty, {0x10, true, true, 1, false}, 0x10},
         {"a lot without IDs gives none", empty, {std::nullopt, false, true, 1, false}, {}},
         {"defaults past the highest", lot, {std::nullopt, false, true, 3, false}, 0x15},
-        {"an unused ID given", lot, {0x40, true, true, 1, false}, 0x40},
-        {"a reserved ID given", lot, {0x11, true, true, 1, false}, {},
-         "ID 0011 is already reserved in the lot journal; its next free ID is 0013"},
         {"a spoiled ID given", lot, {0x12, true, true, 1, false}, {},
          "ID 0012 is already reserved in the lot journal; its next free ID is 0013"},
-        {"... burned on purpose", lot, {0x11, true, true, 1, true}, 0x11},
-        {"taken by another Writer", lot, {0x11, false, false, 1, false}, 0x13},
         {"step 0 lands on itself", lot, {std::nullopt, false, true, 0, false}, {}, ""},
         {"no ID wanted", lot, {std::nullopt, false, false, 1, false}, {}},
     };
@@ -180,6 +176,10 @@ TEST(LotJournal, TheDialogKeepsOneLotPerModelAndDay)
     test::WriteText(dir.file("Udate_VX.ini"), "[CHIP]\r\nCHIP_NAME=QK128\r\n[JOURNAL]\r\n"
                                               "FOLDER=/srv/lots\r\n");
     EXPECT_EQ(ReadJournalFolder(s), "/srv/lots");
+    // A lot on a server goes before the folder.
+    test::WriteText(dir.file("Udate_VX.ini"), "[JOURNAL]\r\nFOLDER=/srv/lots\r\n"
+                                              "URL=postgresql://line@db/lots?lot=L7\r\n");
+    EXPECT_EQ(DialogJournalFor(s), "postgresql://line@db/lots?lot=L7");
 }
 
 } // namespace
