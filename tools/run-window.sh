@@ -18,7 +18,7 @@ mkdir -p "$run"
 cp -f "$build/bin/orvane" "$run/"
 cp -rf "$build/bin/device.name" "$build/bin/About.txt" "$build/bin/"*.S19 "$run/"
 [ -d "$build/bin/image" ] && cp -rf "$build/bin/image" "$run/"
-for doc in Tovik_Usermenu.pdf help; do [ -e "$build/bin/$doc" ] && cp -rf "$build/bin/$doc" "$run/"; done
+for doc in Tovik_Usermenu.pdf Tovik_Usermenu_en.pdf help; do [ -e "$build/bin/$doc" ] && cp -rf "$build/bin/$doc" "$run/"; done
 
 # The settings file keeps the operator's choices between runs; only its [PORTS] section is ours.
 ini="$run/Udate_VX.ini"

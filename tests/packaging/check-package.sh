@@ -38,7 +38,8 @@ for exe in orvane orvane-cli orvane-writer-sim; do
     expected+=("usr/lib/orvane/$exe" "usr/share/man/man1/$exe.1.gz")
     [ "$(readlink "$root/usr/bin/$exe")" = "../lib/orvane/$exe" ] || fail "usr/bin/$exe is no relative link"
 done
-for file in device.name About.txt installed Tovik_Usermenu.pdf help/index.html; do
+for file in device.name About.txt installed Tovik_Usermenu.pdf Tovik_Usermenu_en.pdf help/index.html \
+    help/en/index.html; do
     expected+=("usr/lib/orvane/$file")
 done
 while read -r model; do expected+=("usr/lib/orvane/${model}_20.S19"); done < <(tr -d '\r' <"$app/device.name")
@@ -97,21 +98,32 @@ for id in 1a86:7523 1a86:5523 10c4:ea60 0403:6001 0403:6010 0403:6014 0403:6015 
         fail "no udev rule for $id"
 done
 
-# --- The manual: pages, pictures and a CJK font embedded, its words extractable.
-pdf=$app/Tovik_Usermenu.pdf
-lines=$(cat "$source"/docs/manual/*.md | wc -l)
-pages=$(pdfinfo "$pdf" | awk '/^Pages:/ {print $2}')
-[ "$pages" -ge $((lines / 50)) ] || fail "$pages pages for $lines lines of Markdown"
-pictures=$(cat "$source"/docs/manual/*.md | grep -o '!\[' | wc -l)
-[ "$(pdfimages -list "$pdf" | tail -n +3 | wc -l)" -ge "$pictures" ] ||
-    fail "fewer than $pictures pictures in the PDF"
-pdffonts "$pdf" | grep -E 'WenQuanYi|Noto.*CJK' | grep -qE ' yes +(yes|no) +yes ' || fail "no embedded CJK font"
-text=$(pdftotext "$pdf" -)
+# --- The manuals, Chinese and English: pages, pictures, every chapter starting a page with its title
+# (ligatures spelled out), the HTML help's pictures; a CJK font embedded in the Chinese one.
+manual_text() { pdftotext "$1" - | sed 's/ﬁ/fi/g; s/ﬂ/fl/g; s/ﬀ/ff/g; s/ﬃ/ffi/g; s/ﬄ/ffl/g'; }
+check_manual() { # PDF HELP_DIR MARKDOWN_DIR
+    local pdf=$1 help=$2 chapters=("$3"/*.md) lines pages pictures text title src
+    lines=$(cat "${chapters[@]}" | wc -l)
+    pages=$(pdfinfo "$pdf" | awk '/^Pages:/ {print $2}')
+    [ "$pages" -ge $((lines / 50)) ] || fail "$pdf: $pages pages for $lines lines of Markdown"
+    pictures=$(cat "${chapters[@]}" | grep -o '!\[' | wc -l)
+    [ "$(pdfimages -list "$pdf" | tail -n +3 | wc -l)" -ge "$pictures" ] ||
+        fail "fewer than $pictures pictures in $pdf"
+    text=$'\f'$(manual_text "$pdf" | tr '\n' ' ') # a form feed starts every page
+    while read -r title; do
+        grep -qF $'\f'"$title" <<<"$text" || fail "$pdf has no page starting with the chapter $title"
+    done < <(sed -n 's/^# //p' "${chapters[@]}")
+    for src in $(grep -oE 'src="[^"]+"' "$help/index.html" | cut -d'"' -f2); do
+        [ -f "$help/$src" ] || fail "the HTML help $help lacks $src"
+    done
+}
+check_manual "$app/Tovik_Usermenu.pdf" "$app/help" "$source/docs/manual"
+check_manual "$app/Tovik_Usermenu_en.pdf" "$app/help/en" "$source/docs/manual/en"
+pdffonts "$app/Tovik_Usermenu.pdf" | grep -E 'WenQuanYi|Noto.*CJK' | grep -qE ' yes +(yes|no) +yes ' ||
+    fail "no embedded CJK font"
+text=$(manual_text "$app/Tovik_Usermenu.pdf")
 for words in 选择芯片 配置芯片 下载+编程 查空 读取 十六进制编辑器 滚动码 找不到帮助文件 故障排除; do
     grep -qF "$words" <<<"$text" || fail "the PDF's text lacks $words"
-done
-for src in $(grep -oE 'src="[^"]+"' "$app/help/index.html" | cut -d'"' -f2); do
-    [ -f "$app/help/$src" ] || fail "the HTML help lacks $src"
 done
 
 # --- The unpacked programs as an unprivileged user: data from the program folder, settings per

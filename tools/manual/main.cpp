@@ -1,8 +1,9 @@
-// orvane-manual PDF HTML_DIR MARKDOWN...: builds the operator's manual from its Markdown chapters,
-// in the order given, into the PDF the Help PDF item opens and into HTML_DIR/index.html with its
-// pictures in HTML_DIR/pictures/. Pictures are named relative to the chapter that shows them.
-// Each chapter (level-1 heading) starts a page; Qt numbers the pages in the footer. The body font
-// is a CJK font, which the PDF embeds.
+// orvane-manual [--lang en] PDF HTML_DIR MARKDOWN...: builds the operator's manual from its Markdown
+// chapters, in the order given, into the PDF the Help PDF item opens and into HTML_DIR/index.html
+// with its pictures in HTML_DIR/pictures/. Pictures are named relative to the chapter that shows
+// them. Each chapter (level-1 heading) starts a page; Qt numbers the pages in the footer. The
+// language (Chinese unless --lang says otherwise) chooses the title and the body font, which the
+// PDF embeds.
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -17,6 +18,7 @@
 #include <QTextTable>
 #include <QUrl>
 
+#include <algorithm>
 #include <iostream>
 #include <map>
 
@@ -24,6 +26,18 @@ namespace {
 
 constexpr double kMaxPictureWidth = 560; // document pixels: the text width of an A4 page, about
 constexpr double kMaxPictureHeight = 760;
+
+struct Language {
+    QString code;
+    QString title;
+    QStringList fonts; // the first one installed is the body font; CJK last, for any stray glyph
+};
+
+const Language kLanguages[] = {
+    {"zh", "Orvane 操作手册", {"WenQuanYi Micro Hei", "Noto Sans CJK SC", "sans-serif"}},
+    {"en", "Orvane Operator's Manual",
+     {"DejaVu Sans", "Noto Sans", "WenQuanYi Micro Hei", "Noto Sans CJK SC", "sans-serif"}},
+};
 
 [[noreturn]] void Fail(const QString& what)
 {
@@ -39,8 +53,20 @@ QString ReadText(const QString& path)
     return QString::fromUtf8(file.readAll());
 }
 
+// A translated manual shows its language's screenshots (screenshots/en/main-window.png); until one
+// is taken, the picture of the same name without the language folder stands in.
+QString FindPicture(const QDir& dir, const QString& name, const Language& language)
+{
+    const QString file = QFileInfo(dir.filePath(name)).canonicalFilePath();
+    QStringList parts = name.split('/');
+    if (!file.isEmpty() || !parts.removeOne(language.code))
+        return file;
+    return QFileInfo(dir.filePath(parts.join('/'))).canonicalFilePath();
+}
+
 // The chapters joined, every picture renamed "pictures/<file name>" and its file remembered.
-QString JoinChapters(const QStringList& chapters, std::map<QString, QString>& pictures)
+QString JoinChapters(const QStringList& chapters, const Language& language,
+                     std::map<QString, QString>& pictures)
 {
     static const QRegularExpression picture(R"(!\[([^\]]*)\]\(([^)\s]+)\))");
     QString text;
@@ -51,7 +77,7 @@ QString JoinChapters(const QStringList& chapters, std::map<QString, QString>& pi
         qsizetype last = 0;
         for (auto it = picture.globalMatch(body); it.hasNext();) {
             const auto m = it.next();
-            const QString file = QFileInfo(dir.filePath(m.captured(2))).canonicalFilePath();
+            const QString file = FindPicture(dir, m.captured(2), language);
             if (file.isEmpty())
                 Fail(chapter + ": no picture " + m.captured(2));
             const QString name = "pictures/" + QFileInfo(file).fileName();
@@ -149,12 +175,12 @@ void Arrange(QTextDocument& doc)
     }
 }
 
-void WritePdf(QTextDocument& doc, const QString& path)
+void WritePdf(QTextDocument& doc, const QString& path, const QString& title)
 {
     QPdfWriter pdf(path);
     pdf.setPageSize(QPageSize(QPageSize::A4));
     pdf.setResolution(300);
-    pdf.setTitle("Orvane 操作手册");
+    pdf.setTitle(title);
     pdf.setCreator("orvane-manual");
     doc.print(&pdf);
 }
@@ -181,21 +207,27 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    const QStringList args = QGuiApplication::arguments();
-    if (args.size() < 4) {
-        std::cerr << "usage: orvane-manual PDF HTML_DIR MARKDOWN...\n";
+    QStringList args = QGuiApplication::arguments().mid(1);
+    const Language* language = &kLanguages[0];
+    if (args.size() >= 2 && args[0] == "--lang") {
+        const auto found = std::ranges::find(kLanguages, args[1], &Language::code);
+        language = found == std::end(kLanguages) ? nullptr : &*found;
+        args = args.mid(2);
+    }
+    if (!language || args.size() < 3) {
+        std::cerr << "usage: orvane-manual [--lang zh|en] PDF HTML_DIR MARKDOWN...\n";
         return 2;
     }
     std::map<QString, QString> pictures;
-    const QString markdown = JoinChapters(args.mid(3), pictures);
+    const QString markdown = JoinChapters(args.mid(2), *language, pictures);
 
     QTextDocument doc;
     QFont font;
-    font.setFamilies({"WenQuanYi Micro Hei", "Noto Sans CJK SC", "sans-serif"});
+    font.setFamilies(language->fonts);
     font.setPointSizeF(10.5);
     doc.setDefaultFont(font);
     doc.setMarkdown(markdown, QTextDocument::MarkdownDialectGitHub); // clears what was set before
-    doc.setMetaInformation(QTextDocument::DocumentTitle, "Orvane 操作手册");
+    doc.setMetaInformation(QTextDocument::DocumentTitle, language->title);
     for (const auto& [name, file] : pictures) {
         const QImage picture(file);
         if (picture.isNull())
@@ -203,7 +235,7 @@ int main(int argc, char** argv)
         doc.addResource(QTextDocument::ImageResource, QUrl(name), picture);
     }
     Arrange(doc);
-    WritePdf(doc, args[1]);
-    WriteHtml(doc, args[2], pictures);
+    WritePdf(doc, args[0], language->title);
+    WriteHtml(doc, args[1], pictures);
     return 0;
 }
