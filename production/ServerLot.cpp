@@ -184,8 +184,10 @@ std::string ServerLot::Init(const std::string& uri)
     const LotUri parts = ParseLotUri(uri);
     PgConnection db(parts.connection);
     return InTransaction(db, "BEGIN", [&] {
+        // One init at a time: two CREATE TABLE IF NOT EXISTS racing on an empty database both
+        // try to create the table, and the second fails on the catalogue's unique index.
+        db.Run("SELECT pg_advisory_xact_lock(hashtext('orvane_schema'))");
         db.Run("CREATE TABLE IF NOT EXISTS orvane_schema (version integer NOT NULL)");
-        db.Run("LOCK TABLE orvane_schema IN EXCLUSIVE MODE"); // one init at a time
         int version =
             static_cast<int>(db.Run("SELECT max(version) FROM orvane_schema").Number(0, 0).value_or(0));
         if (version > kSchemaVersion)

@@ -2,6 +2,7 @@
 // refusals, skips, spoiled IDs, the summary and the export; then what only a server has: its
 // URIs, its errors and Writers reserving at the same time.
 #include "production/LotStore.h"
+#include "production/PgConnection.h"
 #include "production/ServerLot.h"
 
 #include "tests/support/LotServer.h"
@@ -139,6 +140,23 @@ TEST(ServerLot, SaysWhichServerItCannotReachAndWhichLotItLacks)
     }
     EXPECT_NE(ServerLot::Init(uri).find(" created"), std::string::npos);
     EXPECT_NE(ServerLot::Init(uri).find(" already there"), std::string::npos);
+}
+
+TEST(ServerLot, InitsRacingOnAnEmptyDatabaseAllSucceed)
+{
+    const std::string lot = test::LotServerUri("init"), name = "init" + lot.substr(lot.rfind('-') + 1);
+    PgConnection("postgresql:///orvane?host=" LOT_SERVER_DIR "&user=orvane").Run("CREATE DATABASE " + name);
+    std::vector<std::thread> inits;
+    for (int i = 0; i < 4; ++i)
+        inits.emplace_back([&] {
+            try {
+                ServerLot::Init("postgresql:///" + name + "?host=" LOT_SERVER_DIR "&user=orvane&lot=L");
+            } catch (const ServerError& e) {
+                ADD_FAILURE() << e.what();
+            }
+        });
+    for (std::thread& t : inits)
+        t.join();
 }
 
 TEST(ServerLot, EightWritersAtOnceGetConsecutiveDistinctIds)
