@@ -2,6 +2,7 @@
 
 #include "app/LotRecords.h"
 #include "app/Settings.h"
+#include "foundation/Translate.h"
 
 #include <chrono>
 #include <utility>
@@ -60,7 +61,7 @@ std::string DialogLot::BeforeRun(AppState& s, bool writeId)
     const std::int64_t lastTaken = given - request.step;
     return "ID " + DeviceIDText(wanted, s.IDLen) +
            (lastTaken > wanted ? "-" + DeviceIDText(lastTaken, s.IDLen) : "") +
-           " 已被其他Writer在批次记录 " + journal_->Path() + " 中预留，已跳过；下一个ID为 " +
+           Tr(" 已被其他Writer在批次记录 ") + journal_->Path() + Tr(" 中预留，已跳过；下一个ID为 ") +
            NextIDText(s);
 }
 
@@ -89,8 +90,8 @@ void DialogLot::Close()
 
 std::string DialogLot::CountsText() const
 {
-    return "本次：成功 " + std::to_string(run_.passed) + " 片，失败 " +
-           std::to_string(run_.tried - run_.passed) + " 片";
+    return Tr("本次：成功 ") + std::to_string(run_.passed) + Tr(" 片，失败 ") +
+           std::to_string(run_.tried - run_.passed) + Tr(" 片");
 }
 
 } // namespace orvane

@@ -1,5 +1,7 @@
 #include "gui/main/HelpDocuments.h"
 
+#include "foundation/Translate.h"
+
 #include <QDesktopServices>
 #include <QFile>
 #include <QFileInfo>
@@ -27,13 +29,13 @@ void OpenHelpDocument(const std::string& appDir, HelpDocument document, Operator
 {
     const std::string path = DocumentPath(appDir, document);
     if (!Exists(path)) {
-        messages.Show(MessageKind::Error, "找不到帮助文件 " + path);
+        messages.Show(MessageKind::Error, Tr("找不到帮助文件 ") + path);
         return;
     }
     // False when the desktop has no program for the file (xdg-open missing, for one).
     const QUrl url = QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(path)));
     if (!QDesktopServices::openUrl(url))
-        messages.Show(MessageKind::Error, "无法打开帮助文件 " + path + "：没有能打开它的程序");
+        messages.Show(MessageKind::Error, Tr("无法打开帮助文件 ") + path + Tr("：没有能打开它的程序"));
 }
 
 } // namespace orvane
