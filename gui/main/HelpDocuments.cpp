@@ -15,12 +15,25 @@ bool Exists(const std::string& path)
     return QFileInfo::exists(QFile::decodeName(QByteArray::fromStdString(path)));
 }
 
-std::string DocumentPath(const std::string& appDir, HelpDocument document)
+std::string WrittenDocumentPath(const std::string& appDir, HelpDocument document)
 {
     if (document == HelpDocument::Pdf)
         return appDir + "Tovik_Usermenu.pdf";
     const std::string chm = appDir + "Help.chm";
     return Exists(chm) ? chm : appDir + "help/index.html";
+}
+
+// The manual of the running language; the written (Chinese) one when that is missing.
+std::string DocumentPath(const std::string& appDir, HelpDocument document)
+{
+    if (CurrentLanguage() == Language::English) {
+        const std::string english = appDir + (document == HelpDocument::Pdf
+                                                  ? "Tovik_Usermenu_en.pdf"
+                                                  : "help/en/index.html");
+        if (Exists(english))
+            return english;
+    }
+    return WrittenDocumentPath(appDir, document);
 }
 
 } // namespace
