@@ -293,7 +293,11 @@ void TfrmMain::BuildStatusBar()
     for (const int width : {200, 200, 200, 50}) {
         auto* panel = new QLabel(bar);
         panel->setObjectName(QString("Panel%1").arg(panels_.size()));
-        panel->setFixedWidth(width);
+        // English texts are longer: the written widths are the least there.
+        if (CurrentLanguage() == Language::English)
+            panel->setMinimumWidth(width);
+        else
+            panel->setFixedWidth(width);
         panel->setFrameShape(QFrame::StyledPanel);
         bar->addWidget(panel);
         panels_.push_back(panel);
