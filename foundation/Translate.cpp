@@ -52,9 +52,8 @@ bool UseLanguage(Language language, const std::string& catalogueDir)
     if (!std::setlocale(LC_MESSAGES, "C.UTF-8"))
         return false;
     ::setenv("LANGUAGE", "en", 1);
-    // A text the catalogue surely holds tells whether it was found.
-    const char* probe = "查空";
-    if (dgettext(kDomain, probe) == probe)
+    // The empty id gives the catalogue's header, and "" when no catalogue was found.
+    if (*dgettext(kDomain, "") == '\0')
         return false;
     current = language;
     return true;
