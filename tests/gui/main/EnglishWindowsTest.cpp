@@ -8,6 +8,7 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QDir>
 #include <QGroupBox>
 #include <QListWidget>
 #include <QMenu>
@@ -107,6 +108,15 @@ void ExpectEnglish(QWidget* window)
     EXPECT_EQ(Cut(window).join("\n").toStdString(), "") << window->objectName().toStdString();
 }
 
+// Where ORVANE_SCREENSHOT_DIR points (tools/screenshots.sh): docs/screenshots/en/name.
+void PhotographEnglish(QWidget* window, const QString& name)
+{
+    if (const char* dir = std::getenv("ORVANE_SCREENSHOT_DIR")) {
+        QDir(dir).mkpath("en");
+        EXPECT_TRUE(window->grab().save(QString::fromLocal8Bit(dir) + "/en/" + name + ".png"));
+    }
+}
+
 class EnglishWindowsTest : public MainWindowFixture {
 protected:
     static void SetUpTestSuite()
@@ -121,6 +131,7 @@ TEST_F(EnglishWindowsTest, MainWindowAndEverySecondaryWindow)
 {
     StartQK128(true, true);
     ExpectEnglish(window.get());
+    PhotographEnglish(window.get(), "main-window");
     EXPECT_THAT(Memo().toStdString(),
                 ::testing::HasSubstr("Chip: QK128\nProgram: No program opened yet\ncheck sum="));
 
@@ -160,6 +171,8 @@ TEST_F(EnglishWindowsTest, EveryOptionDialog)
         QWidget* dialog = OpenOptionDialog(layout.className);
         ASSERT_NE(dialog, nullptr) << layout.name;
         ExpectEnglish(dialog);
+        if (layout.name == "QK128" || layout.name == "QK139" || layout.name == "QK109")
+            PhotographEnglish(dialog, QString::fromUtf8(layout.className));
         ASSERT_NE(Button(dialog, "Cancel"), nullptr) << layout.name;
         Button(dialog, "Cancel")->click();
     }
