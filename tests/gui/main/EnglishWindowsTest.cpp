@@ -152,7 +152,10 @@ TEST_F(EnglishWindowsTest, MainWindowAndEverySecondaryWindow)
             window->findChild<QAction*>(w.opener)->trigger();
         QWidget* opened = ShownWindow(w.window);
         ASSERT_NE(opened, nullptr) << w.window;
+        if (auto* writeId = opened->findChild<QAbstractButton*>("cbxIDconfig"))
+            writeId->click(); // its group of ID controls shows too
         ExpectEnglish(opened);
+        PhotographEnglish(opened, w.window);
         QPushButton* close = Button(opened, w.close);
         ASSERT_NE(close, nullptr) << w.window;
         QTRY_VERIFY_WITH_TIMEOUT(close->isEnabled(), 5000);
