@@ -8,11 +8,12 @@ TEST_FUZZ_SECONDS ?= 15
 
 # The package and its tests: dpkg-dev and file for CPack's dependency list, poppler-utils,
 # desktop-file-utils, appstream and man-db to check the manual, the desktop entry, the metadata and
-# the man pages; libpq-dev for lots on a server, postgresql for the throwaway server of its tests.
+# the man pages; libpq-dev for lots on a server, postgresql for the throwaway server of its tests;
+# gettext to build and check the message catalogue.
 PACKAGES := build-essential cmake ninja-build pkg-config libgtest-dev libgmock-dev \
             libbenchmark-dev clang libclang-rt-14-dev srecord binutils \
             qt6-base-dev fonts-wqy-microhei libpq-dev postgresql nlohmann-json3-dev \
-            dpkg-dev file poppler-utils desktop-file-utils appstream man-db
+            dpkg-dev file poppler-utils desktop-file-utils appstream man-db gettext
 
 .PHONY: all deps configure build package test run fuzz tsan asan bench clean
 

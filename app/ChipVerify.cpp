@@ -1,6 +1,7 @@
 #include "app/ChipVerify.h"
 
 #include "catalogue/Catalogue.h"
+#include "foundation/Translate.h"
 #include "image/RomImage.h"
 #include "options/OptionLayout.h"
 #include "production/RollingCode.h"
@@ -13,9 +14,9 @@ namespace orvane {
 namespace {
 
 constexpr std::size_t kListed = 20;
-constexpr const char* kEqualText = "芯片内容与当前程序一致";
+constexpr const char* kEqualText = TrNoop("芯片内容与当前程序一致");
 constexpr const char* kProtectedText =
-    "当前程序设置了加密，加密的芯片读不出程序，无法校验";
+    TrNoop("当前程序设置了加密，加密的芯片读不出程序，无法校验");
 
 // The view of the operation it wraps, except that the image it reads never reaches the screen:
 // the hex editor and the memo keep showing the program.
@@ -60,7 +61,7 @@ void AppendLines(std::string& text, const std::vector<ByteDifference>& list, std
 {
     for (std::size_t i = 0; i < std::min(count, list.size()); ++i) {
         const ByteDifference& d = list[i];
-        text += "\n" + Hex(d.address, 4) + ": 程序 " + Hex(d.image, 2) + " 芯片 " + Hex(d.chip, 2);
+        text += "\n" + Hex(d.address, 4) + Tr(": 程序 ") + Hex(d.image, 2) + Tr(" 芯片 ") + Hex(d.chip, 2);
     }
 }
 
@@ -113,20 +114,20 @@ std::string VerifyReportText(const ChipComparison& c)
     std::string text;
     const std::size_t n = c.program.size();
     if (n > 0) {
-        text = "芯片内容与当前程序不一致，共 " + std::to_string(n) + " 个字节不同" +
-               (n > kListed ? "，以下是前 " + std::to_string(kListed) + " 个" : "") + "：";
+        text = Tr("芯片内容与当前程序不一致，共 ") + std::to_string(n) + Tr(" 个字节不同") +
+               (n > kListed ? Tr("，以下是前 ") + std::to_string(kListed) + Tr(" 个") : "") + Tr("：");
         AppendLines(text, c.program, kListed);
     } else if (c.deviceId.empty() && c.rollingCode.empty()) {
-        return kEqualText;
+        return Tr(kEqualText);
     } else {
-        text = std::string("除器件ID和滚动码以外，") + kEqualText;
+        text = std::string(Tr("除器件ID和滚动码以外，")) + Tr(kEqualText);
     }
     if (!c.deviceId.empty()) {
-        text += "\n器件ID的字节不同：";
+        text += Tr("\n器件ID的字节不同：");
         AppendLines(text, c.deviceId, c.deviceId.size());
     }
     if (!c.rollingCode.empty()) {
-        text += "\n滚动码的字节不同：";
+        text += Tr("\n滚动码的字节不同：");
         AppendLines(text, c.rollingCode, c.rollingCode.size());
     }
     return text;
@@ -137,7 +138,7 @@ ChipVerification VerifyChip(const AppState& s, WriterLink& link, OperationView& 
     ChipVerification v;
     if (ImageSetsProtection(s)) {
         v.verdict = VerifyVerdict::Protected;
-        v.text = kProtectedText;
+        v.text = Tr(kProtectedText);
         return v;
     }
     // The read of the operator's "读取" on a copy of the state. The link takes the chip data it

@@ -3,6 +3,7 @@
 #include "app/LotRecords.h"
 #include "app/LotSpill.h"
 #include "app/Settings.h"
+#include "foundation/Translate.h"
 #include "production/LotStore.h"
 
 #include <utility>
@@ -52,7 +53,7 @@ std::string DialogLot::BeforeRun(AppState& s, bool writeId)
     const std::int64_t lastTaken = given - request.step;
     return "ID " + DeviceIDText(wanted, s.IDLen) +
            (lastTaken > wanted ? "-" + DeviceIDText(lastTaken, s.IDLen) : "") +
-           " 已被其他Writer在批次记录 " + journal_->Name() + " 中预留，已跳过；下一个ID为 " +
+           Tr(" 已被其他Writer在批次记录 ") + journal_->Name() + Tr(" 中预留，已跳过；下一个ID为 ") +
            NextIDText(s);
 }
 
@@ -84,8 +85,8 @@ void DialogLot::Close()
 
 std::string DialogLot::CountsText() const
 {
-    return "本次：成功 " + std::to_string(run_.passed) + " 片，失败 " +
-           std::to_string(run_.tried - run_.passed) + " 片";
+    return Tr("本次：成功 ") + std::to_string(run_.passed) + Tr(" 片，失败 ") +
+           std::to_string(run_.tried - run_.passed) + Tr(" 片");
 }
 
 } // namespace orvane

@@ -4,6 +4,7 @@
 #include "app/SettingsPath.h"
 #include "app/Startup.h"
 #include "foundation/Errors.h"
+#include "foundation/Translate.h"
 #include "image/RomImage.h"
 
 namespace orvane {
@@ -49,9 +50,9 @@ StartupOutcome RunStartup(AppState& s, WriterLink& link, OperationView& view,
     }
     outcome.settingsLock = LockFile(settings.file + ".lock");
     if (outcome.settingsLock.HeldElsewhere()) { // nothing searched, nothing written
-        view.Messages().Show(MessageKind::Error, "设置文件 " + settings.file +
-                                                     " 正被另一个Orvane窗口（进程 " +
-                                                     outcome.settingsLock.Holder() + "）使用");
+        view.Messages().Show(MessageKind::Error, Tr("设置文件 ") + settings.file +
+                                                     Tr(" 正被另一个Orvane窗口（进程 ") +
+                                                     outcome.settingsLock.Holder() + Tr("）使用"));
         outcome.end = StartupEnd::SettingsInUse;
         return outcome;
     }
@@ -61,7 +62,7 @@ StartupOutcome RunStartup(AppState& s, WriterLink& link, OperationView& view,
         view.Messages().Show(MessageKind::Error, e.what());
     }
     if (!s.WriterFound &&
-        !view.Messages().Show(MessageKind::Question, "未找到Writer，是否继续打开！")) {
+        !view.Messages().Show(MessageKind::Question, Tr("未找到Writer，是否继续打开！"))) {
         outcome.end = StartupEnd::Declined;
         return outcome;
     }

@@ -1,5 +1,6 @@
 #include "app/ProgramFiles.h"
 
+#include "foundation/Translate.h"
 #include "image/IntelHex.h"
 #include "image/RomImage.h"
 #include "image/SRecordFiles.h"
@@ -44,7 +45,7 @@ std::string BytesOutsideNote(const OpenedFile& opened)
 {
     if (opened.bytesOutside == 0)
         return "";
-    return "已忽略程序区以外的 " + std::to_string(opened.bytesOutside) + " 个字节";
+    return Tr("已忽略程序区以外的 ") + std::to_string(opened.bytesOutside) + Tr(" 个字节");
 }
 
 void SaveProgramFile(const AppState& s, const std::string& fileName, FileFormat format)

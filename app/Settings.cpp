@@ -5,6 +5,7 @@
 #include "foundation/Errors.h"
 #include "foundation/IniFile.h"
 #include "catalogue/Catalogue.h"
+#include "foundation/Translate.h"
 #include "image/RomImage.h"
 #include "options/OptionKeys.h"
 #include "writer/DeviceIdLimit.h"
@@ -135,7 +136,7 @@ bool SaveSettingsOrReport(AppState& s, OperationView& view)
     // Before the start-up read the file the state holds nothing of the stored settings.
     if (!s.SettingsRead) {
         if (!std::exchange(s.SettingsSkipNoted, true))
-            view.KeepMemoLine("设置未保存：启动时未读取设置文件 " +
+            view.KeepMemoLine(Tr("设置未保存：启动时未读取设置文件 ") +
                               LocateSettings(s.AppDir).file);
         return false;
     }

@@ -2,6 +2,7 @@
 
 #include "app/Settings.h"
 #include "catalogue/Catalogue.h"
+#include "foundation/Translate.h"
 #include "image/RomImage.h"
 #include "options/OptionCodecs.h"
 
@@ -21,7 +22,7 @@ void BuildModelImage(AppState& s)
 {
     SetChipDataAddresses(s);
     ClearImage(s);
-    s.ProgramInfo = "尚未打开程序";
+    s.ProgramInfo = Tr("尚未打开程序");
     LoadChipFile(s);
     UpdateAddressMap(s);
     ApplyOptionTexts(s);

@@ -1,5 +1,6 @@
 #include "foundation/Errors.h"
 #include "catalogue/Catalogue.h"
+#include "foundation/Translate.h"
 #include "image/RomImage.h"
 #include "image/SRecordFiles.h"
 
@@ -81,7 +82,7 @@ void LoadChipFile(AppState& s)
     const std::string fileName = ChipFileName(s);
     for (const std::string* part : {&s.ChipName, &s.ChipPin}) {
         if (part->find_first_of(std::string_view("/\0", 2)) != std::string::npos)
-            throw FileError("芯片文件名无效：" + fileName);
+            throw FileError(Tr("芯片文件名无效：") + fileName);
     }
     LoadS19Range(s, s.ChipDataAddr1, s.ChipDataAddr2Last, fileName);
 }

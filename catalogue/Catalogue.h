@@ -4,6 +4,7 @@
 #pragma once
 
 #include "foundation/AppState.h"
+#include "foundation/Translate.h"
 
 #include <array>
 #include <cstdint>
@@ -43,11 +44,11 @@ struct TreeCategory {
     const char* caption;
 };
 inline constexpr std::array<TreeCategory, 5> kTreeCategories = {{
-    {0, "AD类MCU"},
-    {8, "GPIO通用类MCU"},
-    {17, "遥控器类MCU"},
-    {26, "触摸按键类MCU"},
-    {29, "MTP类MCU"},
+    {0, TrNoop("AD类MCU")},
+    {8, TrNoop("GPIO通用类MCU")},
+    {17, TrNoop("遥控器类MCU")},
+    {26, TrNoop("触摸按键类MCU")},
+    {29, TrNoop("MTP类MCU")},
 }};
 // Picture of category nodes and of entries without one of their own.
 inline constexpr const char* kDefaultPicture = "pp";

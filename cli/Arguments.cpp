@@ -51,6 +51,8 @@ Options:
   --port COMn|PATH           the Writer's port; default: search COM1..COM20
   --yes                      answer Yes to every question
   --json                     JSON lines on stdout (progress, message, result)
+  --lang en|zh               the language of the messages (default: [UI] LANG of the settings
+                             file, else LANGUAGE/LC_ALL/LC_MESSAGES/LANG; Chinese when unset)
   --id-len 2|3 --id-addr HEX --id-start HEX --step N
                              program: write a device ID into each chip, stepping it; a chip
                              whose ID is past FFFF (--id-len 2) or FFFFFF (3) is refused
@@ -218,6 +220,12 @@ Arguments ParseArguments(const std::vector<std::string>& args)
         else if (arg == "--port") a.port = value();
         else if (arg == "--yes") flag(a.yes);
         else if (arg == "--json") flag(a.json);
+        else if (arg == "--lang") {
+            const std::string code = value();
+            a.language = ParseLanguage(code);
+            if (!a.language || code.empty())
+                throw UsageError("--lang takes en or zh, not '" + code + "'");
+        }
         else if (arg == "--id-len") a.idLen = value();
         else if (arg == "--id-addr") a.idAddr = value();
         else if (arg == "--id-start") a.idStart = value();

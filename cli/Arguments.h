@@ -2,6 +2,7 @@
 #pragma once
 
 #include "app/ProgramFiles.h"
+#include "foundation/Translate.h"
 
 #include <cstdint>
 #include <optional>
@@ -27,6 +28,7 @@ struct Arguments {
     std::optional<std::string> port;  // COMn or a device path; empty: search COM1..COM20
     bool yes = false;
     bool json = false;
+    std::optional<Language> language; // --lang; none: [UI] LANG or the environment
 
     // program
     std::optional<std::string> idLen, idAddr, idStart;

@@ -9,6 +9,7 @@
 #include "cli/StopSignals.h"
 #include "catalogue/Catalogue.h"
 #include "foundation/AtomicFile.h"
+#include "foundation/Translate.h"
 #include "image/RomImage.h"
 #include "options/OptionKeys.h"
 #include "production/LotStore.h"
@@ -141,9 +142,9 @@ public:
         }
         if (link_.ConnectWriter(view_))
             return std::nullopt;
-        std::string why = "未找到Writer";
+        std::string why = Tr("未找到Writer");
         for (const std::string& name : link_.BusyPorts())
-            why += "\n" + name + " (" + resolver_(name) + ")：端口正被其他程序使用";
+            why += "\n" + name + " (" + resolver_(name) + Tr(")：端口正被其他程序使用");
         return why;
     }
 
@@ -213,7 +214,7 @@ int RunWriterCommand(AppState& s, const Arguments& a, ConsoleView& view, LotStor
         }
         const std::string& text = view.FirmwarePanel();
         if (text.empty())
-            return Finish(view, a.command, {kNoReply, kFirmwareUnknownText});
+            return Finish(view, a.command, {kNoReply, Tr(kFirmwareUnknownText)});
         if (!a.json)
             std::cout << text << '\n';
         return Finish(view, a.command, {kOk, text});

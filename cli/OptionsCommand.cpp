@@ -3,6 +3,7 @@
 #include "app/ProgramFiles.h"
 #include "catalogue/Catalogue.h"
 #include "cli/Commands.h"
+#include "foundation/Translate.h"
 #include "image/RomImage.h"
 #include "options/OptionLayout.h"
 
@@ -16,7 +17,7 @@ const OptionLayout& LayoutOf(const AppState& s)
 {
     const OptionLayout* layout = LayoutOfSlot(FirstMatchingSlot(s, kConfigButtonOrder));
     if (!layout)
-        throw UsageError("未知芯片: " + s.ChipName);
+        throw UsageError(Tr("未知芯片: ") + s.ChipName);
     return *layout;
 }
 

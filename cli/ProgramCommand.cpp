@@ -3,6 +3,7 @@
 #include "cli/Commands.h"
 #include "cli/ProductionCommands.h"
 #include "cli/StopSignals.h"
+#include "foundation/Translate.h"
 
 #include "app/LotRecords.h"
 #include "app/LotSpill.h"
@@ -32,7 +33,7 @@ void WaitForNextChip(int chip, int count)
 std::string FirmwareOf(WriterContext& c)
 {
     std::string panel = c.view.FirmwarePanel();
-    if (panel.empty() || panel == kFirmwareUnknownText) {
+    if (panel.empty() || panel == Tr(kFirmwareUnknownText)) {
         const auto version = c.link.QueryFirmwareVersion();
         panel = version ? FirmwareVersionText(*version) : "";
     }

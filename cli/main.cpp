@@ -1,4 +1,5 @@
 // orvane-cli: the Writer operations and file conversions for scripts and production lines.
+#include "app/UiLanguage.h"
 #include "foundation/Errors.h"
 #include "cli/Arguments.h"
 #include "cli/Commands.h"
@@ -38,6 +39,9 @@ int main(int argc, char** argv)
         return help ? kOk : kUsage;
     }
 
+    const std::string exeDir = ExecutableDir();
+    if (!StartLanguage(args.language, args.appDir.empty() ? exeDir : args.appDir + '/', exeDir))
+        std::cerr << "orvane-cli: no English catalogue in " << exeDir << "locale\n";
     ConsoleView view(args.json, args.yes, ::isatty(STDERR_FILENO) == 1);
     auto fail = [&](int code, const std::string& text) {
         view.Show(MessageKind::Error, text);
@@ -45,7 +49,7 @@ int main(int argc, char** argv)
         return code;
     };
     try {
-        return RunCommand(args, view, ExecutableDir());
+        return RunCommand(args, view, exeDir);
     } catch (const UsageError& e) {
         std::cerr << "orvane-cli: " << e.what() << '\n';
         return kUsage;

@@ -1,6 +1,7 @@
 #include "foundation/AtomicFile.h"
 
 #include "foundation/Errors.h"
+#include "foundation/Translate.h"
 
 #include <cerrno>
 #include <charconv>
@@ -20,7 +21,7 @@ constexpr int kMaxLinkHops = 40; // as the kernel's own limit
 
 [[noreturn]] void Fail(const std::string& path, const char* what, int err)
 {
-    throw FileError("无法写入文件 " + path + "：" + what + " (" + std::strerror(err) + ")");
+    throw FileError(Tr("无法写入文件 ") + path + Tr("：") + what + " (" + std::strerror(err) + ")");
 }
 
 // The folder part of path, ending with '/'.

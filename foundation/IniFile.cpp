@@ -3,6 +3,7 @@
 #include "foundation/AtomicFile.h"
 #include "foundation/Errors.h"
 #include "foundation/ReadFile.h"
+#include "foundation/Translate.h"
 
 #include <string_view>
 
@@ -191,8 +192,8 @@ void IniFile::Save(const std::string& path) const
     // A file Load would refuse would lock the program out of its own settings from then on.
     const std::string text = Text();
     if (text.size() > kSmallFileLimit)
-        throw FileError("无法写入文件 " + path + "：文件过大（超过 " +
-                        std::to_string(kSmallFileLimit) + " 字节）");
+        throw FileError(Tr("无法写入文件 ") + path + Tr("：文件过大（超过 ") +
+                        std::to_string(kSmallFileLimit) + Tr(" 字节）"));
     WriteFileAtomically(path, text);
 }
 

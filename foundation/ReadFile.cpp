@@ -1,6 +1,7 @@
 #include "foundation/ReadFile.h"
 
 #include "foundation/Errors.h"
+#include "foundation/Translate.h"
 
 #include <cerrno>
 #include <cstring>
@@ -12,9 +13,9 @@ namespace orvane {
 namespace {
 
 [[noreturn]] void Fail(const std::string& path, const std::string& reason,
-                       const char* what = "无法读取文件 ")
+                       const char* what = Tr("无法读取文件 "))
 {
-    throw FileError(what + path + "：" + reason);
+    throw FileError(what + path + Tr("：") + reason);
 }
 
 class Descriptor {
@@ -35,7 +36,7 @@ std::string ReadWholeFile(const std::string& path, std::size_t limit)
 {
     std::optional<std::string> text = ReadFileIfPresent(path, limit);
     if (!text)
-        Fail(path, std::strerror(ENOENT), "无法打开文件 ");
+        Fail(path, std::strerror(ENOENT), Tr("无法打开文件 "));
     return std::move(*text);
 }
 
@@ -46,15 +47,15 @@ std::optional<std::string> ReadFileIfPresent(const std::string& path, std::size_
     if (fd < 0 && (errno == ENOENT || errno == ENOTDIR))
         return std::nullopt;
     if (fd < 0)
-        Fail(path, std::strerror(errno), "无法打开文件 ");
+        Fail(path, std::strerror(errno), Tr("无法打开文件 "));
     const Descriptor file(fd);
     struct stat st {};
     if (::fstat(fd, &st) != 0)
         Fail(path, std::strerror(errno));
     if (!S_ISREG(st.st_mode))
-        Fail(path, "不是普通文件");
+        Fail(path, Tr("不是普通文件"));
     if (static_cast<std::size_t>(st.st_size) > limit)
-        Fail(path, "文件过大（超过 " + std::to_string(limit) + " 字节）");
+        Fail(path, Tr("文件过大（超过 ") + std::to_string(limit) + Tr(" 字节）"));
 
     std::string text;
     char buffer[1 << 16];
@@ -67,7 +68,7 @@ std::optional<std::string> ReadFileIfPresent(const std::string& path, std::size_
         if (n == 0)
             return text;
         if (text.size() + static_cast<std::size_t>(n) > limit) // grew while being read
-            Fail(path, "文件过大（超过 " + std::to_string(limit) + " 字节）");
+            Fail(path, Tr("文件过大（超过 ") + std::to_string(limit) + Tr(" 字节）"));
         text.append(buffer, static_cast<std::size_t>(n));
     }
 }

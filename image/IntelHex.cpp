@@ -3,6 +3,7 @@
 #include "foundation/AtomicFile.h"
 #include "foundation/Errors.h"
 #include "foundation/ReadFile.h"
+#include "foundation/Translate.h"
 #include "image/RomImage.h"
 #include "image/SRecordText.h"
 
@@ -31,23 +32,23 @@ public:
         : fileName_(fileName), line_(lineNumber)
     {
         if (line[0] != ':')
-            Fail("不是 Intel HEX 记录（应以 ':' 开头）");
+            Fail(Tr("不是 Intel HEX 记录（应以 ':' 开头）"));
         const std::string_view digits = line.substr(1);
         if (digits.size() % 2 != 0)
-            Fail("十六进制数字的个数是奇数");
+            Fail(Tr("十六进制数字的个数是奇数"));
         const std::size_t size = digits.size() / 2;
         if (size < kHeaderBytes + 1)
-            Fail("记录不完整：应有字节数、地址、类型和校验和");
+            Fail(Tr("记录不完整：应有字节数、地址、类型和校验和"));
         Decode(digits, 0);
         if (size != kHeaderBytes + 1 + Count())
-            Fail("字节数 " + Hex(Count(), 2) + " 与本行的长度不符");
+            Fail(Tr("字节数 ") + Hex(Count(), 2) + Tr(" 与本行的长度不符"));
         unsigned sum = Count();
         for (std::size_t i = 1; i < size; ++i)
             sum += Decode(digits, i);
         const std::uint8_t written = bytes_[size - 1];
         if (sum % 256 != 0)
-            throw RecordChecksumError(WhereInFile(fileName_, line_) + "校验和错误：记录中为 " +
-                                      Hex(written, 2) + "，应为 " +
+            throw RecordChecksumError(WhereInFile(fileName_, line_) + Tr("校验和错误：记录中为 ") +
+                                      Hex(written, 2) + Tr("，应为 ") +
                                       Hex(static_cast<std::uint8_t>(written - sum), 2));
     }
 
@@ -60,7 +61,7 @@ public:
     std::uint16_t OffsetValue() const
     {
         if (Count() != 2)
-            Fail("扩展地址记录（类型 " + Hex(Type(), 2) + "）的字节数应为 02，而不是 " +
+            Fail(Tr("扩展地址记录（类型 ") + Hex(Type(), 2) + Tr("）的字节数应为 02，而不是 ") +
                  Hex(Count(), 2));
         return static_cast<std::uint16_t>(Data(0) << 8 | Data(1));
     }
@@ -78,8 +79,8 @@ private:
         const char* p = digits.data() + 2 * i;
         const auto end = std::from_chars(p, p + 2, bytes_[i], 16).ptr;
         if (end != p + 2)
-            Fail("第 " + std::to_string(2 * i + 2 + static_cast<std::size_t>(end - p)) +
-                 " 列不是十六进制数字");
+            Fail(Tr("第 ") + std::to_string(2 * i + 2 + static_cast<std::size_t>(end - p)) +
+                 Tr(" 列不是十六进制数字"));
         return bytes_[i];
     }
 
@@ -132,12 +133,12 @@ std::size_t StoreIntelHex(ImageBytes& image, std::string_view text, const std::s
         case kLinearStart:
             break;
         default:
-            record.Fail("无法识别的记录类型 " + Hex(record.Type(), 2));
+            record.Fail(Tr("无法识别的记录类型 ") + Hex(record.Type(), 2));
         }
     }
     // A compiler still writing the file has not written its end record yet.
     throw FileError(WhereInFile(fileName, lineNumber + 1) +
-                    "文件意外结束，缺少结束记录（类型 01）");
+                    Tr("文件意外结束，缺少结束记录（类型 01）"));
 }
 
 void AppendIntelHexRecords(std::string& out, const ImageBytes& image, std::int32_t first,

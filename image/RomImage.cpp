@@ -1,6 +1,7 @@
 #include "image/RomImage.h"
 
 #include "catalogue/Catalogue.h"
+#include "foundation/Translate.h"
 #include "options/OptionCodecs.h"
 
 #include <algorithm>
@@ -103,12 +104,12 @@ std::array<std::string, 4> ChecksumInfoLines(const AppState& s)
     // difference prints as its 32-bit two's complement.
     const std::int32_t older = static_cast<std::int32_t>(s.FileChecksumWithOptions) - 0x3FC;
     return {
-        "芯片信息：" + s.ChipName,
-        "程序信息：" + s.ProgramInfo,
-        "check sum=" + plain + "H (不包含配置项), " + Hex(s.FileChecksumWithOptions, 4) +
-            "H (包含配置项)",
-        "老版本软件：check sum=" + plain + "H(不包含配置项)，" +
-            Hex(static_cast<std::uint32_t>(older), 4) + "H (包含配置项)",
+        Tr("芯片信息：") + s.ChipName,
+        Tr("程序信息：") + s.ProgramInfo,
+        "check sum=" + plain + Tr("H (不包含配置项), ") + Hex(s.FileChecksumWithOptions, 4) +
+            Tr("H (包含配置项)"),
+        Tr("老版本软件：check sum=") + plain + Tr("H(不包含配置项)，") +
+            Hex(static_cast<std::uint32_t>(older), 4) + Tr("H (包含配置项)"),
     };
 }
 

@@ -4,6 +4,7 @@
 #include "foundation/Errors.h"
 #include "foundation/ReadFile.h"
 #include "catalogue/Catalogue.h"
+#include "foundation/Translate.h"
 #include "image/SRecordText.h"
 
 namespace orvane {
@@ -55,10 +56,10 @@ void WriteWrtFile(const AppState& s, std::int32_t from, std::int32_t to, const s
 {
     // A header the reader would refuse is never written: the file could not be opened again.
     if (s.ChipName.size() > 0xFF || !IsWrtHeaderText(s.ChipName))
-        throw FileError("无法写入文件 " + fileName +
-                        "：型号名称超过 255 字节或含有控制字符、路径分隔符");
+        throw FileError(Tr("无法写入文件 ") + fileName +
+                        Tr("：型号名称超过 255 字节或含有控制字符、路径分隔符"));
     if (s.ChipPin.size() != 2 || !IsWrtHeaderText(s.ChipPin))
-        throw FileError("无法写入文件 " + fileName + "：封装代码必须是两个可打印字符");
+        throw FileError(Tr("无法写入文件 ") + fileName + Tr("：封装代码必须是两个可打印字符"));
 
     std::string out = RecordBuffer();
     AppendHexByte(out, static_cast<std::uint8_t>(s.ChipName.size()));

@@ -1,6 +1,7 @@
 #include "image/SRecordText.h"
 
 #include "foundation/Errors.h"
+#include "foundation/Translate.h"
 
 #include <algorithm>
 #include <utility>
@@ -65,7 +66,7 @@ char* PutHexByte(char* p, std::uint8_t value)
 
 std::string WhereInFile(const std::string& fileName, int line)
 {
-    return "文件 " + fileName + " 第 " + std::to_string(line) + " 行：";
+    return Tr("文件 ") + fileName + Tr(" 第 ") + std::to_string(line) + Tr(" 行：");
 }
 
 void AppendHexByte(std::string& out, std::uint8_t value)
@@ -116,7 +117,7 @@ bool SRecordReader::Next(SRecord& record)
         if (line.empty())
             continue;
         if (line[0] != 'S')
-            Fail("不是 S 记录");
+            Fail(Tr("不是 S 记录"));
         switch (line.size() > 1 ? line[1] : '\0') {
         case '1':
             ParseData(line, cutOff, record);
@@ -132,9 +133,9 @@ bool SRecordReader::Next(SRecord& record)
             continue;
         case '2':
         case '3':
-            Fail("不支持 S2/S3 记录（地址超过 16 位），只能读取 S1 记录");
+            Fail(Tr("不支持 S2/S3 记录（地址超过 16 位），只能读取 S1 记录"));
         default:
-            Fail("无法识别的记录类型");
+            Fail(Tr("无法识别的记录类型"));
         }
     }
     ended_ = true;
@@ -149,21 +150,21 @@ void SRecordReader::ParseData(std::string_view line, bool cutOff, SRecord& recor
         if (value < 0) {
             const std::size_t column = 2 * index + kS1ColumnOfCount
                                        + (HexValue(body[2 * index]) < 0 ? 0 : 1);
-            Fail("第 " + std::to_string(column) + " 列不是十六进制数字");
+            Fail(Tr("第 ") + std::to_string(column) + Tr(" 列不是十六进制数字"));
         }
         return static_cast<std::uint8_t>(value);
     };
 
     if (body.size() < 2)
-        Fail(cutOff ? "记录不完整，文件意外结束" : "记录缺少字节数");
+        Fail(cutOff ? Tr("记录不完整，文件意外结束") : Tr("记录缺少字节数"));
     const std::uint8_t count = byteAt(0);
     if (count < 3)
-        Fail("字节数 " + HexText(count) + " 小于 03（地址两字节加校验和一字节）");
+        Fail(Tr("字节数 ") + HexText(count) + Tr(" 小于 03（地址两字节加校验和一字节）"));
     const std::size_t expected = 2 + 2 * std::size_t{count};
     if (body.size() < expected && cutOff)
-        Fail("记录不完整，文件意外结束");
+        Fail(Tr("记录不完整，文件意外结束"));
     if (body.size() != expected)
-        Fail("字节数 " + HexText(count) + " 与本行的长度不符");
+        Fail(Tr("字节数 ") + HexText(count) + Tr(" 与本行的长度不符"));
 
     record.count = count;
     record.address = static_cast<std::uint16_t>(byteAt(1) << 8 | byteAt(2));
@@ -176,30 +177,30 @@ void SRecordReader::ParseData(std::string_view line, bool cutOff, SRecord& recor
 WrtHeader ParseWrtHeader(std::string_view text, const std::string& fileName)
 {
     auto fail = [&](int line, const char* what) {
-        throw FileError(WhereInFile(fileName, line) + "不是 WRT 文件：" + what);
+        throw FileError(WhereInFile(fileName, line) + Tr("不是 WRT 文件：") + what);
     };
     if (text.size() < 2 || HexByte(text, 0) < 0)
-        fail(1, "第一行应以两位十六进制数字（型号名称的长度）开头");
+        fail(1, Tr("第一行应以两位十六进制数字（型号名称的长度）开头"));
     const std::size_t nameLength = static_cast<std::size_t>(HexByte(text, 0));
     if (text.size() < 2 + nameLength)
-        fail(1, "型号名称不完整，文件意外结束");
+        fail(1, Tr("型号名称不完整，文件意外结束"));
 
     WrtHeader header;
     header.chipName = text.substr(2, nameLength);
     if (!IsWrtHeaderText(header.chipName))
-        fail(1, "型号名称含有控制字符或路径分隔符");
+        fail(1, Tr("型号名称含有控制字符或路径分隔符"));
     std::size_t pos = PastLineEnd(text, 2 + nameLength);
     if (pos == std::string_view::npos)
-        fail(1, "型号名称之后应换行（名称与长度不符）");
+        fail(1, Tr("型号名称之后应换行（名称与长度不符）"));
 
     header.chipPin = text.substr(pos, 2);
     if (header.chipPin.size() != 2 || !IsWrtHeaderText(header.chipPin))
-        fail(2, "第二行应为两个字符的封装代码");
+        fail(2, Tr("第二行应为两个字符的封装代码"));
     pos += 2;
     if (pos < text.size()) {
         pos = PastLineEnd(text, pos);
         if (pos == std::string_view::npos)
-            fail(2, "封装代码之后应换行");
+            fail(2, Tr("封装代码之后应换行"));
     }
     header.recordsOffset = pos;
     return header;

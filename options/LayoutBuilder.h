@@ -1,6 +1,7 @@
 // Shorthand for writing the layout descriptions: controls, their fields and byte writes.
 #pragma once
 
+#include "foundation/Translate.h"
 #include "options/OptionLayout.h"
 
 #include <cstdint>
@@ -164,9 +165,9 @@ inline Item ProtectCheck(std::string_view group, std::string_view caption)
 {
     return Check(group, caption).Key("SEC", kOffOn);
 }
-inline Item ProtectRadios(Texts entries = {"程序加密", "程序不加密"})
+inline Item ProtectRadios(Texts entries = {TrNoop("程序加密"), TrNoop("程序不加密")})
 {
-    return Radio("加密设置", std::move(entries)).Key("SEC", kOnOff).Default(1);
+    return Radio(TrNoop("加密设置"), std::move(entries)).Key("SEC", kOnOff).Default(1);
 }
 
 } // namespace orvane::layout

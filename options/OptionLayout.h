@@ -4,6 +4,7 @@
 #pragma once
 
 #include "foundation/AppState.h"
+#include "foundation/Translate.h"
 
 #include <cstdint>
 #include <initializer_list>
@@ -93,7 +94,7 @@ const OptionLayout* LayoutOfSlot(int slot);
 int CaptionSlot(const OptionLayout& layout);
 
 // The group of the IRC dialogs that fae hides.
-inline constexpr std::string_view kSpecialOpsGroup = "特殊操作（正常不需要改动）";
+inline constexpr std::string_view kSpecialOpsGroup = TrNoop("特殊操作（正常不需要改动）");
 
 // Text field of a settings key (OPTION keys, RC_NAME), or OptExtra; nullptr for others.
 std::string* OptionTextOf(AppState& s, std::string_view key);

@@ -1,5 +1,6 @@
 // The layouts with a three-state watchdog: QK131, QK132, QK133, QK136, QK137, QK138, QK130 and
 // (in byte 4) QK134.
+#include "foundation/Translate.h"
 #include "options/LayoutBuilder.h"
 #include "options/LayoutParts.h"
 #include "options/OptionKeys.h"
@@ -10,7 +11,7 @@ using namespace layout;
 
 namespace {
 
-const Texts kWatchdogEntries = {"始终关闭看门狗", "休眠模式下关闭看门狗", "始终开启看门狗"};
+const Texts kWatchdogEntries = {TrNoop("始终关闭看门狗"), TrNoop("休眠模式下关闭看门狗"), TrNoop("始终开启看门狗")};
 const Texts kPeriods4 = {"PWRT=TWDT=4ms",         "PWRT=TWDT=16ms",
                          "PWRT=TWDT=64ms",        "PWRT=TWDT=256ms",
                          "PWRT=4ms TWDT=512ms",   "PWRT=16ms TWDT=1024ms",
@@ -32,19 +33,19 @@ constexpr BitRef kProtection = {1, 7};
 // text of position 7 - k.
 const Texts kLvrTextsReversed = {"3.6V", "3.0V", "2.6V", "2.4V", "2.2V", "2.0V", "1.8V", "1.5V"};
 constexpr std::string_view kCountDown = "111 110 101 100 011 010 001 000";
-const Texts kResetPins = {"相应管脚作为复位脚", "相应管脚为IO"};
-const Texts kP16 = {"P16作为复位脚", "P16作为输入脚"};
+const Texts kResetPins = {TrNoop("相应管脚作为复位脚"), TrNoop("相应管脚为IO")};
+const Texts kP16 = {TrNoop("P16作为复位脚"), TrNoop("P16作为输入脚")};
 
 Item Watchdog(int byte, Texts texts = {"OFF", "OF", "ON"})
 {
-    return Radio("WDT 设置", kWatchdogEntries).Key("WDT", texts).At(byte, 1, 0).Codes("00 01 11")
+    return Radio(TrNoop("WDT 设置"), kWatchdogEntries).Key("WDT", texts).At(byte, 1, 0).Codes("00 01 11")
         .Default(2);
 }
 
 // The period text is the list position; its three digits go to the bits, most significant first.
 Item Period(const Texts& entries, std::vector<BitRef> bits)
 {
-    return List("WDT 设置", entries).Key("Fs", BinaryNumbers(3, 8)).At(std::move(bits)).Default(7);
+    return List(TrNoop("WDT 设置"), entries).Key("Fs", BinaryNumbers(3, 8)).At(std::move(bits)).Default(7);
 }
 
 // Protection, watchdog, period, reset pin, LVR list and the Fosc list that carries the clock.
@@ -54,12 +55,12 @@ void AddCommon(OptionLayout& l, const Texts& periods, const Texts& resetPins, Te
     Add(l, ProtectRadios());
     Add(l, Watchdog(0));
     Add(l, Period(periods, {{1, 5}, {0, 3}, {0, 2}}));
-    Add(l, Radio("MCLRE 设置", resetPins).Key("P12F", kOnOff).At(0, 7).Codes("1 0"));
+    Add(l, Radio(TrNoop("MCLRE 设置"), resetPins).Key("P12F", kOnOff).At(0, 7).Codes("1 0"));
     Add(l, List("", lvrEntries).Key("lvrs", lvrTexts).At(1, 4, 2).Codes(lvrCodes));
     Add(l, List("", kFosc).Key("XT", kClockTexts).At(0, 6, 4).Default(7));
 }
 
-const Texts kOscm = {"内部高频RC与内部低频RC", "外部高频与内部低频RC", "内部高频IRC 与外部低频模式"};
+const Texts kOscm = {TrNoop("内部高频RC与内部低频RC"), TrNoop("外部高频与内部低频RC"), TrNoop("内部高频IRC 与外部低频模式")};
 const Texts kLvr160 = {"000:1.60V", "001:1.85V", "010:2.05V", "011:2.18V",
                        "100:2.32V", "101:2.45V", "110:3.05V", "111:3.60V"};
 const Texts kLvr15Down = {"111:1.5V", "110:1.8V", "101:2.0V", "100:2.2V",
@@ -78,7 +79,7 @@ OptionLayout QK133()
 {
     OptionLayout l = Layout("QK133", "TFrmCfgQK133", CopyRule::TwoCopies, kProtection);
     AddCommon(l, kPeriods4, kP16, kLvr160, kLvrTexts, kCountUp);
-    Add(l, Radio("FIL", {"0:无滤波", "1:有滤波"}).Key("LCD", {"OFF", "ON"}).At(1, 6));
+    Add(l, Radio("FIL", {TrNoop("0:无滤波"), TrNoop("1:有滤波")}).Key("LCD", {"OFF", "ON"}).At(1, 6));
     Add(l, Stored("TempAdj", Numbers(16)).At(3, 4, 1));
     Add(l, Fixed({Block(3, 0x00, 0xE1)}));
     return l;
@@ -88,13 +89,13 @@ OptionLayout QK132()
 {
     OptionLayout l = Layout("QK132", "TFrmCfgQK132", CopyRule::TwoCopies, kProtection);
     Add(l, Radio("OSCM", kOscm).Key("Freq", {"0", "1", "2"}).At(1, 1, 0).Codes("00 01 11"));
-    AddCommon(l, kPeriods4, {"对应脚作为复位脚", "对应脚作为IO"},
+    AddCommon(l, kPeriods4, {TrNoop("对应脚作为复位脚"), TrNoop("对应脚作为IO")},
               {"000:1.6V", "001:1.8V", "010:2.0V", "011:2.2V", "100:2.4V", "101:2.6V", "110:3.0V",
                "111:3.6V"},
               kLvrTexts, kCountUp);
     // A locked block has its bit 0 and the text "1".
     for (int lock = 15; lock >= 0; --lock) {
-        Add(l, Check("ROM区 LOCK设置", Numbers(16)[static_cast<std::size_t>(lock)])
+        Add(l, Check(TrNoop("ROM区 LOCK设置"), Numbers(16)[static_cast<std::size_t>(lock)])
                    .Key(kOptionKeys[static_cast<std::size_t>(22 + lock)].key, {"0", "1"})
                    .At(4 + lock / 8, lock % 8).Codes("1 0"));
     }
@@ -112,19 +113,19 @@ Item Trim(int byte)
 
 Item LowOscillator()
 {
-    return Radio("LOSC", {"内部28KHz低频", "外部32KHz低频"}).Key("Freq", {"0", "1"}).At(1, 0);
+    return Radio("LOSC", {TrNoop("内部28KHz低频"), TrNoop("外部32KHz低频")}).Key("Freq", {"0", "1"}).At(1, 0);
 }
 
 Item HighOscillator(std::string_view external)
 {
-    return Radio("HOSC", {"内部高频16MHz", external}).Key("osc", {"000", "111"}).At(1, 1);
+    return Radio("HOSC", {TrNoop("内部高频16MHz"), external}).Key("osc", {"000", "111"}).At(1, 1);
 }
 
 void AddDriveBoxes(OptionLayout& l)
 {
-    Add(l, Check("", "使能VDSEL").At(4, 0));
-    Add(l, Check("", "使能HMSEL").At(4, 1));
-    Add(l, Check("", "使能XTDRVB").At(4, 2));
+    Add(l, Check("", TrNoop("使能VDSEL")).At(4, 0));
+    Add(l, Check("", TrNoop("使能HMSEL")).At(4, 1));
+    Add(l, Check("", TrNoop("使能XTDRVB")).At(4, 2));
 }
 
 OptionLayout QK136()
@@ -134,8 +135,8 @@ OptionLayout QK136()
     // The list reads "111:1.5V" first; the texts stored keep their old pairing (position k with
     // the text of position 7 - k), so settings files written before read back the same entry.
     AddCommon(l, kPeriods4, kResetPins, kLvr15Down, kLvrTextsReversed, kCountDown);
-    Add(l, HighOscillator("外部晶振高频"));
-    Add(l, Check("", "使能RAM掉电保持功能").Key("LCD", {"OFF", "ON"}).At(1, 6).Codes("1 0"));
+    Add(l, HighOscillator(TrNoop("外部晶振高频")));
+    Add(l, Check("", TrNoop("使能RAM掉电保持功能")).Key("LCD", {"OFF", "ON"}).At(1, 6).Codes("1 0"));
     Add(l, Trim(3));
     AddDriveBoxes(l);
     Add(l, List("", BinaryNumbers(3, 8)).Key("LVD", Numbers(8)).At(4, 5, 3));
@@ -147,7 +148,7 @@ OptionLayout QK138()
     OptionLayout l = Layout("QK138", "TFrmCfgQK138", CopyRule::TwoCopies, kProtection);
     Add(l, LowOscillator());
     AddCommon(l, kPeriods4, kResetPins, kLvr15Down, kLvrTexts, kCountDown);
-    Add(l, HighOscillator("外部晶振高频"));
+    Add(l, HighOscillator(TrNoop("外部晶振高频")));
     Add(l, Trim(3));
     // Bytes 2..5 are blanked again before the boxes, the trim's byte among them.
     Add(l, Fixed({Block(2, 0xFF), Block(3, 0xFF), Block(4, 0xFF), Block(5, 0xFF)}));
@@ -162,10 +163,10 @@ OptionLayout QK137()
               {"111:1.5V", "110:1.7V", "101:1.9V", "100:2.1V", "011:2.3V", "010:2.5V", "001:2.7V",
                "000:2.9V"},
               kLvrTexts, kCountDown);
-    Add(l, HighOscillator("外部晶振"));
-    Add(l, Check("", "RAM电源内置").Key("LCD", {"OFF", "ON"}).At(1, 6));
+    Add(l, HighOscillator(TrNoop("外部晶振")));
+    Add(l, Check("", TrNoop("RAM电源内置")).Key("LCD", {"OFF", "ON"}).At(1, 6));
     Add(l, List("", {"500mA", "375mA", "250mA", "125mA"}).Key("LVD", Numbers(4)).At(4, 5, 4));
-    Add(l, Radio("晶振模式选择", {"0：455KHz", "1:4MHz-16MHz"}).Key("Freq", {"0", "1"}).At(4, 1));
+    Add(l, Radio(TrNoop("晶振模式选择"), {TrNoop("0：455KHz"), "1:4MHz-16MHz"}).Key("Freq", {"0", "1"}).At(4, 1));
     Add(l, Stored("TempAdj", Numbers(32)).At(3, 7, 3));
     return l;
 }
@@ -190,7 +191,7 @@ OptionLayout QK130()
 OptionLayout QK134()
 {
     OptionLayout l = Layout("QK134", "TfrmCfgQK134", CopyRule::SameTwice, {5, 7});
-    Add(l, Radio("MCLRE 设置", {"P55作为复位脚", "P55作为GPIO"}).Key("P12F", kOnOff).At(4, 7)
+    Add(l, Radio(TrNoop("MCLRE 设置"), {TrNoop("P55作为复位脚"), TrNoop("P55作为GPIO")}).Key("P12F", kOnOff).At(4, 7)
                .Codes("1 0"));
     Add(l, ProtectRadios());
     Add(l, List("", {"0000:2.7V", "0001:2.6V", "0010:2.5V", "0011:2.4V", "0100:2.3V", "0101:2.2V",
@@ -201,12 +202,12 @@ OptionLayout QK134()
                .At({{5, 6}, {5, 4}, {5, 3}, {5, 2}}).Default(15));
     Add(l, Radio("FDS", {"00:FAS/8", "01:FAS/4", "10:FAS/2", "11:FAS"})
                .Key("DIVSEL", {"1", "2", "3", "4"}).At(9, 4, 3).Default(3));
-    Add(l, Radio("低频时钟源选择", {"低频为内部振荡器", "低频为外部32768Hz"}).Key("oFreq", kOnOff)
+    Add(l, Radio(TrNoop("低频时钟源选择"), {TrNoop("低频为内部振荡器"), TrNoop("低频为外部32768Hz")}).Key("oFreq", kOnOff)
                .At(5, 0).Default(1));
     Add(l, Radio("VDSEL", {"1.4V", "1.7V"}).Key("VDSEL", {"0", "1"}).At(8, 1).Default(1));
-    Add(l, Radio("RCSMT", {"打开", "关闭"}).Key("RCSMT", {"0", "1"}).At(9, 5).Codes("1 0"));
+    Add(l, Radio("RCSMT", {TrNoop("打开"), TrNoop("关闭")}).Key("RCSMT", {"0", "1"}).At(9, 5).Codes("1 0"));
     // Repeat count and code: option bytes 0 and 10 and the chip-data size bytes.
-    const int repeat = Add(l, List("", {"1次", "2次", "4次"}).Key("CW", {"1", "2", "3"}).At(0, 6, 4)
+    const int repeat = Add(l, List("", {TrNoop("1次"), TrNoop("2次"), TrNoop("4次")}).Key("CW", {"1", "2", "3"}).At(0, 6, 4)
                                   .Codes("011 101 110")
                                   .Writes({{Chip(0x06, 0x7F), Chip(0x07, 0xFF)},
                                            {Chip(0x06, 0x3F), Chip(0x07, 0xFF)},
@@ -235,7 +236,7 @@ OptionLayout QK134()
                .Writes({clock(fast, 0x60), clock(fast, 0x50), clock(fast, 0x40), clock(fast, 0x30),
                         clock(fast, 0x20), clock(ChipWords(0x0E, {0x08F9, 0x08CA, 0x08E3}), 0x00),
                         {}, {}}));
-    Add(l, Check("", "TEMP最高位为1").Key("OptExtra", {"OFF", "ON"}).At(8, 0));
+    Add(l, Check("", TrNoop("TEMP最高位为1")).Key("OptExtra", {"OFF", "ON"}).At(8, 0));
     const Texts current = {"00:125mA", "01:250mA", "10:375mA", "11:500mA"};
     Add(l, List("", current).Key("ODSEL", {"1", "2", "3", "4"}).At(8, 5, 2)
                .Codes("1100 1001 1010 0111")

@@ -2,6 +2,7 @@
 
 #include "catalogue/Catalogue.h"
 #include "foundation/Errors.h"
+#include "foundation/Translate.h"
 #include "image/RomImage.h"
 
 #include <algorithm>
@@ -78,11 +79,11 @@ RollingCodeBytes BuildRollingCodeBlock(const RollingCodeForm& form,
 
     std::array<std::uint32_t, 4> addr{};
     for (std::size_t i = 0; i < addr.size(); ++i)
-        addr[i] = Checked(form.addr[i], 0xFFFF, "数值不能大于0xffff");
+        addr[i] = Checked(form.addr[i], 0xFFFF, Tr("数值不能大于0xffff"));
     std::array<std::uint32_t, 4> value{};
     for (std::size_t i = value.size(); i-- > 0;) // Va3 first
-        value[i] = Checked(form.value[i], 0xFF, "数值不能大于0xff");
-    const std::uint32_t step = Checked(form.step, 0xFF, "步进数不能大于255");
+        value[i] = Checked(form.value[i], 0xFF, Tr("数值不能大于0xff"));
+    const std::uint32_t step = Checked(form.step, 0xFF, Tr("步进数不能大于255"));
     const std::uint32_t counter = RollingCodeNumber(form.counter);
     const std::uint32_t maxId = RollingCodeNumber(form.maxId);
 

@@ -1,4 +1,5 @@
 // The two block transfers of the read and the download, run with the port open.
+#include "foundation/Translate.h"
 #include "image/RomImage.h"
 #include "writer/ChipOperations.h"
 #include "writer/Frame.h"
@@ -98,7 +99,7 @@ bool ChipOperations::DownloadImage()
                 good = false; // a later good block does not make up for it
         }
         if (!good) {
-            view_.Messages().Show(MessageKind::Error, "通信错误2请检查烧写器是否连接正确！");
+            view_.Messages().Show(MessageKind::Error, Tr("通信错误2请检查烧写器是否连接正确！"));
             return false;
         }
     }
@@ -147,7 +148,7 @@ bool ChipOperations::ReadImage()
     s_.RomImage[copy1 + kOptionCopyDistance] = s_.RomImage[copy1];
 
     if (failed)
-        view_.Messages().Show(MessageKind::Error, "开始读取！");
+        view_.Messages().Show(MessageKind::Error, Tr("开始读取！"));
     return !failed;
 }
 

@@ -1,5 +1,6 @@
 #include "writer/ChipOperations.h"
 
+#include "foundation/Translate.h"
 #include "image/RomImage.h"
 #include "writer/Frame.h"
 #include "writer/TransferChoices.h"
@@ -21,7 +22,7 @@ constexpr int kDownloadedPayload = 6;
 
 constexpr const char* kCommandError = "Command error!";
 constexpr const char* kChecksumError = "Check_sum error!";
-constexpr const char* kDownloadFailedText = "程序下载失败!";
+constexpr const char* kDownloadFailedText = TrNoop("程序下载失败!");
 constexpr const char* kNotBlankPrefix = "Chip not blank!\nChip Addr:";
 
 std::string BlankCheckAddressText(const WriterLink& link, const AppState&, int address)
@@ -52,11 +53,11 @@ struct FailureTexts {
 
 // Index: ChipOperations::Reporter.
 constexpr FailureTexts kFailureTexts[] = {
-    {MessageKind::Information, "引脚错误2,检查芯片是否正确!", MessageKind::Information,
+    {MessageKind::Information, TrNoop("引脚错误2,检查芯片是否正确!"), MessageKind::Information,
      BlankCheckAddressText},
-    {MessageKind::Information, "引脚错误,检查芯片是否正确!", MessageKind::Information,
+    {MessageKind::Information, TrNoop("引脚错误,检查芯片是否正确!"), MessageKind::Information,
      DownloadAddressText},
-    {MessageKind::Plain, "管脚检测错误,请查看芯片是否插入正确!", MessageKind::Plain,
+    {MessageKind::Plain, TrNoop("管脚检测错误,请查看芯片是否插入正确!"), MessageKind::Plain,
      ProgrammingAddressText},
 };
 
@@ -99,7 +100,7 @@ void ChipOperations::ReportFailure(Reporter reporter)
         break;
     case 3: {
         if (link_.IsPinFailure())
-            messages.Show(texts.pinKind, texts.pinText);
+            messages.Show(texts.pinKind, Tr(texts.pinText));
         else
             messages.Show(MessageKind::Information,
                           texts.addressText(link_, s_, link_.FailureAddress()));
@@ -142,7 +143,7 @@ OperationResult ChipOperations::DoBlankCheck()
         if (result.replyCode == Failure)
             ReportFailure(Reporter::BlankCheck);
         else if (result.replyCode == Blank)
-            view_.Messages().Show(MessageKind::Information, "芯片为空!");
+            view_.Messages().Show(MessageKind::Information, TrNoop("芯片为空!"));
         Exchange(1, 0, Hello, 1000);
         link_.Comm1().ClosePort();
     } catch (...) {
@@ -223,7 +224,7 @@ OperationResult ChipOperations::DownloadProgram()
         view_.SetEnabled(Control::DownloadButton, true);
     };
     OperationResult result;
-    if (!view_.Messages().Show(MessageKind::Question, "请确认电源，USB线已经连接好!")) {
+    if (!view_.Messages().Show(MessageKind::Question, Tr("请确认电源，USB线已经连接好!"))) {
         result.declined = true;
         switchOn();
         return result;
@@ -268,7 +269,7 @@ OperationResult ChipOperations::DownloadProgram()
     else if (downloaded && transferred)
         ShowDownloadReport();
     if (!transferred)
-        view_.AppendMemoLine(kDownloadFailedText);
+        view_.AppendMemoLine(Tr(kDownloadFailedText));
     result.succeeded = transferred && downloaded;
     switchOn();
     return result;
@@ -286,7 +287,7 @@ void ChipOperations::ShowDownloadReport()
     }
     view_.Messages().Show(
         MessageKind::Information,
-        "程序下载完毕,请检查File Check_sum与Flash Check_sum是否相同！\n\nFile Check_sum=" +
+        Tr("程序下载完毕,请检查File Check_sum与Flash Check_sum是否相同！\n\nFile Check_sum=") +
             Hex(s_.FileChecksum, 4) + "\nFlash Check_sum=" + Hex(d[0] * 256 + d[1], 4) +
             "\nFile Option=" + fileOptions + "\nFlash Option =" + flashOptions);
 }

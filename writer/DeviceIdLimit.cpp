@@ -1,5 +1,6 @@
 #include "writer/DeviceIdLimit.h"
 
+#include "foundation/Translate.h"
 #include "image/RomImage.h"
 
 #include <algorithm>
@@ -23,10 +24,10 @@ std::int64_t LastDeviceID(int idLen)
 std::string DeviceIDRangeRefusal(std::int64_t id, int idLen)
 {
     if (id < 0)
-        return "下一个ID " + DeviceIDText(id, idLen) + " 小于0,器件ID未烧录!";
+        return Tr("下一个ID ") + DeviceIDText(id, idLen) + Tr(" 小于0,器件ID未烧录!");
     if (id > LastDeviceID(idLen))
-        return "下一个ID " + DeviceIDText(id, idLen) + " 超出" + std::to_string(idLen) +
-               "字节ID的最大值" + DeviceIDText(LastDeviceID(idLen), idLen) + ",器件ID未烧录!";
+        return Tr("下一个ID ") + DeviceIDText(id, idLen) + Tr(" 超出") + std::to_string(idLen) +
+               Tr("字节ID的最大值") + DeviceIDText(LastDeviceID(idLen), idLen) + Tr(",器件ID未烧录!");
     return "";
 }
 

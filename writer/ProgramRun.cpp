@@ -1,5 +1,6 @@
 // The programming dialog's run, without its widgets.
 #include "foundation/Errors.h"
+#include "foundation/Translate.h"
 #include "image/RomImage.h"
 #include "writer/ChipOperations.h"
 #include "writer/Frame.h"
@@ -31,12 +32,12 @@ void WriteDeviceID(AppState& s)
 std::string DeviceIDRefusal(const AppState& s)
 {
     if (s.IDLen != 2 && s.IDLen != 3)
-        return "ID长度只能为2或3,器件ID未烧录!";
+        return Tr("ID长度只能为2或3,器件ID未烧录!");
     const std::int64_t last = std::int64_t{s.IDAddr} + s.IDLen - 1;
     if (s.IDAddr < s.RomStart || last > s.RomEnd)
-        return "ID地址" + Hex(static_cast<std::uint32_t>(s.IDAddr), 4) + "超出程序区" +
+        return Tr("ID地址") + Hex(static_cast<std::uint32_t>(s.IDAddr), 4) + Tr("超出程序区") +
                Hex(static_cast<std::uint32_t>(s.RomStart), 4) + "-" +
-               Hex(static_cast<std::uint32_t>(s.RomEnd), 4) + ",器件ID不会烧入芯片!";
+               Hex(static_cast<std::uint32_t>(s.RomEnd), 4) + Tr(",器件ID不会烧入芯片!");
     return DeviceIDRangeRefusal(s.NextID, s.IDLen);
 }
 
@@ -48,7 +49,7 @@ std::uint8_t IDStepFromText(const std::string& text)
     if (error == std::errc() && end == last && !text.empty()) {
         if (value >= 0 && value <= 255)
             return static_cast<std::uint8_t>(value);
-        throw ConversionError("ID步进值只能为0到255!");
+        throw ConversionError(Tr("ID步进值只能为0到255!"));
     }
     throw ConversionError("'" + text + "' is not a valid integer value");
 }
@@ -89,12 +90,12 @@ OperationResult ChipOperations::RunProgramming(ProgramRunOptions& options)
         bool proceed = false;
         if (options.download) {
             Exchange(1, 0, StartDownload, 1000);
-            view_.SetStatusLine("数据下载中......");
+            view_.SetStatusLine(Tr("数据下载中......"));
             result.transferFailed = !DownloadImage();
             view_.ResetProgress();
             proceed = true;
         } else {
-            proceed = view_.Messages().Show(MessageKind::InformationQuestion, "烧写程序将为上次下载内容!");
+            proceed = view_.Messages().Show(MessageKind::InformationQuestion, Tr("烧写程序将为上次下载内容!"));
             result.declined = !proceed;
         }
 
@@ -102,7 +103,7 @@ OperationResult ChipOperations::RunProgramming(ProgramRunOptions& options)
         // ID: burning it would make a wrong chip and a duplicate ID, so the chip is left alone.
         if (proceed && !result.transferFailed) {
             link_.WaitReply(1000); // ends at once while the last block's reply is still counted
-            view_.SetStatusLine("下载完毕!");
+            view_.SetStatusLine(Tr("下载完毕!"));
             Exchange(1, 0, Hello, 500);
             Exchange(1, 0, ProgramChip, 5000);
             link_.ParseReply();
@@ -110,7 +111,7 @@ OperationResult ChipOperations::RunProgramming(ProgramRunOptions& options)
             if (link_.RxCode == Failure)
                 ReportFailure(Reporter::Programming);
             if (link_.RxCode == Done) {
-                view_.SetStatusLine("编程完毕!");
+                view_.SetStatusLine(Tr("编程完毕!"));
                 view_.ResetProgress();
                 if (options.writeId && options.autoIncrement) {
                     // The ID burned passed DeviceIDRangeRefusal: no overflow. One past the

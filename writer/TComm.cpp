@@ -1,6 +1,7 @@
 #include "writer/TComm.h"
 
 #include "foundation/Errors.h"
+#include "foundation/Translate.h"
 #include "writer/GapReader.h"
 #include "writer/TransmitQueue.h"
 
@@ -80,9 +81,9 @@ std::string OpenFailureText(const std::string& path, int error)
     case EACCES:
     case EPERM:
         return std::string(kOpenFailed) + "\n" + path
-               + "：没有访问权限，请把当前用户加入 dialout 组后重新登录";
+               + Tr("：没有访问权限，请把当前用户加入 dialout 组后重新登录");
     case EBUSY:
-        return std::string(kOpenFailed) + "\n" + path + "：端口正被其他程序使用";
+        return std::string(kOpenFailed) + "\n" + path + Tr("：端口正被其他程序使用");
     default:
         return kOpenFailed;
     }

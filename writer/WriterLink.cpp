@@ -1,6 +1,7 @@
 #include "writer/WriterLink.h"
 
 #include "foundation/Errors.h"
+#include "foundation/Translate.h"
 #include "writer/Frame.h"
 #include "writer/OperationView.h"
 
@@ -24,7 +25,7 @@ EventLoop::Clock::time_point DeadlineAfter(const EventLoop& loop, int ms)
 
 std::string FirmwareVersionText(const std::array<std::uint8_t, 5>& version)
 {
-    return "固件版本:  V" + std::to_string(version[0]) + "." + std::to_string(version[1]) + "---" +
+    return Tr("固件版本:  V") + std::to_string(version[0]) + "." + std::to_string(version[1]) + "---" +
            std::to_string(2000 + version[2]) + "." + std::to_string(version[3]) + "." +
            std::to_string(version[4]);
 }
@@ -167,7 +168,7 @@ bool WriterLink::ConnectWriter(OperationView& view)
             busyPorts_.push_back(name);
     }
     if (!found) {
-        view.SetFirmwarePanel(kFirmwareUnknownText);
+        view.SetFirmwarePanel(Tr(kFirmwareUnknownText));
         return false;
     }
     if (const auto version = QueryFirmwareVersion())

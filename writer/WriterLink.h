@@ -5,6 +5,7 @@
 #pragma once
 
 #include "foundation/AppState.h"
+#include "foundation/Translate.h"
 #include "writer/CommPort.h"
 #include "writer/EventLoop.h"
 
@@ -19,7 +20,7 @@ namespace orvane {
 class OperationView;
 
 // Status-bar texts of the port search.
-inline constexpr const char* kFirmwareUnknownText = "固件版本：读取失败！";
+inline constexpr const char* kFirmwareUnknownText = TrNoop("固件版本：读取失败！");
 // "固件版本:  V1.2---2011.5.17" for the bytes 1, 2, 11, 5, 17; numbers are not padded.
 std::string FirmwareVersionText(const std::array<std::uint8_t, 5>& version);
 

@@ -1,6 +1,7 @@
 #include "gui/dialogs/TFrmDynamicID.h"
 
 #include "app/Settings.h"
+#include "foundation/Translate.h"
 #include "gui/ConnectGuarded.h"
 #include "gui/WindowHost.h"
 #include "image/RomImage.h"
@@ -28,19 +29,19 @@ struct Placed {
 constexpr int kAddrLeft[4] = {368, 264, 160, 56};
 constexpr int kValueLeft[4] = {400, 296, 184, 80};
 constexpr Placed kLengthButtons[4] = {
-    {"1字节长", 384, 48}, {"2字节长", 264, 48}, {"3字节长", 160, 56}, {"4字节长", 56, 56}};
+    {TrNoop("1字节长"), 384, 48}, {TrNoop("2字节长"), 264, 48}, {TrNoop("3字节长"), 160, 56}, {TrNoop("4字节长"), 56, 56}};
 constexpr Placed kEntryLabels[4] = {
-    {"ID码存储地址：(从左至右为高地址->低地址)", 16, 104},
-    {"ID初始值：", 16, 192},
-    {"步进值：", 16, 280},
-    {"烧写数量限制:", 16, 320},
+    {TrNoop("ID码存储地址：(从左至右为高地址->低地址)"), 16, 104},
+    {TrNoop("ID初始值："), 16, 192},
+    {TrNoop("步进值："), 16, 280},
+    {TrNoop("烧写数量限制:"), 16, 320},
 };
 constexpr Placed kNotes[] = {
-    {"滚动码功能说明：", 16, 344},
-    {"1.当烧已烧写芯片数量没有达到限制数量，而ID滚动码大于最大值后会从初始值开始", 16, 368},
-    {"动码自动从0开始。", 32, 392},
-    {"2.步进值只支持正整数和0", 16, 416},
-    {"3.输入十六进制数时必须： 0xff格式", 16, 440},
+    {TrNoop("滚动码功能说明："), 16, 344},
+    {TrNoop("1.当烧已烧写芯片数量没有达到限制数量，而ID滚动码大于最大值后会从初始值开始"), 16, 368},
+    {TrNoop("动码自动从0开始。"), 32, 392},
+    {TrNoop("2.步进值只支持正整数和0"), 16, 416},
+    {TrNoop("3.输入十六进制数时必须： 0xff格式"), 16, 440},
 };
 
 QLineEdit* Edit(QWidget* parent, const std::string& text, int left, int top)
@@ -52,7 +53,7 @@ QLineEdit* Edit(QWidget* parent, const std::string& text, int left, int top)
 
 QLabel* Label(QWidget* parent, const Placed& p)
 {
-    auto* label = new QLabel(Shown(p.text), parent);
+    auto* label = new QLabel(Shown(Tr(p.text)), parent);
     label->move(p.left, p.top);
     return label;
 }
@@ -65,9 +66,9 @@ TFrmDynamicID::TFrmDynamicID(WindowHost& host)
     setFixedSize(636, 559);
     Panel1 = new QFrame(this);
     Panel1->setGeometry(0, 8, 505, 81);
-    LabRCLength = new QLabel("滚动码长度：", Panel1);
+    LabRCLength = new QLabel(Tr("滚动码长度："), Panel1);
     LabRCLength->move(8, 13);
-    rbDisable = new QCheckBox("使能滚动码", Panel1);
+    rbDisable = new QCheckBox(Tr("使能滚动码"), Panel1);
     rbDisable->move(136, 16);
     // One choice across the panel and the window.
     auto* lengths = new QButtonGroup(this);
@@ -76,7 +77,7 @@ TFrmDynamicID::TFrmDynamicID(WindowHost& host)
         const Placed& p = kLengthButtons[i];
         // The two short lengths sit in the panel, the long ones on the window (as designed).
         QWidget* parent = i < 2 ? static_cast<QWidget*>(Panel1) : this;
-        rbLength[i] = new QRadioButton(Shown(p.text), parent);
+        rbLength[i] = new QRadioButton(Shown(Tr(p.text)), parent);
         rbLength[i]->move(p.left, p.top);
         lengths->addButton(rbLength[i]);
         ConnectGuarded(rbLength[i], &QRadioButton::clicked, this, host_.Messages(),
@@ -88,22 +89,22 @@ TFrmDynamicID::TFrmDynamicID(WindowHost& host)
         Va[i] = Edit(this, defaults.value[i], kValueLeft[i], 216);
         Labels[i] = Label(this, kEntryLabels[i]);
         // One label serves the four bytes: the names say which byte.
-        const QString byte = QString(" 字节%1").arg(i);
-        Addr[i]->setAccessibleName("ID码存储地址" + byte);
-        Va[i]->setAccessibleName("ID初始值" + byte);
+        const QString byte = QString(Tr(" 字节%1")).arg(i);
+        Addr[i]->setAccessibleName(Tr("ID码存储地址") + byte);
+        Va[i]->setAccessibleName(Tr("ID初始值") + byte);
     }
     Vindex = Edit(this, defaults.step, 96, 272);
-    Vindex->setAccessibleName("步进值");
-    (new QLabel("滚动码最大值:", this))->move(176, 280);
+    Vindex->setAccessibleName(Tr("步进值"));
+    (new QLabel(Tr("滚动码最大值:"), this))->move(176, 280);
     MaxID = Edit(this, defaults.maxId, 304, 272);
-    MaxID->setAccessibleName("滚动码最大值");
+    MaxID->setAccessibleName(Tr("滚动码最大值"));
     Counter = Edit(this, defaults.counter, 144, 312);
-    Counter->setAccessibleName("烧写数量限制");
+    Counter->setAccessibleName(Tr("烧写数量限制"));
     for (const Placed& note : kNotes)
         Label(this, note);
-    btOK = new QPushButton("确定", this);
+    btOK = new QPushButton(Tr("确定"), this);
     btOK->setGeometry(272, 488, 75, 25);
-    btCancle = new QPushButton("取消", this);
+    btCancle = new QPushButton(Tr("取消"), this);
     btCancle->setGeometry(392, 488, 75, 25);
 
     OperatorMessages& messages = host_.Messages();

@@ -2,6 +2,7 @@
 
 #include "foundation/Errors.h"
 #include "foundation/ReadFile.h"
+#include "foundation/Translate.h"
 #include "gui/ConnectGuarded.h"
 #include "gui/WindowHost.h"
 
@@ -78,7 +79,7 @@ TfrmAbout::TfrmAbout(WindowHost& host)
     stWEB->installEventFilter(this);
     for (QLabel* blue : {stVersion, LbVH, stWEB})
         Colour(*blue, Qt::blue);
-    btnClose = new QPushButton("关闭", this);
+    btnClose = new QPushButton(Tr("关闭"), this);
     btnClose->setGeometry(328, 198, 75, 25);
     ConnectGuarded(btnClose, &QPushButton::clicked, this, host_.Messages(),
                    [this] { btnCloseClick(); });

@@ -3,6 +3,7 @@
 #include "app/Settings.h"
 #include "catalogue/Catalogue.h"
 #include "foundation/Errors.h"
+#include "foundation/Translate.h"
 #include "gui/ConnectGuarded.h"
 #include "gui/WindowHost.h"
 #include "gui/dialogs/DialogSupport.h"
@@ -37,7 +38,7 @@ std::string PictureOf(int node)
 } // namespace
 
 TfrmDevSel::TfrmDevSel(WindowHost& host)
-    : SecondaryWindow(host.MainWidget(), "TfrmDevSel", "选择芯片"), host_(host)
+    : SecondaryWindow(host.MainWidget(), "TfrmDevSel", Tr("选择芯片")), host_(host)
 {
     setFixedSize(591, 427);
     QFont font("sans-serif");
@@ -49,7 +50,7 @@ TfrmDevSel::TfrmDevSel(WindowHost& host)
         colours.setColor(role, kPurple);
     setPalette(colours);
 
-    StaticText1 = new QLabel("  芯片型号  ", this);
+    StaticText1 = new QLabel(Tr("  芯片型号  "), this);
     StaticText1->move(10, 10);
     TreeView1 = new QTreeWidget(this);
     TreeView1->setGeometry(18, 32, 183, 329);
@@ -58,9 +59,9 @@ TfrmDevSel::TfrmDevSel(WindowHost& host)
     ImageSocket = new QLabel(this);
     ImageSocket->setGeometry(216, 32, 369, 329);
     ImageSocket->setAlignment(Qt::AlignLeft | Qt::AlignTop); // drawn at its own size, not scaled
-    BitBtn1 = new QPushButton("确定", this);
+    BitBtn1 = new QPushButton(Tr("确定"), this);
     BitBtn1->setGeometry(166, 384, 75, 25);
-    BitBtn2 = new QPushButton("取消", this);
+    BitBtn2 = new QPushButton(Tr("取消"), this);
     BitBtn2->setGeometry(292, 384, 75, 25);
     setTabOrder(TreeView1, BitBtn1);
     setTabOrder(BitBtn1, BitBtn2);
@@ -83,7 +84,7 @@ void TfrmDevSel::BuildTree()
             std::find_if(kTreeCategories.begin(), kTreeCategories.end(),
                          [node](const TreeCategory& c) { return c.node == node; });
         if (isCategory != kTreeCategories.end()) {
-            category = new QTreeWidgetItem(TreeView1, {Shown(isCategory->caption)});
+            category = new QTreeWidgetItem(TreeView1, {ShownTr(isCategory->caption)});
             nodes_[next++] = category;
         } else {
             nodes_[next++] = new QTreeWidgetItem(category);
@@ -122,11 +123,11 @@ void TfrmDevSel::Display()
     const std::string path = host_.State().AppDir + "image/" + PictureOf(SelectedNode()) + ".bmp";
     QPixmap picture;
     if (!QFile::exists(Shown(path))) {
-        host_.Messages().Show(MessageKind::Error, "无法打开文件 " + path + "：" + std::strerror(ENOENT));
+        host_.Messages().Show(MessageKind::Error, Tr("无法打开文件 ") + path + Tr("：") + std::strerror(ENOENT));
         return; // the previous picture stays
     }
     if (!picture.load(Shown(path))) {
-        host_.Messages().Show(MessageKind::Error, "无法读取文件 " + path + "：不是位图");
+        host_.Messages().Show(MessageKind::Error, Tr("无法读取文件 ") + path + Tr("：不是位图"));
         return;
     }
     ImageSocket->setPixmap(picture);
@@ -168,7 +169,7 @@ void TfrmDevSel::SelOk()
     view.RefreshHexView();
     view.ScrollHexView(std::clamp((s.RomStart + 160) / 16, 0, kImageSize / 16 - 1), std::nullopt);
     if (FirstMatchingSlot(s, kSelectionDialogOrder) == 0)
-        host_.Messages().Show(MessageKind::Plain, "新器件,即将发布");
+        host_.Messages().Show(MessageKind::Plain, Tr("新器件,即将发布"));
     else
         SelectionDispatch(host_);
     view.SetEnabled(Control::MainWindow, true);

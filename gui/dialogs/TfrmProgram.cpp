@@ -2,6 +2,7 @@
 
 #include "app/Settings.h"
 #include "foundation/Errors.h"
+#include "foundation/Translate.h"
 #include "gui/ConnectGuarded.h"
 #include "gui/HexKeyFilter.h"
 #include "gui/dialogs/DialogSupport.h"
@@ -56,21 +57,21 @@ QLineEdit* Edit(QWidget* parent, int x, int y, int width)
 } // namespace
 
 TfrmProgram::TfrmProgram(WindowHost& host)
-    : SecondaryWindow(host.MainWidget(), "TfrmProgram", "编程"), host_(host)
+    : SecondaryWindow(host.MainWidget(), "TfrmProgram", Tr("编程")), host_(host)
 {
 
-    gbxMemSpace = new QGroupBox("芯片存储空间", this);
+    gbxMemSpace = new QGroupBox(Tr("芯片存储空间"), this);
     gbxMemSpace->setGeometry(10, 8, kWidth - 20, 62);
-    StaticText2 = Label("起始地址", gbxMemSpace, 14, 30);
+    StaticText2 = Label(Tr("起始地址"), gbxMemSpace, 14, 30);
     medStartAddr = Edit(gbxMemSpace, 80, 26, 90);
-    StaticText3 = Label("结束地址", gbxMemSpace, 196, 30);
+    StaticText3 = Label(Tr("结束地址"), gbxMemSpace, 196, 30);
     medEndAddr = Edit(gbxMemSpace, 262, 26, 90);
     for (QLineEdit* bound : {medStartAddr, medEndAddr})
         bound->setEnabled(false);
 
-    cbxDownload = new QCheckBox("下载缓冲区数据", this);
+    cbxDownload = new QCheckBox(Tr("下载缓冲区数据"), this);
     cbxDownload->move(24, 82);
-    cbxIDconfig = new QCheckBox("烧录器件ID", this);
+    cbxIDconfig = new QCheckBox(Tr("烧录器件ID"), this);
     cbxIDconfig->move(220, 82);
     ProgressBar1 = new QProgressBar(this);
     ProgressBar1->setGeometry(10, 116, kWidth - 20, 20);
@@ -79,33 +80,33 @@ TfrmProgram::TfrmProgram(WindowHost& host)
     ProgressBar1->setTextVisible(false);
     StaticText4 = new QLabel(this);
     StaticText4->setGeometry(10, 142, kWidth - 20, 22);
-    BitBtn1 = new QPushButton("编程", this);
+    BitBtn1 = new QPushButton(Tr("编程"), this);
     BitBtn1->setGeometry(90, 180, 90, 30);
-    BitBtn2 = new QPushButton("退出", this);
+    BitBtn2 = new QPushButton(Tr("退出"), this);
     BitBtn2->setGeometry(220, 180, 90, 30);
     lblCounts = new QLabel(this);
     lblCounts->setGeometry(10, 212, kWidth - 20, 18);
 
-    gbxIDconfig = new QGroupBox("器件ID设置", this);
+    gbxIDconfig = new QGroupBox(Tr("器件ID设置"), this);
     gbxIDconfig->setGeometry(10, 232, kWidth - 20, 172);
-    StaticText5 = Label("ID长度(Byte)", gbxIDconfig, 14, 30);
+    StaticText5 = Label(Tr("ID长度(Byte)"), gbxIDconfig, 14, 30);
     cbbIDLen = new QComboBox(gbxIDconfig);
     cbbIDLen->setGeometry(120, 26, 70, 24);
     cbbIDLen->setEditable(true);
     cbbIDLen->addItems({"2", "3"});
     cbbIDLen->setEditText("2");
-    StaticText6 = Label("ID起始地址", gbxIDconfig, 14, 62);
+    StaticText6 = Label(Tr("ID起始地址"), gbxIDconfig, 14, 62);
     edtIDaddr = Edit(gbxIDconfig, 120, 58, 70);
     edtIDaddr->setMaxLength(4);
     edtIDaddr->setText("1800");
-    StaticText7 = Label("初始ID", gbxIDconfig, 14, 94);
+    StaticText7 = Label(Tr("初始ID"), gbxIDconfig, 14, 94);
     edtInitID = Edit(gbxIDconfig, 120, 90, 70);
     edtInitID->setText("0000");
-    StaticText8 = Label("下一个ID", gbxIDconfig, 14, 126);
+    StaticText8 = Label(Tr("下一个ID"), gbxIDconfig, 14, 126);
     medNextID = Edit(gbxIDconfig, 120, 122, 70);
     medNextID->setText("0000");
     medNextID->setEnabled(false);
-    cbxIncrease = new QCheckBox("ID自动加", gbxIDconfig);
+    cbxIncrease = new QCheckBox(Tr("ID自动加"), gbxIDconfig);
     cbxIncrease->move(220, 28);
     cbbStep = new QComboBox(gbxIDconfig);
     cbbStep->setGeometry(310, 26, 50, 24);
@@ -114,9 +115,9 @@ TfrmProgram::TfrmProgram(WindowHost& host)
         cbbStep->addItem(QString::number(step));
     cbbStep->setEditText("1");
     cbbStep->hide();
-    btnDecrease = new QPushButton("后退", gbxIDconfig);
+    btnDecrease = new QPushButton(Tr("后退"), gbxIDconfig);
     btnDecrease->setGeometry(220, 120, 60, 28);
-    btnIncrease = new QPushButton("前进", gbxIDconfig);
+    btnIncrease = new QPushButton(Tr("前进"), gbxIDconfig);
     btnIncrease->setGeometry(296, 120, 60, 28);
     setFixedSize(kWidth, kHeightWithId);
 
@@ -130,7 +131,7 @@ TfrmProgram::TfrmProgram(WindowHost& host)
                                                              {StaticText8, medNextID}})
         label->setBuddy(field);
     cbbIDLen->lineEdit()->setAccessibleName(StaticText5->text());
-    cbbStep->lineEdit()->setAccessibleName("ID自动加 步进值");
+    cbbStep->lineEdit()->setAccessibleName(Tr("ID自动加 步进值"));
 
     for (QLineEdit* hex : {edtIDaddr, edtInitID})
         InstallHexKeyFilter(hex);

@@ -1,5 +1,6 @@
 #include "gui/main/FindBox.h"
 
+#include "foundation/Translate.h"
 #include "gui/Text.h"
 #include "image/BytePattern.h"
 
@@ -16,19 +17,19 @@ namespace orvane {
 FindBox::FindBox(QWidget* parent) : QDialog(parent)
 {
     setObjectName("FindBox");
-    setWindowTitle("查找");
+    setWindowTitle(Tr("查找"));
     auto* layout = new QVBoxLayout(this);
     edtFind = new QLineEdit(this);
     edtFind->setObjectName("edtFind");
-    edtFind->setAccessibleName("查找内容");
+    edtFind->setAccessibleName(Tr("查找内容"));
     edtFind->setPlaceholderText("A5 5A");
     layout->addWidget(edtFind);
 
     auto* kinds = new QHBoxLayout;
-    rbHex = new QRadioButton("十六进制", this);
+    rbHex = new QRadioButton(Tr("十六进制"), this);
     rbHex->setObjectName("rbHex");
     rbHex->setChecked(true);
-    rbText = new QRadioButton("文本", this);
+    rbText = new QRadioButton(Tr("文本"), this);
     rbText->setObjectName("rbText");
     kinds->addWidget(rbHex);
     kinds->addWidget(rbText);
@@ -36,10 +37,10 @@ FindBox::FindBox(QWidget* parent) : QDialog(parent)
     layout->addLayout(kinds);
 
     auto* buttons = new QDialogButtonBox(this);
-    QPushButton* next = buttons->addButton("查找下一个", QDialogButtonBox::ActionRole);
+    QPushButton* next = buttons->addButton(Tr("查找下一个"), QDialogButtonBox::ActionRole);
     next->setObjectName("btnFindNext");
     next->setDefault(true); // Enter in the pattern box finds
-    QPushButton* close = buttons->addButton("关闭", QDialogButtonBox::RejectRole);
+    QPushButton* close = buttons->addButton(Tr("关闭"), QDialogButtonBox::RejectRole);
     close->setObjectName("btnFindClose");
     connect(next, &QPushButton::clicked, this, &FindBox::FindNext);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

@@ -1,6 +1,7 @@
 // The HELP menu's documents: the manual as PDF, and the compiled help or, without one, the HTML
-// help. They are opened through the desktop (QDesktopServices, which tests watch with
-// setUrlHandler("file", ...)); an operator who clicks Help and sees nothing is told why.
+// help; under English the English manual when it ships. They are opened through the desktop
+// (QDesktopServices, which tests watch with setUrlHandler("file", ...)); an operator who clicks
+// Help and sees nothing is told why.
 #pragma once
 
 #include "foundation/OperatorMessages.h"

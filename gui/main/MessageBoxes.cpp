@@ -1,5 +1,6 @@
 #include "gui/main/MessageBoxes.h"
 
+#include "foundation/Translate.h"
 #include "gui/Text.h"
 
 #include <QApplication>
@@ -29,7 +30,7 @@ constexpr BoxStyle kStyles[] = {
 bool MessageBoxes::Show(MessageKind kind, const std::string& text)
 {
     const BoxStyle& style = kStyles[static_cast<int>(kind)];
-    const QString title = kind == MessageKind::FieldError ? QStringLiteral("出错")
+    const QString title = kind == MessageKind::FieldError ? Shown(Tr("出错"))
                                                           : QApplication::applicationDisplayName();
     QMessageBox box(style.icon, title,
                     Shown(text), style.buttons, parent_);

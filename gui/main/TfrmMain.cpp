@@ -5,6 +5,7 @@
 #include "app/ProgramFiles.h"
 #include "app/RecentFiles.h"
 #include "app/SettingsPath.h"
+#include "foundation/Translate.h"
 #include "gui/ConnectGuarded.h"
 #include "gui/Text.h"
 #include "gui/dialogs/SecondaryWindows.h"
@@ -53,10 +54,10 @@ namespace orvane {
 
 namespace {
 
-const QString kOpenFilters = "S19文件 (*.S19);;WRT文件 (*.WRT);;Intel HEX文件 (*.hex *.ihx)";
+const char* const kOpenFilters = TrNoop("S19文件 (*.S19);;WRT文件 (*.WRT);;Intel HEX文件 (*.hex *.ihx)");
 const FileFormat kOpenFormats[] = {FileFormat::S19, FileFormat::Wrt, FileFormat::IntelHex};
-const QString kSaveFilters =
-    "WRT文件 (*.WRT);;S19文件 (*.S19);;hex文件 (*.hex);;Intel HEX文件 (*.ihx)";
+const char* const kSaveFilters =
+    TrNoop("WRT文件 (*.WRT);;S19文件 (*.S19);;hex文件 (*.hex);;Intel HEX文件 (*.ihx)");
 const FileFormat kSaveFormats[] = {FileFormat::Wrt, FileFormat::S19, FileFormat::Bin,
                                    FileFormat::IntelHex};
 
@@ -158,14 +159,14 @@ void TfrmMain::BuildMenus()
     QMenu* edit = menuBar()->addMenu(" EDIT ");
     edit->setObjectName("EDIT1");
     mnuUndo_ = AddCommand(edit, "Undo", "mnuUndo", [this] { mnuUndoClick(); });
-    mnuCheck_ = AddCommand(edit, "确认键入", "mnuCheck", [this] { mnuCheckClick(); });
-    AddCommand(edit, "校验芯片", "mnuVerifyChip", [this] { mnuVerifyChipClick(); });
+    mnuCheck_ = AddCommand(edit, Tr("确认键入"), "mnuCheck", [this] { mnuCheckClick(); });
+    AddCommand(edit, Tr("校验芯片"), "mnuVerifyChip", [this] { mnuVerifyChipClick(); });
     ConnectGuarded(edit, &QMenu::aboutToShow, this, *messages_, [this] { EDIT1Click(); });
     edit->addSeparator();
-    AddCommand(edit, "查找...", "mnuFind", [this] { FindClick(); });
-    AddCommand(edit, "查找下一个", "mnuFindNext", [this] { FindNextClick(); });
+    AddCommand(edit, Tr("查找..."), "mnuFind", [this] { FindClick(); });
+    AddCommand(edit, Tr("查找下一个"), "mnuFindNext", [this] { FindNextClick(); });
 
-    QMenu* com = menuBar()->addMenu("选择COM");
+    QMenu* com = menuBar()->addMenu(Tr("选择COM"));
     com->setObjectName("COM1");
     comGroup_ = new QActionGroup(this);
     comGroup_->setExclusive(true);
@@ -193,16 +194,16 @@ void TfrmMain::BuildToolBar()
     bar->setObjectName("ToolBar1");
     bar->setMovable(false);
     bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    AddCommand(bar, "打开 ", "tbOpen", [this] { Open1Click(); });
-    AddCommand(bar, "保存", "tbSave", [this] { SaveAs1Click(); });
-    AddCommand(bar, "查空", "tbBlankCheck", [this] { btnBlkChkClick(); });
+    AddCommand(bar, Tr("打开 "), "tbOpen", [this] { Open1Click(); });
+    AddCommand(bar, Tr("保存"), "tbSave", [this] { SaveAs1Click(); });
+    AddCommand(bar, Tr("查空"), "tbBlankCheck", [this] { btnBlkChkClick(); });
     // Works also while btnProgram is off.
-    AddCommand(bar, "编程", "tbProgram", [this] { btnProgramClick(); });
+    AddCommand(bar, Tr("编程"), "tbProgram", [this] { btnProgramClick(); });
 }
 
 QWidget* TfrmMain::BuildQuickTools()
 {
-    auto* group = new QGroupBox("快捷工具栏", this);
+    auto* group = new QGroupBox(Tr("快捷工具栏"), this);
     group->setObjectName("GroupBox1");
     group->setFixedWidth(185);
     auto* layout = new QVBoxLayout(group);
@@ -213,15 +214,15 @@ QWidget* TfrmMain::BuildQuickTools()
         layout->addWidget(button);
         return button;
     };
-    add("btnDevSel", "选择芯片", &TfrmMain::btnDevSelClick);
-    add("btnConfig", "配置芯片", &TfrmMain::btnConfigClick);
-    btnBlkChk_ = add("btnBlkChk", "查空", &TfrmMain::btnBlkChkClick);
+    add("btnDevSel", Tr("选择芯片"), &TfrmMain::btnDevSelClick);
+    add("btnConfig", Tr("配置芯片"), &TfrmMain::btnConfigClick);
+    btnBlkChk_ = add("btnBlkChk", Tr("查空"), &TfrmMain::btnBlkChkClick);
     btnBlkChk_->setEnabled(false);
-    btnProgram_ = add("btnProgram", "下载+编程", &TfrmMain::btnProgramClick);
+    btnProgram_ = add("btnProgram", Tr("下载+编程"), &TfrmMain::btnProgramClick);
     btnProgram_->setEnabled(false);
     btnVerify_ = add("btnVerify", "", &TfrmMain::btnVerifyClick);
-    btnMakeMC_ = add("btnMakeMC", "下载程序", &TfrmMain::btnMakeMCClick);
-    btnRead_ = add("btnRead", "读取", &TfrmMain::btnReadClick);
+    btnMakeMC_ = add("btnMakeMC", Tr("下载程序"), &TfrmMain::btnMakeMCClick);
+    btnRead_ = add("btnRead", Tr("读取"), &TfrmMain::btnReadClick);
 
     lblStatus_ = new QLabel(group);
     lblStatus_->setObjectName("lblStatus"); // no name of its own: it is announced by its text
@@ -242,9 +243,9 @@ QWidget* TfrmMain::BuildQuickTools()
     auto* fillRow = new QHBoxLayout;
     edit2_ = new QLineEdit("FF", group);
     edit2_->setObjectName("Edit2");
-    edit2_->setAccessibleName("填充值");
+    edit2_->setAccessibleName(Tr("填充值"));
     edit2_->setMaxLength(2);
-    auto* button1 = NamedButton("Button1", "填充", group);
+    auto* button1 = NamedButton("Button1", Tr("填充"), group);
     ConnectGuarded(button1, &QPushButton::clicked, this, *messages_, [this] { Button1Click(); });
     fillRow->addWidget(edit2_);
     fillRow->addWidget(button1);
@@ -267,12 +268,12 @@ QWidget* TfrmMain::BuildCentre()
     hexEditor_->setObjectName("HexEditor1");
     romLayout->addWidget(hexEditor_);
 
-    auto* info = new QGroupBox("芯片信息", splitter);
+    auto* info = new QGroupBox(Tr("芯片信息"), splitter);
     info->setObjectName("GroupBox3");
     auto* infoLayout = new QVBoxLayout(info);
     memo1_ = new QPlainTextEdit(info);
     memo1_->setObjectName("Memo1");
-    memo1_->setAccessibleName("芯片信息");
+    memo1_->setAccessibleName(Tr("芯片信息"));
     memo1_->setReadOnly(true);
     memo1_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     infoLayout->addWidget(memo1_);
@@ -292,7 +293,11 @@ void TfrmMain::BuildStatusBar()
     for (const int width : {200, 200, 200, 50}) {
         auto* panel = new QLabel(bar);
         panel->setObjectName(QString("Panel%1").arg(panels_.size()));
-        panel->setFixedWidth(width);
+        // English texts are longer: the written widths are the least there.
+        if (CurrentLanguage() == Language::English)
+            panel->setMinimumWidth(width);
+        else
+            panel->setFixedWidth(width);
         panel->setFrameShape(QFrame::StyledPanel);
         bar->addWidget(panel);
         panels_.push_back(panel);
@@ -311,8 +316,8 @@ void TfrmMain::BuildKeys()
     saveAs1_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     named("mnuFind")->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
     named("mnuFindNext")->setShortcut(QKeySequence(Qt::Key_F3));
-    tip(named("tbOpen"), "打开", open1_->shortcut());
-    tip(named("tbSave"), "保存", saveAs1_->shortcut());
+    tip(named("tbOpen"), Tr("打开"), open1_->shortcut());
+    tip(named("tbSave"), Tr("保存"), saveAs1_->shortcut());
 
     // Keys without a menu item click their button. While an operation or a secondary window
     // holds the main window off, its menu bar and controls are off, and so are their keys.
@@ -337,7 +342,7 @@ void TfrmMain::BuildKeys()
         });
         tip(c.button, c.button->text(), c.keys);
     }
-    tip(named("tbBlankCheck"), "查空", QKeySequence(Qt::Key_F6));
+    tip(named("tbBlankCheck"), Tr("查空"), QKeySequence(Qt::Key_F6));
 
     const QKeySequence gotoKeys(Qt::CTRL | Qt::Key_G);
     addKey(gotoKeys, [this] {
@@ -440,12 +445,12 @@ void TfrmMain::CheckProgramFile(bool beforeDownload)
     const std::string path = *watch_.Path();
     const std::string name = BaseName(path);
     if (verdict == Verdict::Vanished) {
-        messages_->Show(MessageKind::Plain, "程序文件 " + name + " 已不存在");
+        messages_->Show(MessageKind::Plain, Tr("程序文件 ") + name + Tr(" 已不存在"));
         return;
     }
     const bool reload = messages_->Show(
         MessageKind::Question,
-        "程序文件 " + name + " 已在磁盘上改变，是否重新载入？（未保存的修改、写入的ID和滚动码将丢失）");
+        Tr("程序文件 ") + name + Tr(" 已在磁盘上改变，是否重新载入？（未保存的修改、写入的ID和滚动码将丢失）"));
     // A file that fails to load is not offered again until it changes once more.
     if (!reload || !OpenFile(path, watch_.Format()))
         watch_.KeepCurrent();
@@ -520,8 +525,8 @@ void TfrmMain::FindNextClick()
         FindClick();
         return;
     }
-    constexpr const char* kNotFound = "未找到";
-    constexpr const char* kInvalid = "查找内容无效";
+    const char* kNotFound = Tr("未找到");
+    const char* kInvalid = Tr("查找内容无效");
     const auto pattern = findBox_->Pattern();
     if (!pattern)
         SetStatusLabel(kInvalid);
@@ -689,7 +694,7 @@ void TfrmMain::SetProgramDialog(ProgramDialogView* dialog)
 void TfrmMain::RefreshRollingCodeCaption()
 {
     // What the next download sends: the state of the block in the image.
-    btnVerify_->setText(RollingCodeOn(s_) ? "滚动码设置 已On" : "滚动码设置 已Off");
+    btnVerify_->setText(RollingCodeOn(s_) ? Tr("滚动码设置 已On") : Tr("滚动码设置 已Off"));
 }
 
 void TfrmMain::ShowImageInfo()
@@ -701,14 +706,14 @@ void TfrmMain::ShowImageInfo()
 
 void TfrmMain::Open1Click()
 {
-    const auto chosen = files_->AskOpen(this, kOpenFilters);
+    const auto chosen = files_->AskOpen(this, Tr(kOpenFilters));
     if (chosen)
         OpenFile(chosen->name, FormatOfFilter(kOpenFormats, chosen->filter));
 }
 
 void TfrmMain::SaveAs1Click()
 {
-    const auto chosen = files_->AskSave(this, kSaveFilters);
+    const auto chosen = files_->AskSave(this, Tr(kSaveFilters));
     if (!chosen)
         return;
     const FileFormat format = FormatOfFilter(kSaveFormats, chosen->filter);
@@ -717,8 +722,8 @@ void TfrmMain::SaveAs1Click()
     // that exists.
     if (name != chosen->name && Exists(name) &&
         !messages_->Show(MessageKind::Question,
-                         "文件 " + std::filesystem::path(name).filename().string() +
-                             " 已存在，是否替换？"))
+                         Tr("文件 ") + std::filesystem::path(name).filename().string() +
+                             Tr(" 已存在，是否替换？")))
         return;
     RunGuarded(*messages_, [&] {
         if (format != FileFormat::Bin) {
@@ -738,7 +743,7 @@ void TfrmMain::SaveAs1Click()
 void TfrmMain::btnDevSelClick()
 {
     ShowDeviceSelection(*this);
-    s_.ProgramInfo = "尚未打开程序";
+    s_.ProgramInfo = Tr("尚未打开程序");
     watch_.Forget();
 }
 

@@ -3,6 +3,8 @@
 // closed by the operator while it is shown: the operation closes it.
 #pragma once
 
+#include "foundation/Translate.h"
+
 #include <QDialog>
 
 #include <cstdint>
@@ -34,14 +36,14 @@ class TfrmRead final : public TransferWindow {
     Q_OBJECT
 public:
     explicit TfrmRead(QWidget* parent)
-        : TransferWindow("当前状态", "数据正在传输中。。。。", parent) {}
+        : TransferWindow(Tr("当前状态"), Tr("数据正在传输中。。。。"), parent) {}
 };
 
 class TfrmDownload final : public TransferWindow {
     Q_OBJECT
 public:
     explicit TfrmDownload(QWidget* parent)
-        : TransferWindow("程序下载提示", "程序正在下载中，请稍后。。。", parent) {}
+        : TransferWindow(Tr("程序下载提示"), Tr("程序正在下载中，请稍后。。。"), parent) {}
 };
 
 } // namespace orvane

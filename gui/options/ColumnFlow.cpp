@@ -36,7 +36,7 @@ ColumnFlow::ColumnFlow(QHBoxLayout* columns, const std::vector<OptionItem>& item
 QGroupBox* ColumnFlow::Place(const OptionItem& item, QWidget* widget)
 {
     QGroupBox* opened = nullptr;
-    const bool sameGroup = group_ && !item.group.empty() && group_->title() == Shown(item.group);
+    const bool sameGroup = group_ && !item.group.empty() && group_->title() == ShownTr(item.group);
     if (!sameGroup) {
         if (used_ >= perColumn_) {
             column_ = new QVBoxLayout;
@@ -45,7 +45,7 @@ QGroupBox* ColumnFlow::Place(const OptionItem& item, QWidget* widget)
         }
         group_ = nullptr;
         if (!item.group.empty()) {
-            opened = group_ = new QGroupBox(Shown(item.group));
+            opened = group_ = new QGroupBox(ShownTr(item.group));
             groupRows_ = new QVBoxLayout(group_);
             column_->addWidget(group_);
         }

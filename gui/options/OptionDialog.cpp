@@ -2,6 +2,7 @@
 
 #include "app/OptionConfirm.h"
 #include "app/Settings.h"
+#include "foundation/Translate.h"
 #include "gui/ConnectGuarded.h"
 #include "gui/Text.h"
 #include "gui/WindowHost.h"
@@ -30,7 +31,7 @@ namespace {
 // entries ("000:1.5V…111:3.6V"), numbered from the second list of a window that offers the same.
 QString ListName(const OptionItem& item, std::map<QString, int>& seen)
 {
-    QString name = Shown(item.entries.front()) + QStringLiteral("…") + Shown(item.entries.back());
+    QString name = ShownTr(item.entries.front()) + QStringLiteral("…") + ShownTr(item.entries.back());
     if (const int n = ++seen[name]; n > 1)
         name += QStringLiteral(" (%1)").arg(n);
     return name;
@@ -50,7 +51,7 @@ QWidget* OptionDialog::MakeControl(const OptionItem& item, Widgets& control)
 {
     switch (item.kind) {
     case ControlKind::CheckBox:
-        control.check = new QCheckBox(Shown(item.caption));
+        control.check = new QCheckBox(ShownTr(item.caption));
         control.widgets = {control.check};
         return control.check;
     case ControlKind::Radio: {
@@ -59,7 +60,7 @@ QWidget* OptionDialog::MakeControl(const OptionItem& item, Widgets& control)
         column->setContentsMargins(0, 0, 0, 0);
         control.radios = new QButtonGroup(this);
         for (std::size_t i = 0; i < item.entries.size(); ++i) {
-            auto* button = new QRadioButton(Shown(item.entries[i]));
+            auto* button = new QRadioButton(ShownTr(item.entries[i]));
             control.radios->addButton(button, static_cast<int>(i));
             column->addWidget(button);
             control.widgets.push_back(button);
@@ -69,7 +70,7 @@ QWidget* OptionDialog::MakeControl(const OptionItem& item, Widgets& control)
     case ControlKind::List:
         control.list = new QComboBox;
         for (const std::string_view entry : item.entries)
-            control.list->addItem(Shown(entry));
+            control.list->addItem(ShownTr(entry));
         control.widgets = {control.list};
         return control.list;
     case ControlKind::OneLineList:
@@ -80,7 +81,7 @@ QWidget* OptionDialog::MakeControl(const OptionItem& item, Widgets& control)
         control.oneLine->setSelectionMode(QAbstractItemView::NoSelection);
         control.oneLine->setUniformItemSizes(true);
         for (const std::string_view entry : item.entries) {
-            auto* row = new QListWidgetItem(Shown(entry), control.oneLine);
+            auto* row = new QListWidgetItem(ShownTr(entry), control.oneLine);
             row->setSizeHint(QSize(80, 16));
         }
         control.oneLine->setFixedSize(120, 17 + 2 * control.oneLine->frameWidth());
@@ -113,14 +114,14 @@ void OptionDialog::Build()
         if (!item.warning.empty()) {
             ConnectGuarded(controls_[i].list, &QComboBox::activated, this, messages, [this, i] {
                 host_.Messages().Show(MessageKind::Information,
-                                      std::string(layout_.items[i].warning));
+                                      Typed(ShownTr(layout_.items[i].warning)));
             });
         }
     }
     flow.Finish();
 
-    ok_ = new QPushButton(QStringLiteral("确定"));
-    cancel_ = new QPushButton(QStringLiteral("取消"));
+    ok_ = new QPushButton(Shown(Tr("确定")));
+    cancel_ = new QPushButton(Shown(Tr("取消")));
     ConnectGuarded(ok_, &QPushButton::clicked, this, messages, [this] { ButtonOKClick(); });
     ConnectGuarded(cancel_, &QPushButton::clicked, this, messages, [this] { CancelClick(); });
     auto* buttons = new QHBoxLayout;
@@ -182,7 +183,7 @@ void OptionDialog::FormShow()
 {
     const AppState& s = host_.State();
     const std::string& model = s.ModelName[static_cast<std::size_t>(CaptionSlot(layout_))];
-    setWindowTitle(QStringLiteral("配置") + Shown(model));
+    setWindowTitle(Shown(Tr("配置")) + Shown(model));
     const OptionChoices choices = ShowChoices(s, layout_);
     for (std::size_t i = 0; i < choices.size(); ++i)
         SetChoice(i, choices[i]);

@@ -1,6 +1,7 @@
 #include "gui/options/OptionDispatch.h"
 
 #include "catalogue/Catalogue.h"
+#include "foundation/Translate.h"
 #include "gui/WindowHost.h"
 #include "gui/options/OptionDialog.h"
 
@@ -52,7 +53,7 @@ void ConfigButtonDispatch(WindowHost& host)
 {
     const int slot = FirstMatchingSlot(host.State(), kConfigButtonOrder);
     if (slot == 0) {
-        host.Messages().Show(MessageKind::Plain, "未知芯片");
+        host.Messages().Show(MessageKind::Plain, Tr("未知芯片"));
         return;
     }
     Open(host, slot, true);
@@ -62,7 +63,7 @@ void SelectionDispatch(WindowHost& host)
 {
     const int slot = FirstMatchingSlot(host.State(), kSelectionDialogOrder);
     if (slot == 0) {
-        host.Messages().Show(MessageKind::Plain, "新器件,即将发布");
+        host.Messages().Show(MessageKind::Plain, Tr("新器件,即将发布"));
         return;
     }
     OptionDialog* dialog = Open(host, slot, false);

@@ -1,5 +1,7 @@
 #include "tools/messages/SourceTexts.h"
 
+#include "foundation/Translate.h"
+
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -109,6 +111,31 @@ bool HasWords(const std::string& text)
     });
 }
 
+// The marking functions leave a text what it is: Tr("a") + b reads as "a" + b.
+std::vector<Token> Unmarked(const std::vector<Token>& t)
+{
+    const std::set<std::string> marks = {"Tr", "TrNoop"};
+    std::vector<bool> drop(t.size(), false);
+    for (std::size_t i = 0; i + 1 < t.size(); ++i) {
+        if (t[i].kind != Token::Word || !marks.count(t[i].text) || t[i + 1].text != "(")
+            continue;
+        int depth = 0;
+        for (std::size_t j = i + 1; j < t.size(); ++j) {
+            if (t[j].kind == Token::Punct && t[j].text == "(")
+                ++depth;
+            if (t[j].kind == Token::Punct && t[j].text == ")" && --depth == 0) {
+                drop[i] = drop[i + 1] = drop[j] = true;
+                break;
+            }
+        }
+    }
+    std::vector<Token> kept;
+    for (std::size_t i = 0; i < t.size(); ++i)
+        if (!drop[i])
+            kept.push_back(t[i]);
+    return kept;
+}
+
 using Constants = std::map<std::string, std::string>;
 
 // kName = "literal"...; names shared across files (a header's constants in its .cpp files).
@@ -207,7 +234,8 @@ SourceTexts CollectSourceTexts(const std::string& sourceDir)
             const std::string ext = entry.path().extension().string();
             if (ext != ".cpp" && ext != ".h")
                 continue;
-            files.emplace_back(kCoreFolders.count(folder) > 0, Tokenize(ReadText(entry.path())));
+            files.emplace_back(kCoreFolders.count(folder) > 0,
+                               Unmarked(Tokenize(ReadText(entry.path()))));
             CollectConstants(files.back().second, constants);
         }
     }
