@@ -112,7 +112,7 @@ check_manual() { # PDF HELP_DIR MARKDOWN_DIR
     text=$'\f'$(manual_text "$pdf" | tr '\n' ' ') # a form feed starts every page
     while read -r title; do
         grep -qF $'\f'"$title" <<<"$text" || fail "$pdf has no page starting with the chapter $title"
-    done < <(sed -n 's/^# //p' "${chapters[@]}")
+    done < <(awk 'FNR == 1 && sub(/^# /, "")' "${chapters[@]}") # a chapter's title is its first line
     for src in $(grep -oE 'src="[^"]+"' "$help/index.html" | cut -d'"' -f2); do
         [ -f "$help/$src" ] || fail "the HTML help $help lacks $src"
     done

@@ -150,7 +150,7 @@ TEST_F(EnglishWindowsTest, MainWindowAndEverySecondaryWindow)
             button->click();
         else
             window->findChild<QAction*>(w.opener)->trigger();
-        QWidget* opened = ShownWindow(w.window);
+        QWidget* opened = OpenWindow(w.window);
         ASSERT_NE(opened, nullptr) << w.window;
         if (auto* writeId = opened->findChild<QAbstractButton*>("cbxIDconfig"))
             writeId->click(); // its group of ID controls shows too
