@@ -42,6 +42,7 @@ TEST_F(RecentFilesTest, KeptAcrossARestartNewestFirstAndCappedAtEight)
     EXPECT_THAT(restarted.RecentFiles,
                 ElementsAre("/fw/5.S19", "/fw/9.S19", "/fw/8.S19", "/fw/7.S19", "/fw/6.S19",
                             "/fw/4.S19", "/fw/3.S19", "/fw/2.S19"));
+    EXPECT_EQ(s.RecentFiles, restarted.RecentFiles); // the running window's menu holds the same eight
     EXPECT_THAT(test::ReadText(dir.file("Udate_VX.ini")),
                 HasSubstr("[RECENT]\r\nFILE1=/fw/5.S19\r\nFILE2=/fw/9.S19\r\n"));
 }
