@@ -302,17 +302,23 @@ LotSummary LotTally::Finish() &&
     return std::move(lot_);
 }
 
-LotSummary SummarizeLot(std::string_view text)
+void ForEachJournalLine(std::string_view text, const std::function<void(std::string_view)>& each)
 {
-    LotTally tally;
     for (std::size_t from = 0; from < text.size();) {
         std::size_t end = text.find('\n', from);
         if (end == std::string_view::npos)
             end = text.size();
         const std::string_view raw = text.substr(from, end - from);
         from = end + 1;
-        if (raw.find_first_not_of(" \t\r") == std::string_view::npos)
-            continue;
+        if (raw.find_first_not_of(" \t\r") != std::string_view::npos)
+            each(raw);
+    }
+}
+
+LotSummary SummarizeLot(std::string_view text)
+{
+    LotTally tally;
+    ForEachJournalLine(text, [&](std::string_view raw) {
         const auto fields = ParseJsonLine(raw);
         const auto chip = fields ? FieldNumber<std::int64_t>(*fields, "chip") : std::nullopt;
         const std::string type = fields ? FieldText(*fields, "type") : std::string();
@@ -320,14 +326,14 @@ LotSummary SummarizeLot(std::string_view text)
         if (!fields || (type != "summary" && !chipOk) ||
             (type != "reserve" && type != "chip" && type != "summary")) {
             tally.Unreadable();
-            continue;
+            return;
         }
         tally.Seen(FieldNumber<std::int64_t>(*fields, "unix_ms").value_or(0), FieldText(*fields, "site"));
         if (type == "reserve")
             tally.Reserved(*chip, IdOfLine(*fields, "id"), FieldNumber<std::int32_t>(*fields, "id_addr", 16));
         else if (type == "chip")
             tally.Finished(*chip, FieldText(*fields, "outcome"));
-    }
+    });
     return std::move(tally).Finish();
 }
 

@@ -108,6 +108,8 @@ struct LotSummary {
     std::optional<std::int32_t> idAddr; // where the last ID reserved goes in the image
 };
 
+// Calls each with every line of a journal's text that is not blank, without its newline.
+void ForEachJournalLine(std::string_view text, const std::function<void(std::string_view)>& each);
 LotSummary SummarizeLot(std::string_view journalText);
 
 // Builds a LotSummary from a lot's records, whichever store they come from.

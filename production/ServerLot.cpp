@@ -379,14 +379,7 @@ ServerLot::Folded ServerLot::Import(std::string_view text)
     Folded folded;
     InTransaction(*db_, "BEGIN", [&] {
         db_->Run("SELECT 1 FROM lots WHERE lot_id = $1 FOR UPDATE", {lotId_});
-        for (std::size_t from = 0; from < text.size();) {
-            std::size_t end = text.find('\n', from);
-            if (end == std::string_view::npos)
-                end = text.size();
-            const std::string_view raw = text.substr(from, end - from);
-            from = end + 1;
-            if (raw.find_first_not_of(" \t\r") == std::string_view::npos)
-                continue;
+        ForEachJournalLine(text, [&](std::string_view raw) {
             const auto f = ParseJsonLine(raw);
             const std::string type = f ? FieldText(*f, "type") : "";
             const std::int64_t chip = f ? FieldNumber<std::int64_t>(*f, "chip").value_or(0) : 0;
@@ -419,7 +412,7 @@ ServerLot::Folded ServerLot::Import(std::string_view text)
                 ++folded.present;
             else
                 ++folded.added;
-        }
+        });
     });
     return folded;
 }
