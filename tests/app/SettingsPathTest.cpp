@@ -19,19 +19,16 @@ namespace {
 namespace fs = std::filesystem;
 
 // Sets an environment variable (nullptr: unsets it) for the life of the object.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : name_(name)
+struct ScopedEnv {
+    ScopedEnv(const char* key, const char* value) : name(key)
     {
-        if (const char* old = std::getenv(name))
-            old_ = old;
-        value ? ::setenv(name, value, 1) : ::unsetenv(name);
+        if (const char* was = std::getenv(key))
+            old = was;
+        value ? ::setenv(key, value, 1) : ::unsetenv(key);
     }
-    ~ScopedEnv() { old_ ? ::setenv(name_, old_->c_str(), 1) : ::unsetenv(name_); }
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
+    ~ScopedEnv() { old ? ::setenv(name, old->c_str(), 1) : ::unsetenv(name); }
+    const char* name;
+    std::optional<std::string> old;
 };
 
 struct SettingsPathTest : ::testing::Test {
@@ -51,15 +48,11 @@ struct SettingsPathTest : ::testing::Test {
     ScopedEnv home{"HOME", root.path().c_str()};
 };
 
-TEST_F(SettingsPathTest, ACopyWithoutTheMarkerKeepsItsFileBesideTheExecutable)
+TEST_F(SettingsPathTest, AnInstalledCopyUsesTheUsersConfigFolderAnyOtherItsOwn)
 {
-    const SettingsLocation where = LocateSettings(app);
-    EXPECT_EQ(std::tuple(where.file, where.ReadPath(), where.perUser),
+    const SettingsLocation beside = LocateSettings(app); // no marker
+    EXPECT_EQ(std::tuple(beside.file, beside.ReadPath(), beside.perUser),
               std::tuple(app + "Udate_VX.ini", app + "Udate_VX.ini", false));
-}
-
-TEST_F(SettingsPathTest, AnInstalledCopyUsesTheUsersConfigFolder)
-{
     Install("");
     const std::string fromHome = root.file(".config/orvane/Udate_VX.ini");
     const std::pair<const char*, std::string> cases[] = {

@@ -21,28 +21,6 @@ AppState Shipped(const std::string& chip = "")
     return s;
 }
 
-TEST(Catalogue, AddressMapOfEverySlot)
-{
-    // Slot n of the shipped device.name and its option base (2: 0x2100, 4: 0x4100, 8: 0x8100).
-    const std::string names = "101 106 105 104 116 103 111 122 115 113 109 126 117 124 120 118 114 "
-                              "125 127 128 110 131 135 138 132 130 133 137 129 139 134";
-    const std::string bases = "2222242222222422444242442224228";
-    AppState s = Shipped();
-    for (int slot = 1; slot <= kSlotCount; ++slot) {
-        s.ChipName = "QK" + names.substr(4 * slot - 4, 3);
-        SCOPED_TRACE(s.ChipName);
-        EXPECT_EQ(s.ModelName[slot], s.ChipName);
-        UpdateAddressMap(s);
-        const std::int32_t o = (bases[slot - 1] - '0') << 12 | 0x100;
-        const std::int32_t d = slot == 31 ? 0x8D00 : 0x7D00;
-        EXPECT_EQ((std::array{s.OptionAddr1, s.OptionAddr1Last, s.OptionAddr2, s.OptionAddr2Last,
-                              s.ChipDataAddr1, s.ChipDataAddr1Last, s.ChipDataAddr2,
-                              s.ChipDataAddr2Last}),
-                  (std::array{o, o + 0x10, o + 0x20, o + 0x30, d, d + 0xB0, d + 0xC0, d + 0x2F0}));
-        EXPECT_EQ(ChipFileName(s), s.AppDir + s.ChipName + "_20.S19");
-    }
-}
-
 TEST(Catalogue, FallbacksAndDuplicateSlotTexts)
 {
     // Bounds come from the chip data; equal ones mean 0..0x7FF except for slot 31. Names of no slot
@@ -141,17 +119,30 @@ TEST(Catalogue, SizeRulesWriteTheChipDataOfTheirModelsOnly)
     }
 }
 
-TEST(ShippedData, ChipFilesHoldTheirChipDataAreaAndAboutHasFourLines)
+// Slot n of the shipped device.name, its option base (2: 0x2100, 4: 0x4100, 8: 0x8100) and chip
+// data (0x7D00, slot 31 0x8D00), and its chip file: CRLF lines of 32-byte records over the whole
+// chip-data area with right checksums, then S9; its program area lies below the chip data and
+// clear of the options, and its rolling code is off.
+TEST(ShippedData, AddressMapAndChipFileOfEverySlot)
 {
+    const std::string names = "101 106 105 104 116 103 111 122 115 113 109 126 117 124 120 118 114 "
+                              "125 127 128 110 131 135 138 132 130 133 137 129 139 134";
+    const std::string bases = "2222242222222422444242442224228";
     AppState s = Shipped();
     for (int slot = 1; slot <= kSlotCount; ++slot) {
-        s.ChipName = s.ModelName[slot];
+        s.ChipName = "QK" + names.substr(4 * slot - 4, 3);
         SCOPED_TRACE(s.ChipName);
+        EXPECT_EQ(s.ModelName[slot], s.ChipName);
         ClearImage(s);
         UpdateAddressMap(s);
+        const std::int32_t o = (bases[slot - 1] - '0') << 12 | 0x100;
+        const std::int32_t d = slot == 31 ? 0x8D00 : 0x7D00;
+        EXPECT_EQ((std::array{s.OptionAddr1, s.OptionAddr1Last, s.OptionAddr2, s.OptionAddr2Last,
+                              s.ChipDataAddr1, s.ChipDataAddr1Last, s.ChipDataAddr2,
+                              s.ChipDataAddr2Last}),
+                  (std::array{o, o + 0x10, o + 0x20, o + 0x30, d, d + 0xB0, d + 0xC0, d + 0x2F0}));
+        EXPECT_EQ(ChipFileName(s), s.AppDir + s.ChipName + "_20.S19");
         LoadChipFile(s);
-        // CRLF lines of 32-byte records over the whole area with right checksums, then S9.
-        const std::int32_t d = s.ChipDataAddr1;
         std::string records;
         for (std::int32_t a = d; a < d + 0x300; a += 32) {
             int sum = 0x23 + (a >> 8) + (a & 0xFF);
@@ -161,14 +152,13 @@ TEST(ShippedData, ChipFilesHoldTheirChipDataAreaAndAboutHasFourLines)
             records += Hex(~sum & 0xFF, 2) + "\r\n";
         }
         EXPECT_EQ(test::ReadText(ChipFileName(s)), records + "S9030000FC\r\n");
-        // The rolling code is off.
         EXPECT_EQ(std::count(&s.RomImage[d + 0xC0], &s.RomImage[d + 0x100], 0xFF), 0x40);
         ComputeChecksum(s);
         EXPECT_LT(s.RomStart, s.RomEnd);
         EXPECT_TRUE(s.RomEnd < s.OptionAddr1 || s.RomStart > s.OptionAddr1 + 0x3F);
         EXPECT_LT(s.RomEnd, d);
     }
-    const std::string about = test::ReadText(test::DataDir() + "About.txt");
+    const std::string about = test::ReadText(test::DataDir() + "About.txt"); // four lines
     EXPECT_TRUE(std::count(about.begin(), about.end(), '\n') == 4 && about.back() == '\n');
     const std::size_t version = about.find("\nVer ");
     EXPECT_TRUE(about.find("烧写器") < version && version < about.find("\nhttps://")) << about;

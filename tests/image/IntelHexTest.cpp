@@ -1,10 +1,8 @@
 // The Intel HEX reader and writer: hand-made records with the exact bytes they leave in the image,
-// every refusal with its text, and files of srec_cat and objcopy both ways.
+// every refusal with its text.
 #include "foundation/Errors.h"
 #include "image/IntelHex.h"
 #include "image/RomImage.h"
-#include "image/SRecordFiles.h"
-#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -49,7 +47,6 @@ protected:
     }
 
     std::unique_ptr<ImageBytes> image = std::make_unique<ImageBytes>();
-    TempDir dir;
 };
 
 TEST_F(IntelHexTest, RecordsFillTheImageWithinTheRange)
@@ -120,30 +117,6 @@ TEST_F(IntelHexTest, WriterLeavesOutBlankRowsAndEndsWithTheEndRecord)
     out.clear();
     AppendIntelHexRecords(out, *image, 0x100, 0x1FF);
     EXPECT_EQ(out, kEnd);
-}
-
-// The tools verify checksums: they read what we write, and we read what they write.
-TEST_F(IntelHexTest, InteroperatesWithSrecordAndObjcopy)
-{
-    ASSERT_EQ(std::system("command -v srec_cat >/dev/null && command -v objcopy >/dev/null"), 0)
-        << "srec_cat or objcopy is not installed, run make deps";
-    auto s = std::make_unique<AppState>();
-    s->RomImage.fill(kBlank);
-    for (int a = 0x100; a < 0x1F00; ++a)
-        if (a % 0x300 < 0x200) // blank rows between the data
-            s->RomImage[a] = std::uint8_t(a * 31 % 256);
-    const std::string s19 = dir.file("a.S19"), ours = dir.file("a.ihx"), out = dir.file("out");
-    WriteS19File(*s, 0, 0xFFFF, s19);
-    WriteIntelHexFile(*s, 0, 0xFFFF, ours);
-    for (const std::string& command :
-         {"srec_cat " + s19 + " -o " + out + " -intel",
-          "srec_cat " + s19 + " -o " + out + " -intel -address-length=4 -obs=32", // 04 and 05
-          "objcopy -I srec -O ihex " + s19 + " " + out,
-          "srec_cat " + ours + " -intel -o " + out + " -intel"}) {
-        ASSERT_EQ(std::system((command + " 2>/dev/null").c_str()), 0) << command;
-        EXPECT_EQ(Load(ReadText(out), 0, 0xFFFF).substr(0, 11), " outside 0 ") << command;
-        EXPECT_TRUE(*image == s->RomImage) << command;
-    }
 }
 
 } // namespace

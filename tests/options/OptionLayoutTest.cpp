@@ -26,23 +26,10 @@ struct Case {
     const char* after;  // texts after OK
 };
 
-// Leading bytes, then 0xFF up to 32; "-" for 32 untouched bytes.
-std::string Expected32(const std::string& lead)
+// n bytes of fill after writes "06=F0 03;0E=12": each run of bytes from its offset.
+std::string Written(std::size_t n, std::uint8_t fill, const std::string& writes)
 {
-    if (lead == "-")
-        return HexBytes(std::vector<std::uint8_t>(32, 0x55).data(), 32);
-    std::string out = lead;
-    const auto n = lead.empty() ? 0 : (lead.size() + 1) / 3;
-    for (std::size_t i = n; i < 32; ++i)
-        out += out.empty() ? "FF" : " FF";
-    return out;
-}
-
-// The chip-data bytes after writes "06=F0 03;0E=12": each run of bytes from its offset, the rest
-// as the test fills them.
-std::string ExpectedChip(const std::string& writes)
-{
-    std::vector<std::uint8_t> bytes(0x60, 0x55);
+    std::vector<std::uint8_t> bytes(n, fill);
     std::istringstream parts(writes);
     for (std::string part; std::getline(parts, part, ';');) {
         const auto eq = part.find('=');
@@ -51,7 +38,13 @@ std::string ExpectedChip(const std::string& writes)
         for (std::string v; values >> v;)
             bytes[at++] = static_cast<std::uint8_t>(std::stoul(v, nullptr, 16));
     }
-    return HexBytes(bytes.data(), 0x60);
+    return HexBytes(bytes.data(), static_cast<int>(n));
+}
+
+// A copy's 32 bytes: the leading bytes given, the rest 0xFF; "-" for 32 untouched bytes.
+std::string Copy(const std::string& lead)
+{
+    return lead == "-" ? Written(32, 0x55, "") : Written(32, 0xFF, "0=" + lead);
 }
 
 // Show, the clicks, OK; then the copies, chip data and stored texts.
@@ -66,9 +59,9 @@ void ExpectCase(const Case& c)
         Choose(*layout, choices, click);
     EncodeOptions(s, *layout, choices);
     CopyOptionBlock(s, *layout);
-    EXPECT_EQ(HexBytes(&s.RomImage[0x2100], 32), Expected32(c.copy1));
-    EXPECT_EQ(HexBytes(&s.RomImage[0x2120], 32), Expected32(c.copy2));
-    EXPECT_EQ(HexBytes(&s.RomImage[0x7D00], 0x60), ExpectedChip(c.chip));
+    EXPECT_EQ(HexBytes(&s.RomImage[0x2100], 32), Copy(c.copy1));
+    EXPECT_EQ(HexBytes(&s.RomImage[0x2120], 32), Copy(c.copy2));
+    EXPECT_EQ(HexBytes(&s.RomImage[0x7D00], 0x60), Written(0x60, 0x55, c.chip));
     std::istringstream words(c.after);
     for (std::string word; words >> word;) {
         const auto eq = word.find('=');

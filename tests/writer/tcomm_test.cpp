@@ -181,23 +181,16 @@ TEST_F(TCommPty, OpenSetsTheLineAndCloseGivesItsStateBack)
     EXPECT_EQ(std::memcmp(&line, &before, sizeof line), 0);
 }
 
-// The Writer link's port: 19200 baud, no XON/XOFF, and a 4 ms gap between a reply's bytes.
-TEST(TCommSettings, Comm1IsSetUpForTheWriter)
+// The Writer link's port: 19200 baud, eight data bits, no parity, one stop bit, no flow control,
+// reads that return at once, and a 4 ms gap between a reply's bytes. A pseudo-terminal ignores the
+// frame format and the flow control: they are checked on the termios record here.
+TEST(TCommSettings, TheWriterLinkIsEightNoneOneWithoutFlowControlAndReadsReturnAtOnce)
 {
     QueueEventLoop loop;
     TComm comm(loop);
     ConfigureComm1(comm);
-    const TCommLineSettings& line = comm.LineSettings();
-    EXPECT_EQ(std::tuple(line.BaudRate, line.Outx_XonXoffFlow, line.Inx_XonXoffFlow,
-                         comm.Timeouts().ReadIntervalTimeout),
-              std::tuple(19200u, false, false, 4u));
-}
-
-// A pseudo-terminal ignores the frame format and the flow control: they are checked here.
-TEST(TCommSettings, TheWriterLinkIsEightNoneOneWithoutFlowControlAndReadsReturnAtOnce)
-{
-    TCommLineSettings s; // as the main window sets it
-    s.BaudRate = 19200, s.Outx_XonXoffFlow = false, s.Inx_XonXoffFlow = false;
+    EXPECT_EQ(comm.Timeouts().ReadIntervalTimeout, 4u);
+    TCommLineSettings s = comm.LineSettings();
     termios t;
     std::memset(&t, 0xFF, sizeof t); // every flag set, as a terminal left in some unknown state
     const termios dirty = t;
