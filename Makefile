@@ -11,7 +11,7 @@ TEST_FUZZ_SECONDS ?= 15
 # the man pages; libpq-dev for lots on a server, postgresql for the throwaway server of its tests;
 # gettext to build and check the message catalogue.
 PACKAGES := build-essential cmake ninja-build pkg-config libgtest-dev libgmock-dev \
-            libbenchmark-dev clang libclang-rt-14-dev srecord binutils \
+            libbenchmark-dev clang libclang-rt-14-dev binutils \
             qt6-base-dev fonts-wqy-microhei libpq-dev postgresql nlohmann-json3-dev \
             dpkg-dev file poppler-utils desktop-file-utils appstream man-db gettext
 
