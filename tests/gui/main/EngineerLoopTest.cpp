@@ -86,17 +86,12 @@ protected:
 
 TEST_F(EngineerLoopTest, TheReloadQuestionBeforeEachDownload)
 {
-    enum Change { Content, Touched, Untouched, OwnSaveAs, Removed };
-    const struct {
-        Change change;
-        bool yes;
-        Texts said; // over two downloads
-        std::uint8_t image;
-    } cases[] = {
+    // A touched file of the same content is the watch's own test (ProgramFileWatchTest).
+    enum Change { Content, OwnSaveAs, Removed };
+    // what changed, the answer; what was said over two downloads, the image's first byte then
+    const struct { Change change; bool yes; Texts said; std::uint8_t image; } cases[] = {
         {Content, true, {kChanged}, 0x22},
         {Content, false, {kChanged}, 0x11},
-        {Touched, true, {}, 0x11},
-        {Untouched, true, {}, 0x11},
         {OwnSaveAs, true, {}, 0x11},
         {Removed, true, {"程序文件 fw.S19 已不存在"}, 0x11},
     };
@@ -106,8 +101,6 @@ TEST_F(EngineerLoopTest, TheReloadQuestionBeforeEachDownload)
         OpenS19(fw);
         switch (c.change) {
         case Content: WriteOld(fw, S19(0x22), 5); break;
-        case Touched: WriteOld(fw, S19(0x11), 5); break;
-        case Untouched: break;
         case OwnSaveAs:
             files.answers = {ChosenFile{fw, 1}};
             window->SaveAs1Click();
@@ -245,12 +238,9 @@ TEST_F(EngineerLoopTest, FindSelectsTheNextMatchAndWraps)
     Key(Qt::Key_F, Qt::ControlModifier);
     auto* box = window->findChild<FindBox*>();
     ASSERT_NE(box, nullptr);
-    const struct {
-        const char* pattern;
-        bool text;
-        std::pair<int, int> selection; // {-1, -1}: none
-        const char* label;
-    } steps[] = {
+    // pattern, as text; the selection ({-1, -1}: none) and the status label then
+    const struct { const char* pattern; bool text; std::pair<int, int> selection; const char* label; }
+        steps[] = {
         {"a5 5a", false, {0x10, 0x11}, ""},
         {"a5 5a", false, {0x8000, 0x8001}, ""},
         {"a5 5a", false, {0x10, 0x11}, ""}, // wrapped once

@@ -44,12 +44,9 @@ TEST_F(HelpMenuTest, EachItemOpensItsDocumentOrSaysWhyNot)
     Open("", false);
     const std::string d = dir.path();
     std::filesystem::create_directory(d + "help");
-    struct Case {
-        std::vector<const char*> files; // present in the program folder
-        const char* item;
-        std::string opens, says;
-    };
-    const Case cases[] = {
+    // the files present in the program folder, the item clicked; what opens, what the box says
+    const struct { std::vector<const char*> files; const char* item; std::string opens, says; }
+        cases[] = {
         {{"Tovik_Usermenu.pdf"}, "Help2", d + "Tovik_Usermenu.pdf", ""},
         {{"help/index.html"}, "Help3", d + "help/index.html", ""},
         {{"help/index.html", "Help.chm"}, "Help3", d + "Help.chm", ""},
@@ -60,7 +57,7 @@ TEST_F(HelpMenuTest, EachItemOpensItsDocumentOrSaysWhyNot)
         {{"Tovik_Usermenu.pdf"}, "Help2", "",
          "无法打开帮助文件 " + d + "Tovik_Usermenu.pdf：没有能打开它的程序"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         for (const char* name : {"Tovik_Usermenu.pdf", "help/index.html", "Help.chm"})
             std::filesystem::remove(d + name);
         for (const char* name : c.files)
