@@ -108,18 +108,13 @@ TEST_F(ProgramDialogTest, WithoutDownloadItAsksFirstWithBothButtonsOff)
     host.messages.onShow = [&] { buttons.push_back(d.BitBtn1->isEnabled() || d.BitBtn2->isEnabled()); };
     const Box question{MessageKind::InformationQuestion, "烧写程序将为上次下载内容!"};
 
+    // What each answer sends the Writer is operations_test's; here, that the box reached the run.
     d.BitBtn1->click();
-    EXPECT_EQ(host.messages.shown, Boxes{question});
-    EXPECT_TRUE(!Traced(kProgramChip) && d.StaticText4->text().isEmpty());
-
     d.BitBtn1->click();
     EXPECT_EQ(host.messages.shown, Boxes(2, question));
     EXPECT_EQ(buttons, (std::vector<bool>{false, false}));
     EXPECT_TRUE(d.BitBtn1->isEnabled() && d.BitBtn2->isEnabled());
-    EXPECT_TRUE(Traced(kProgramChip));
-    EXPECT_FALSE(Traced("RX 68 13 11")) << "nothing downloaded";
-    EXPECT_EQ(d.StaticText4->text(), "编程完毕!");
-    EXPECT_EQ(host.state.NextID, 5) << "no ID was burned";
+    EXPECT_TRUE(Traced(kProgramChip) && !Traced("RX 68 13 11")) << "programmed, nothing downloaded";
 }
 
 TEST_F(ProgramDialogTest, RefusedIdUnopenablePortAndFailedSaveEndTheRunWithTheButtonsOn)

@@ -58,23 +58,17 @@ QStringList Cut(QWidget* window)
 {
     QStringList cut;
     for (QWidget* w : window->findChildren<QWidget*>()) {
-        if (!w->isVisibleTo(window))
-            continue;
-        QString text;
-        int need = 0;
-        if (auto* label = qobject_cast<QLabel*>(w); label && !label->wordWrap()) {
-            text = label->text();
-            need = label->sizeHint().width();
-        } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
-            text = button->text(); // a push button's size hint has a floor the text does not need
-            need = button->fontMetrics().horizontalAdvance(text) +
-                   (qobject_cast<QPushButton*>(w) ? 8 : button->sizeHint().width() -
-                                                         button->fontMetrics().horizontalAdvance(text));
-        } else if (auto* group = qobject_cast<QGroupBox*>(w)) {
-            text = group->title();
-            need = group->fontMetrics().horizontalAdvance(text) + 16;
-        }
-        if (!text.isEmpty() && w->width() < need)
+        auto* label = qobject_cast<QLabel*>(w);
+        auto* group = qobject_cast<QGroupBox*>(w);
+        const QString text = group ? group->title() : w->property("text").toString();
+        const int width = w->fontMetrics().horizontalAdvance(text);
+        // A push button's size hint has a floor the text does not need.
+        const int need = label ? (label->wordWrap() ? 0 : label->sizeHint().width())
+                         : group ? width + 16
+                         : qobject_cast<QPushButton*>(w) ? width + 8
+                         : qobject_cast<QAbstractButton*>(w) ? w->sizeHint().width()
+                                                             : 0;
+        if (!text.isEmpty() && w->isVisibleTo(window) && w->width() < need)
             cut << QString("%1 \"%2\": %3 < %4").arg(w->objectName(), text).arg(w->width()).arg(need);
     }
     return cut;

@@ -41,10 +41,10 @@ protected:
     {
         if (control)
             MainWindowFixture::Use(control);
-        QWidget* w = windowName ? OpenWindow(windowName) : nullptr;
-        ASSERT_EQ(w == nullptr, windowName == nullptr) << windowName;
-        if (w)
-            Button(w, caption)->click();
+        if (windowName) {
+            ASSERT_NE(OpenWindow(windowName), nullptr) << windowName;
+            Button(OpenWindow(windowName), caption)->click();
+        }
     }
     // The device selection: a click on the model's tree node, then OK.
     void Select(int node) const

@@ -24,18 +24,6 @@ public:
 struct HelpMenuTest : MainWindowFixture {
     HelpMenuTest() { QDesktopServices::setUrlHandler("file", &opened, "open"); }
     ~HelpMenuTest() override { QDesktopServices::unsetUrlHandler("file"); }
-
-    void Click(const char* item)
-    {
-        messages.shown.clear();
-        opened.paths.clear();
-        window->findChild<QAction*>(item)->trigger();
-    }
-    std::string Shown() const
-    {
-        return messages.shown.empty() ? "" : messages.shown.front().second;
-    }
-
     OpenedUrls opened;
 };
 
@@ -64,8 +52,11 @@ TEST_F(HelpMenuTest, EachItemOpensItsDocumentOrSaysWhyNot)
             WriteText(d + name, "");
         if (&c == std::end(cases) - 1)
             QDesktopServices::unsetUrlHandler("file");
-        Click(c.item);
-        EXPECT_EQ(std::make_tuple(opened.paths.empty() ? "" : opened.paths.front(), Shown()),
+        messages.shown.clear();
+        opened.paths.clear();
+        Use(c.item);
+        EXPECT_EQ(std::make_tuple(opened.paths.empty() ? "" : opened.paths.front(),
+                                  messages.shown.empty() ? "" : messages.shown.front().second),
                   std::make_tuple(c.opens, c.says));
     }
 }
