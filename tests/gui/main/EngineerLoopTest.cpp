@@ -63,23 +63,20 @@ protected:
                 texts.push_back(text);
         return texts;
     }
-    bool Accepts(QEvent&& event)
-    {
-        QApplication::sendEvent(window.get(), &event);
-        return event.isAccepted();
-    }
+    // The drag's entry and its drop, each accepted or not.
     void Drop(const std::vector<std::string>& paths, bool accepted)
     {
         QMimeData data;
         QList<QUrl> urls;
         for (const std::string& path : paths)
-            urls << (path.starts_with("http") ? QUrl(QString::fromStdString(path))
-                                              : QUrl::fromLocalFile(QString::fromStdString(path)));
+            urls << QUrl::fromUserInput(QString::fromStdString(path));
         data.setUrls(urls);
-        EXPECT_EQ(Accepts(QDragEnterEvent({9, 9}, Qt::CopyAction, &data, Qt::LeftButton, {})),
-                  accepted);
-        EXPECT_EQ(Accepts(QDropEvent({9, 9}, Qt::CopyAction, &data, Qt::LeftButton, {})),
-                  accepted);
+        QDragEnterEvent enter({9, 9}, Qt::CopyAction, &data, Qt::LeftButton, {});
+        QDropEvent drop({9, 9}, Qt::CopyAction, &data, Qt::LeftButton, {});
+        for (QDropEvent* event : {static_cast<QDropEvent*>(&enter), &drop}) {
+            QApplication::sendEvent(window.get(), event);
+            EXPECT_EQ(event->isAccepted(), accepted) << event->type();
+        }
     }
     std::string fw = dir.file("fw.S19");
 };
