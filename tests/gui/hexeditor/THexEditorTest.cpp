@@ -200,7 +200,7 @@ TEST_F(HexEditorTest, RowColumnAndTopRowSettersStayInTheGrid)
 {
     const int maxTop = 4096 - editor_.VisibleRowCount();
     // row, col, top row set; caret address, column and top row that result (Goto's own rows are in
-    // the main window's test; a caret moved out of view is scrolled back, CaretKeys... below)
+    // the main window's test; that a caret moved out of view scrolls it in is the caret keys' test)
     const int cases[][6] = {
         {0xFFF, 33, 2064, 0xFFFF, 33, 2064},              // the high rows
         {(0xFFFF + 160) / 16, 2, 4095, 0xFFF0, 2, maxTop}, // a program area at 0xFFFF

@@ -235,9 +235,12 @@ TEST_F(EngineerLoopTest, FindSelectsTheNextMatchAndWraps)
     Key(Qt::Key_F, Qt::ControlModifier);
     auto* box = window->findChild<FindBox*>();
     ASSERT_NE(box, nullptr);
-    // pattern, as text; the selection ({-1, -1}: none) and the status label then
-    const struct { const char* pattern; bool text; std::pair<int, int> selection; const char* label; }
-        steps[] = {
+    const struct {
+        const char* pattern;
+        bool text;
+        std::pair<int, int> selection; // {-1, -1}: none
+        const char* label;
+    } steps[] = {
         {"a5 5a", false, {0x10, 0x11}, ""},
         {"a5 5a", false, {0x8000, 0x8001}, ""},
         {"a5 5a", false, {0x10, 0x11}, ""}, // wrapped once

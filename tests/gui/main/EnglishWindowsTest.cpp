@@ -43,7 +43,8 @@ QStringList Texts(QWidget* window)
     objects << window;
     for (const QObject* o : objects) {
         QStringList own;
-        for (const char* name : {"windowTitle", "accessibleName", "toolTip", "text", "title", "plainText"})
+        for (const char* name :
+             {"windowTitle", "accessibleName", "toolTip", "text", "title", "plainText"})
             own << o->property(name).toString();
         if (const auto* view = qobject_cast<const QAbstractItemView*>(o); view && view->model())
             own << Entries(*view->model());
@@ -161,7 +162,8 @@ TEST_F(EnglishWindowsTest, BoxesAndMemoLinesOfEachKind)
     window->btnMakeMCClick();
     ASSERT_EQ(messages.shown.size(), 2u);
     EXPECT_EQ(messages.shown[0].second, "No Writer found. Open the program anyway?");
-    EXPECT_FALSE(HasCjk(QString::fromStdString(messages.shown[1].second))) << messages.shown[1].second;
+    const std::string& error = messages.shown[1].second;
+    EXPECT_FALSE(HasCjk(QString::fromStdString(error))) << error;
     // The memo's lines: chip, program, both checksums, and the note of a short record.
     WriteText(dir.file("far.S19"), "S1050000AA50\r\nS9030000FC\r\n");
     files.answers = {ChosenFile{dir.file("far.S19"), 0}};
