@@ -5,19 +5,9 @@
 #include "tests/support/Process.h"
 
 #include <QDesktopServices>
-#include <QUrl>
 
 namespace orvane::test {
 namespace {
-
-class UrlRecorder : public QObject {
-    Q_OBJECT
-public slots:
-    void Open(const QUrl& url) { opened.push_back(url.toString().toStdString()); }
-
-public:
-    std::vector<std::string> opened;
-};
 
 class AboutTest : public HostTest {
 protected:
@@ -64,7 +54,7 @@ TEST_F(AboutTest, ShowsTheFileAndAsksTheWriterOnceVisible)
 
 TEST_F(AboutTest, NoWriterKeepsTheDefaultVersionAndTheWebTextOpensThePageEachClick)
 {
-    UrlRecorder browser;
+    OpenedUrls browser;
     QDesktopServices::setUrlHandler("https", &browser, "Open");
     TfrmAbout& d = Open();
     EXPECT_EQ(Texts(d).mid(2), (QStringList{"Ver 1.00 2026.12.06", "https://orvane.example/",
@@ -75,7 +65,7 @@ TEST_F(AboutTest, NoWriterKeepsTheDefaultVersionAndTheWebTextOpensThePageEachCli
     for (int i = 0; i < 2; ++i)
         QTest::mouseClick(d.stWEB, Qt::LeftButton);
     QDesktopServices::unsetUrlHandler("https");
-    EXPECT_EQ(browser.opened, std::vector<std::string>(2, "https://orvane.example/"));
+    EXPECT_EQ(browser.urls, std::vector<QUrl>(2, QUrl("https://orvane.example/")));
     EXPECT_EQ(d.stWEB->palette().color(QPalette::WindowText), QColor(128, 0, 128));
 }
 
@@ -92,5 +82,3 @@ TEST_F(AboutTest, MissingFileKeepsTheDefaultsAndAsksNothing)
 
 } // namespace
 } // namespace orvane::test
-
-#include "AboutTest.moc"

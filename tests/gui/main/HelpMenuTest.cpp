@@ -5,24 +5,14 @@
 #include "tests/gui/main/MainWindowFixture.h"
 
 #include <QDesktopServices>
-#include <QUrl>
 
 #include <filesystem>
 
 namespace orvane::test {
 namespace {
 
-class OpenedUrls : public QObject {
-    Q_OBJECT
-public slots:
-    void open(const QUrl& url) { paths.push_back(url.toLocalFile().toStdString()); }
-
-public:
-    std::vector<std::string> paths;
-};
-
 struct HelpMenuTest : MainWindowFixture {
-    HelpMenuTest() { QDesktopServices::setUrlHandler("file", &opened, "open"); }
+    HelpMenuTest() { QDesktopServices::setUrlHandler("file", &opened, "Open"); }
     ~HelpMenuTest() override { QDesktopServices::unsetUrlHandler("file"); }
     OpenedUrls opened;
 };
@@ -53,9 +43,10 @@ TEST_F(HelpMenuTest, EachItemOpensItsDocumentOrSaysWhyNot)
         if (&c == std::end(cases) - 1)
             QDesktopServices::unsetUrlHandler("file");
         messages.shown.clear();
-        opened.paths.clear();
+        opened.urls.clear();
         Use(c.item);
-        EXPECT_EQ(std::make_tuple(opened.paths.empty() ? "" : opened.paths.front(),
+        const QString opens = opened.urls.empty() ? "" : opened.urls.front().toLocalFile();
+        EXPECT_EQ(std::make_tuple(opens.toStdString(),
                                   messages.shown.empty() ? "" : messages.shown.front().second),
                   std::make_tuple(c.opens, c.says));
     }
@@ -72,5 +63,3 @@ TEST(AppIdentityTest, DocksMatchTheMenuEntryAndEveryIconSizeIsCompiledIn)
 
 } // namespace
 } // namespace orvane::test
-
-#include "HelpMenuTest.moc"
