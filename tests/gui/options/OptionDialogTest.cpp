@@ -171,8 +171,7 @@ TEST_F(OptionDialogTest, QK128LvrListWarnsOnEverySelection)
 // options/.
 TEST_F(OptionDialogTest, EveryModelsDialogOpensAndNamesEachFieldOnce)
 {
-    const char* out = std::getenv("ORVANE_SCREENSHOT_DIR");
-    if (out)
+    if (const char* out = std::getenv("ORVANE_SCREENSHOT_DIR"))
         QDir(out).mkpath("options");
     std::set<std::string_view> opened;
     for (const int slot : kConfigButtonOrder) {
@@ -182,10 +181,8 @@ TEST_F(OptionDialogTest, EveryModelsDialogOpensAndNamesEachFieldOnce)
         QApplication::processEvents();
         EXPECT_GT(d->width(), 100) << slot;
         EXPECT_EQ(NameClashes(d), "") << slot;
-        if (out && slot == CaptionSlot(layout)) {
-            EXPECT_TRUE(d->grab().save(QString(out) + "/options/" +
-                                       QString::fromUtf8(layout.className) + ".png"));
-        }
+        if (slot == CaptionSlot(layout))
+            Photograph(*d, ("options/" + std::string(layout.className) + ".png").c_str());
         d->CancelButton()->click();
         EXPECT_TRUE(Closed(layout.className)) << slot;
         opened.emplace(layout.className);
