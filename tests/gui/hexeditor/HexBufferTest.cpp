@@ -36,11 +36,7 @@ TEST(HexBuffer, UndoRestoresBytesAndMarksStepByStep)
     b.Overwrite(0, Bytes{0xCC});
     ASSERT_EQ(Content(b), (Bytes{0xCC, 3, 4, 5}));
 
-    const struct {
-        int pos;
-        const char* nextDescription;
-        Bytes content, marks;
-    } steps[] = {
+    const struct { int pos; const char* nextDescription; Bytes content, marks; } steps[] = {
         {0, "Undo deletion", {0xBB, 3, 4, 5}, {1, 0, 0, 0}},
         {0, "Undo insertion", {1, 0xEE, 0xAA, 0xBB, 3, 4, 5}, {0, 0, 1, 1, 0, 0, 0}},
         {2, "Undo change", {1, 0xEE, 3, 4, 5}, {0, 0, 0, 0, 0}},

@@ -9,17 +9,11 @@ TEST(HexLayout, ColumnsAtEightPixelsPerCharacter)
 {
     const HexLayout layout(8);
     // Offset "FFF0:", marker, nibbles 8 + 16 (the gap after a byte), spacer, 16 characters.
-    const struct {
-        int col, x, width;
-        CellKind kind;
-        int byteInRow;
-    } cases[] = {
-        {0, 0, 40, CellKind::Offset, -1},       {1, 40, 8, CellKind::Marker, -1},
-        {2, 48, 8, CellKind::HighNibble, 0},    {3, 56, 16, CellKind::LowNibble, 0},
-        {4, 72, 8, CellKind::HighNibble, 1},    {10, 144, 8, CellKind::HighNibble, 4},
-        {11, 152, 16, CellKind::LowNibble, 4},  {33, 416, 16, CellKind::LowNibble, 15},
-        {34, 432, 8, CellKind::Spacer, -1},     {35, 440, 8, CellKind::Character, 0},
-        {50, 560, 8, CellKind::Character, 15},
+    const struct { int col, x, width; CellKind kind; int byteInRow; } cases[] = {
+        {0, 0, 40, CellKind::Offset, -1},      {1, 40, 8, CellKind::Marker, -1},
+        {2, 48, 8, CellKind::HighNibble, 0},   {3, 56, 16, CellKind::LowNibble, 0},
+        {33, 416, 16, CellKind::LowNibble, 15}, {34, 432, 8, CellKind::Spacer, -1},
+        {35, 440, 8, CellKind::Character, 0},  {50, 560, 8, CellKind::Character, 15},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(layout.ColumnX(c.col), c.x) << c.col;
@@ -33,16 +27,13 @@ TEST(HexLayout, ColumnsAtEightPixelsPerCharacter)
     EXPECT_EQ(layout.ColumnAt(-1), -1);
     EXPECT_EQ(layout.ColumnAt(568), -1);
     EXPECT_EQ(HexLayout(0).TotalWidth(), 71); // a zero-width font still gives a usable grid
-    // Address 0x1234: row 0x123, high nibble in column 10, character in column 39.
-    EXPECT_EQ(HexLayout::HighNibbleCol(0x1234 % 16), 10);
-    EXPECT_EQ(HexLayout::CharCol(0x1234 % 16), 39);
-    EXPECT_EQ(HexLayout::HighNibbleCol(15), 32);
+    // Byte 4 of a row: high nibble in column 10, character in column 39.
+    EXPECT_EQ(std::pair(HexLayout::HighNibbleCol(4), HexLayout::CharCol(4)), std::pair(10, 39));
 }
 
 TEST(HexLayout, RowsAreClampedToTheGrid)
 {
-    const int rowCounts[][2] = {{0, 1}, {1, 1}, {16, 1}, {17, 2}, {65535, 4096}, {65536, 4096},
-                                {65537, 4097}};
+    const int rowCounts[][2] = {{0, 1}, {16, 1}, {17, 2}, {65536, 4096}, {65537, 4097}};
     for (const auto& [size, rows] : rowCounts)
         EXPECT_EQ(HexLayout::RowCount(size), rows) << size;
 
@@ -50,12 +41,11 @@ TEST(HexLayout, RowsAreClampedToTheGrid)
     EXPECT_EQ(HexLayout::ClampRow(5, 0), 0);
 
     // top, rows, visible rows, clamped top
-    const int tops[][4] = {{2064, 4096, 25, 2064}, {4095, 4096, 25, 4071}, {-1, 4096, 25, 0},
-                           {3, 2, 25, 0},          {4071, 4096, 25, 4071}};
+    const int tops[][4] = {{4071, 4096, 25, 4071}, {4095, 4096, 25, 4071}, {-1, 4096, 25, 0},
+                           {3, 2, 25, 0}};
     for (const auto& [top, rows, visible, clamped] : tops)
         EXPECT_EQ(HexLayout::ClampTopRow(top, rows, visible), clamped) << top;
 
-    EXPECT_EQ(HexLayout::VisibleRows(400, 16), 25);
     EXPECT_EQ(HexLayout::VisibleRows(415, 16), 25); // a partly shown row does not count
     EXPECT_EQ(HexLayout::VisibleRows(5, 16), 1);
     EXPECT_EQ(HexLayout::VisibleRows(100, 0), 1);

@@ -5,7 +5,6 @@
 #include "app/ProgramFiles.h"
 #include "gui/dialogs/SecondaryWindows.h"
 #include "gui/main/FindBox.h"
-#include "image/SRecordText.h"
 
 #include <QDragEnterEvent>
 #include <QMenu>
@@ -22,15 +21,6 @@ using Texts = std::vector<std::string>;
 const std::string kChanged = "程序文件 fw.S19 已在磁盘上改变，是否重新载入？（未保存的修改、写入的ID和滚动码将丢失）";
 const std::string kPower = "请确认电源，USB线已经连接好!";
 
-// An S19 file whose only data byte, at 0x0000, is b.
-std::string S19(std::uint8_t b)
-{
-    std::string line = "S1040000";
-    AppendHexByte(line, b);
-    AppendHexByte(line, static_cast<std::uint8_t>(0xFF - ((0x04 + b) & 0xFF)));
-    return line + "\r\nS9030000FC\r\n";
-}
-
 class EngineerLoopTest : public MainWindowFixture {
 protected:
     void SetUp() override
@@ -39,10 +29,13 @@ protected:
         window->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     }
-    // Written a while ago, so that it counts as finished.
-    void WriteOld(const std::string& path, const std::string& bytes, int ago = 10)
+    // The program with first at 0x0000, written ago seconds back so that it counts as finished.
+    void WriteOld(const std::string& path, std::uint8_t first, int ago = 10,
+                  FileFormat format = FileFormat::S19)
     {
-        WriteText(path, bytes);
+        AppState program = s;
+        program.RomImage[0] = first;
+        SaveProgramFile(program, path, format);
         fs::last_write_time(path, fs::file_time_type::clock::now() - std::chrono::seconds(ago));
     }
     void OpenS19(const std::string& path)
@@ -63,51 +56,41 @@ protected:
                 texts.push_back(text);
         return texts;
     }
-    bool Accepts(QEvent&& event)
-    {
-        QApplication::sendEvent(window.get(), &event);
-        return event.isAccepted();
-    }
+    // The drag's entry and its drop, each accepted or not.
     void Drop(const std::vector<std::string>& paths, bool accepted)
     {
         QMimeData data;
         QList<QUrl> urls;
         for (const std::string& path : paths)
-            urls << (path.starts_with("http") ? QUrl(QString::fromStdString(path))
-                                              : QUrl::fromLocalFile(QString::fromStdString(path)));
+            urls << QUrl::fromUserInput(QString::fromStdString(path));
         data.setUrls(urls);
-        EXPECT_EQ(Accepts(QDragEnterEvent({9, 9}, Qt::CopyAction, &data, Qt::LeftButton, {})),
-                  accepted);
-        EXPECT_EQ(Accepts(QDropEvent({9, 9}, Qt::CopyAction, &data, Qt::LeftButton, {})),
-                  accepted);
+        QDragEnterEvent enter({9, 9}, Qt::CopyAction, &data, Qt::LeftButton, {});
+        QDropEvent drop({9, 9}, Qt::CopyAction, &data, Qt::LeftButton, {});
+        for (QDropEvent* event : {static_cast<QDropEvent*>(&enter), &drop}) {
+            QApplication::sendEvent(window.get(), event);
+            EXPECT_EQ(event->isAccepted(), accepted) << event->type();
+        }
     }
     std::string fw = dir.file("fw.S19");
 };
 
 TEST_F(EngineerLoopTest, TheReloadQuestionBeforeEachDownload)
 {
-    enum Change { Content, Touched, Untouched, OwnSaveAs, Removed };
-    const struct {
-        Change change;
-        bool yes;
-        Texts said; // over two downloads
-        std::uint8_t image;
-    } cases[] = {
+    // A touched file of the same content is the watch's own test (ProgramFileWatchTest).
+    enum Change { Content, OwnSaveAs, Removed };
+    // what changed, the answer; what was said over two downloads, the image's first byte then
+    const struct { Change change; bool yes; Texts said; std::uint8_t image; } cases[] = {
         {Content, true, {kChanged}, 0x22},
         {Content, false, {kChanged}, 0x11},
-        {Touched, true, {}, 0x11},
-        {Untouched, true, {}, 0x11},
         {OwnSaveAs, true, {}, 0x11},
         {Removed, true, {"程序文件 fw.S19 已不存在"}, 0x11},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.change);
-        WriteOld(fw, S19(0x11));
+        WriteOld(fw, 0x11);
         OpenS19(fw);
         switch (c.change) {
-        case Content: WriteOld(fw, S19(0x22), 5); break;
-        case Touched: WriteOld(fw, S19(0x11), 5); break;
-        case Untouched: break;
+        case Content: WriteOld(fw, 0x22, 5); break;
         case OwnSaveAs:
             files.answers = {ChosenFile{fw, 1}};
             window->SaveAs1Click();
@@ -127,9 +110,9 @@ TEST_F(EngineerLoopTest, TheReloadQuestionBeforeEachDownload)
 
 TEST_F(EngineerLoopTest, AskedOnActivationAndBeforeAProgrammingRunNotWhileHeldOff)
 {
-    WriteOld(fw, S19(0x11));
+    WriteOld(fw, 0x11);
     OpenS19(fw);
-    WriteOld(fw, S19(0x22), 5);
+    WriteOld(fw, 0x22, 5);
     const auto activate = [&] {
         QEvent event(QEvent::WindowActivate);
         QApplication::sendEvent(window.get(), &event);
@@ -143,7 +126,7 @@ TEST_F(EngineerLoopTest, AskedOnActivationAndBeforeAProgrammingRunNotWhileHeldOf
     activate();
     EXPECT_EQ(Said(), Texts{kChanged}); // answered No: not again
 
-    WriteOld(fw, S19(0x33), 4);
+    WriteOld(fw, 0x33, 4);
     ShowProgramDialog(*window); // holds the main window off, yet its run downloads
     messages.shown.clear();
     messages.answers = {true};
@@ -157,11 +140,9 @@ TEST_F(EngineerLoopTest, AskedOnActivationAndBeforeAProgrammingRunNotWhileHeldOf
 TEST_F(EngineerLoopTest, DropsOpenByExtension)
 {
     const std::string wrt = dir.file("product.wrt");
-    AppState other = s;
-    other.RomImage[0] = 0x44;
-    SaveProgramFile(other, wrt, FileFormat::Wrt);
-    WriteOld(fw, S19(0x33));
-    WriteOld(dir.file("notes.txt"), S19(0x55));
+    WriteOld(wrt, 0x44, 10, FileFormat::Wrt);
+    WriteOld(fw, 0x33);
+    WriteOld(dir.file("notes.txt"), 0x55);
 
     Drop({fw}, true);
     EXPECT_EQ(s.RomImage[0], 0x33);
@@ -180,7 +161,7 @@ TEST_F(EngineerLoopTest, DropsOpenByExtension)
 TEST_F(EngineerLoopTest, RecentFilesInTheFileMenu)
 {
     for (int n = 1; n <= 9; ++n) {
-        WriteOld(dir.file(std::to_string(n) + ".S19"), S19(static_cast<std::uint8_t>(n)));
+        WriteOld(dir.file(std::to_string(n) + ".S19"), static_cast<std::uint8_t>(n));
         OpenS19(dir.file(std::to_string(n) + ".S19"));
     }
     fs::remove(dir.file("8.S19"));

@@ -7,14 +7,10 @@
 #include "tests/gui/main/MainWindowFixture.h"
 
 #include <QAbstractButton>
-#include <QComboBox>
+#include <QAbstractItemView>
 #include <QDir>
 #include <QGroupBox>
-#include <QListWidget>
-#include <QMenu>
-#include <QStatusBar>
 #include <QTest>
-#include <QTreeWidget>
 
 #include <gmock/gmock.h>
 
@@ -29,38 +25,32 @@ bool HasCjk(const QString& text)
     });
 }
 
-// What the operator reads in window, as "<object name>: <text>".
+// The entries of a list, drop-down list or tree, all levels.
+QStringList Entries(const QAbstractItemModel& m, const QModelIndex& parent = {})
+{
+    QStringList entries;
+    for (int row = 0; row < m.rowCount(parent); ++row)
+        entries << m.index(row, 0, parent).data().toString() << Entries(m, m.index(row, 0, parent));
+    return entries;
+}
+
+// What the operator reads in window, as "<object name>: <text>": the text properties of its
+// widgets and actions, and the entries of its views.
 QStringList Texts(QWidget* window)
 {
-    QStringList texts = {"title: " + window->windowTitle()};
-    auto add = [&](const QObject* o, const QString& text) {
-        texts << o->objectName() + ": " + text;
-    };
-    QList<QWidget*> widgets = window->findChildren<QWidget*>();
-    widgets << window;
-    for (QWidget* w : widgets) {
-        add(w, w->accessibleName());
-        add(w, w->toolTip());
-        if (auto* label = qobject_cast<QLabel*>(w))
-            add(w, label->text());
-        if (auto* button = qobject_cast<QAbstractButton*>(w))
-            add(w, button->text());
-        if (auto* group = qobject_cast<QGroupBox*>(w))
-            add(w, group->title());
-        if (auto* combo = qobject_cast<QComboBox*>(w))
-            for (int i = 0; i < combo->count(); ++i)
-                add(w, combo->itemText(i));
-        if (auto* list = qobject_cast<QListWidget*>(w))
-            for (int i = 0; i < list->count(); ++i)
-                add(w, list->item(i)->text());
-        if (auto* tree = qobject_cast<QTreeWidget*>(w))
-            for (QTreeWidgetItemIterator it(tree); *it; ++it)
-                add(w, (*it)->text(0));
-        if (auto* memo = qobject_cast<QPlainTextEdit*>(w))
-            add(w, memo->toPlainText());
+    QStringList texts;
+    QObjectList objects = window->findChildren<QObject*>();
+    objects << window;
+    for (const QObject* o : objects) {
+        QStringList own;
+        for (const char* name :
+             {"windowTitle", "accessibleName", "toolTip", "text", "title", "plainText"})
+            own << o->property(name).toString();
+        if (const auto* view = qobject_cast<const QAbstractItemView*>(o); view && view->model())
+            own << Entries(*view->model());
+        for (const QString& text : own)
+            texts << o->objectName() + ": " + text;
     }
-    for (const QAction* action : window->findChildren<QAction*>())
-        add(action, action->text());
     return texts;
 }
 
@@ -69,23 +59,17 @@ QStringList Cut(QWidget* window)
 {
     QStringList cut;
     for (QWidget* w : window->findChildren<QWidget*>()) {
-        if (!w->isVisibleTo(window))
-            continue;
-        QString text;
-        int need = 0;
-        if (auto* label = qobject_cast<QLabel*>(w); label && !label->wordWrap()) {
-            text = label->text();
-            need = label->sizeHint().width();
-        } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
-            text = button->text(); // a push button's size hint has a floor the text does not need
-            need = button->fontMetrics().horizontalAdvance(text) +
-                   (qobject_cast<QPushButton*>(w) ? 8 : button->sizeHint().width() -
-                                                         button->fontMetrics().horizontalAdvance(text));
-        } else if (auto* group = qobject_cast<QGroupBox*>(w)) {
-            text = group->title();
-            need = group->fontMetrics().horizontalAdvance(text) + 16;
-        }
-        if (!text.isEmpty() && w->width() < need)
+        auto* label = qobject_cast<QLabel*>(w);
+        auto* group = qobject_cast<QGroupBox*>(w);
+        const QString text = group ? group->title() : w->property("text").toString();
+        const int width = w->fontMetrics().horizontalAdvance(text);
+        // A push button's size hint has a floor the text does not need.
+        const int need = label ? (label->wordWrap() ? 0 : label->sizeHint().width())
+                         : group ? width + 16
+                         : qobject_cast<QPushButton*>(w) ? width + 8
+                         : qobject_cast<QAbstractButton*>(w) ? w->sizeHint().width()
+                                                             : 0;
+        if (!text.isEmpty() && w->isVisibleTo(window) && w->width() < need)
             cut << QString("%1 \"%2\": %3 < %4").arg(w->objectName(), text).arg(w->width()).arg(need);
     }
     return cut;
@@ -111,10 +95,8 @@ void ExpectEnglish(QWidget* window)
 // Where ORVANE_SCREENSHOT_DIR points (tools/screenshots.sh): docs/screenshots/en/name.
 void PhotographEnglish(QWidget* window, const QString& name)
 {
-    if (const char* dir = std::getenv("ORVANE_SCREENSHOT_DIR")) {
-        QDir(dir).mkpath("en");
-        EXPECT_TRUE(window->grab().save(QString::fromLocal8Bit(dir) + "/en/" + name + ".png"));
-    }
+    if (const char* dir = std::getenv("ORVANE_SCREENSHOT_DIR"); dir && QDir(dir).mkpath("en"))
+        Photograph(*window, ("en/" + name + ".png").toUtf8().constData());
 }
 
 class EnglishWindowsTest : public MainWindowFixture {
@@ -136,20 +118,14 @@ TEST_F(EnglishWindowsTest, MainWindowAndEverySecondaryWindow)
                 ::testing::HasSubstr("Chip: QK128\nProgram: No program opened yet\ncheck sum="));
 
     // Each window, opened by its control and closed by its button.
-    const struct {
-        const char* opener; // a button or an action of the main window
-        const char* window;
-        const char* close;
-    } kWindows[] = {
+    // a button or an action of the main window, the window it opens, the button that closes it
+    const struct { const char *opener, *window, *close; } kWindows[] = {
         {"btnDevSel", "TfrmDevSel", "Cancel"},   {"btnConfig", "TFrmCfgQK128", "Cancel"},
         {"btnVerify", "TFrmDynamicID", "Cancel"}, {"AboutTovik1", "TfrmAbout", "Close"},
         {"tbProgram", "TfrmProgram", "Exit"},
     };
     for (const auto& w : kWindows) {
-        if (auto* button = Child<QPushButton>(w.opener))
-            button->click();
-        else
-            window->findChild<QAction*>(w.opener)->trigger();
+        Use(w.opener);
         QWidget* opened = OpenWindow(w.window);
         ASSERT_NE(opened, nullptr) << w.window;
         if (auto* writeId = opened->findChild<QAbstractButton*>("cbxIDconfig"))
@@ -170,31 +146,27 @@ TEST_F(EnglishWindowsTest, EveryOptionDialog)
     for (const OptionLayout& layout : OptionLayouts()) {
         s.ChipName = s.ModelName[static_cast<std::size_t>(CaptionSlot(layout))];
         UpdateAddressMap(s);
-        Child<QPushButton>("btnConfig")->click();
-        QWidget* dialog = OpenOptionDialog(layout.className);
+        Use("btnConfig");
+        auto* dialog = OpenOptionDialog(layout.className);
         ASSERT_NE(dialog, nullptr) << layout.name;
         ExpectEnglish(dialog);
         if (layout.name == "QK128" || layout.name == "QK139" || layout.name == "QK109")
             PhotographEnglish(dialog, QString::fromUtf8(layout.className));
-        ASSERT_NE(Button(dialog, "Cancel"), nullptr) << layout.name;
-        Button(dialog, "Cancel")->click();
+        dialog->CancelButton()->click();
     }
 }
 
 TEST_F(EnglishWindowsTest, BoxesAndMemoLinesOfEachKind)
 {
-    StartQK128(); // no Writer: the question
-    window->btnMakeMCClick(); // no Writer: the download's error box
-    ASSERT_GE(messages.shown.size(), 2u);
-    EXPECT_EQ(messages.shown[0],
-              std::make_pair(MessageKind::Question, std::string("No Writer found. Open the program anyway?")));
-    for (const auto& [kind, text] : messages.shown)
-        EXPECT_FALSE(HasCjk(QString::fromStdString(text))) << text;
-
-    // The memo's lines: chip, program, both checksums, a file's notes.
-    const std::string path = dir.file("far.S19");
-    WriteText(path, "S1050000AA50\r\nS9030000FC\r\n");
-    files.answers = {ChosenFile{path, 0}};
+    StartQK128(); // no Writer: the question, then the download's error box
+    window->btnMakeMCClick();
+    ASSERT_EQ(messages.shown.size(), 2u);
+    EXPECT_EQ(messages.shown[0].second, "No Writer found. Open the program anyway?");
+    const std::string& error = messages.shown[1].second;
+    EXPECT_FALSE(HasCjk(QString::fromStdString(error))) << error;
+    // The memo's lines: chip, program, both checksums, and the note of a short record.
+    WriteText(dir.file("far.S19"), "S1050000AA50\r\nS9030000FC\r\n");
+    files.answers = {ChosenFile{dir.file("far.S19"), 0}};
     window->Open1Click();
     EXPECT_FALSE(HasCjk(Memo())) << Memo().toStdString();
     EXPECT_THAT(Memo().toStdString(), ::testing::HasSubstr("H (without options), "));

@@ -41,10 +41,10 @@ protected:
     {
         if (control)
             MainWindowFixture::Use(control);
-        QWidget* w = windowName ? OpenWindow(windowName) : nullptr;
-        ASSERT_EQ(w == nullptr, windowName == nullptr) << windowName;
-        if (w)
-            Button(w, caption)->click();
+        if (windowName) {
+            ASSERT_NE(OpenWindow(windowName), nullptr) << windowName;
+            Button(OpenWindow(windowName), caption)->click();
+        }
     }
     // The device selection: a click on the model's tree node, then OK.
     void Select(int node) const
@@ -70,12 +70,7 @@ TEST_F(HandlerBoundaryTest, ASettingsFileThatTurnsUnreadableIsShownByEachHandler
     messages.shown.clear();
     Select(19); // QK109: the selection's save, then its dialog's fae flag
     EXPECT_EQ(messages.shown, Boxes(2, box));
-    const struct {
-        const char* control;
-        const char* window;
-        const char* caption;
-        std::size_t boxes;
-    } steps[] = {
+    const struct { const char *control, *window, *caption; std::size_t boxes; } steps[] = {
         {nullptr, "TfrmCfgQK109", "确定", 2},     // the option dialog's two saves
         {"btnConfig", "TfrmCfgQK109", "取消", 1}, // the fae flag
         {"btnVerify", "TFrmDynamicID", "确定", 1},

@@ -5,37 +5,15 @@
 #include "tests/gui/main/MainWindowFixture.h"
 
 #include <QDesktopServices>
-#include <QUrl>
 
 #include <filesystem>
 
 namespace orvane::test {
 namespace {
 
-class OpenedUrls : public QObject {
-    Q_OBJECT
-public slots:
-    void open(const QUrl& url) { paths.push_back(url.toLocalFile().toStdString()); }
-
-public:
-    std::vector<std::string> paths;
-};
-
 struct HelpMenuTest : MainWindowFixture {
-    HelpMenuTest() { QDesktopServices::setUrlHandler("file", &opened, "open"); }
+    HelpMenuTest() { QDesktopServices::setUrlHandler("file", &opened, "Open"); }
     ~HelpMenuTest() override { QDesktopServices::unsetUrlHandler("file"); }
-
-    void Click(const char* item)
-    {
-        messages.shown.clear();
-        opened.paths.clear();
-        window->findChild<QAction*>(item)->trigger();
-    }
-    std::string Shown() const
-    {
-        return messages.shown.empty() ? "" : messages.shown.front().second;
-    }
-
     OpenedUrls opened;
 };
 
@@ -44,12 +22,9 @@ TEST_F(HelpMenuTest, EachItemOpensItsDocumentOrSaysWhyNot)
     Open("", false);
     const std::string d = dir.path();
     std::filesystem::create_directory(d + "help");
-    struct Case {
-        std::vector<const char*> files; // present in the program folder
-        const char* item;
-        std::string opens, says;
-    };
-    const Case cases[] = {
+    // the files present in the program folder, the item clicked; what opens, what the box says
+    const struct { std::vector<const char*> files; const char* item; std::string opens, says; }
+        cases[] = {
         {{"Tovik_Usermenu.pdf"}, "Help2", d + "Tovik_Usermenu.pdf", ""},
         {{"help/index.html"}, "Help3", d + "help/index.html", ""},
         {{"help/index.html", "Help.chm"}, "Help3", d + "Help.chm", ""},
@@ -60,15 +35,19 @@ TEST_F(HelpMenuTest, EachItemOpensItsDocumentOrSaysWhyNot)
         {{"Tovik_Usermenu.pdf"}, "Help2", "",
          "无法打开帮助文件 " + d + "Tovik_Usermenu.pdf：没有能打开它的程序"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         for (const char* name : {"Tovik_Usermenu.pdf", "help/index.html", "Help.chm"})
             std::filesystem::remove(d + name);
         for (const char* name : c.files)
             WriteText(d + name, "");
         if (&c == std::end(cases) - 1)
             QDesktopServices::unsetUrlHandler("file");
-        Click(c.item);
-        EXPECT_EQ(std::make_tuple(opened.paths.empty() ? "" : opened.paths.front(), Shown()),
+        messages.shown.clear();
+        opened.urls.clear();
+        Use(c.item);
+        const QString opens = opened.urls.empty() ? "" : opened.urls.front().toLocalFile();
+        EXPECT_EQ(std::make_tuple(opens.toStdString(),
+                                  messages.shown.empty() ? "" : messages.shown.front().second),
                   std::make_tuple(c.opens, c.says));
     }
 }
@@ -84,5 +63,3 @@ TEST(AppIdentityTest, DocksMatchTheMenuEntryAndEveryIconSizeIsCompiledIn)
 
 } // namespace
 } // namespace orvane::test
-
-#include "HelpMenuTest.moc"

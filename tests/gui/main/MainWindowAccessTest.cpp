@@ -2,7 +2,6 @@
 // boxes, the status label's text and the hex view's caret row.
 #include "tests/gui/main/MainWindowFixture.h"
 
-#include "gui/HexKeyFilter.h"
 #include "gui/dialogs/TfrmProgram.h"
 
 #include <QAccessible>
@@ -42,15 +41,6 @@ TEST_F(MainWindowAccessTest, TabAndShiftTabLeaveTheHexadecimalBoxes)
     program->BitBtn2->click();
 }
 
-TEST(HexKeyFilterTest, OnlyHexadecimalDigitsPass)
-{
-    QLineEdit box;
-    InstallHexKeyFilter(&box);
-    // The neighbours of the letter ranges ('@', 'G', '`', 'g') and the rest of the alphabet.
-    QTest::keyClicks(&box, "@AFG`afg09HIJKLMNOPQRSTUVWXYZ");
-    EXPECT_EQ(box.text(), "AFAF09");
-}
-
 TEST_F(MainWindowAccessTest, TheStatusLabelAndTheHexViewReportTheirText)
 {
     StartQK128();
@@ -68,11 +58,7 @@ TEST_F(MainWindowAccessTest, TheStatusLabelAndTheHexViewReportTheirText)
     ASSERT_NE(view, nullptr);
     const QString row2Text = QString::fromUtf8("0020: 48 69 7F E9 20 25 26 27 28 29 2A 2B 2C 2D "
                                                "2E 2F  Hi.\u00E9 %&'()*+,-./");
-    const struct {
-        int row, col;
-        QString text;
-        int cursor;
-    } cases[] = {
+    const struct { int row, col; QString text; int cursor; } cases[] = {
         {2, 2, row2Text, 6},   // high nibble of the first byte
         {2, 5, row2Text, 10},  // low nibble of the second
         {2, 39, row2Text, 59}, // character of the fifth

@@ -19,11 +19,6 @@ namespace {
 
 const std::string kQK128 = "[CHIP]\nCHIP_NAME=QK128\n";
 
-std::string Golden(const std::string& name)
-{
-    return ReadText(std::string(GOLDEN_DIR) + name);
-}
-
 QString Name(QObject* object)
 {
     return QAccessible::queryAccessibleInterface(object)->text(QAccessible::Name);
@@ -81,10 +76,8 @@ TEST_F(MainWindowTest, WithoutAWriterYesGivesAUsableWindowThatReadsOutItsTextsAn
     EXPECT_TRUE(MainOn());
     EXPECT_EQ(Panel0(), "固件版本：读取失败！");
     EXPECT_EQ(Name(Child<QLabel>("Panel0")), Panel0());
-    EXPECT_EQ(Memo().toStdString(), "芯片信息：QK128\n程序信息：尚未打开程序\n"
-                      // 0x2000 blank bytes and four blank option bytes
-                      "check sum=E000H (不包含配置项), E4FCH (包含配置项)\n"
-                      "老版本软件：check sum=E000H(不包含配置项)，E100H (包含配置项)");
+    // The memo's lines are RomImageTest's; here, that they are shown.
+    EXPECT_TRUE(Memo().startsWith("芯片信息：QK128\n程序信息：尚未打开程序\ncheck sum=E000H"));
     QAccessibleTextInterface* memo =
         QAccessible::queryAccessibleInterface(Child<QPlainTextEdit>("Memo1"))->textInterface();
     ASSERT_NE(memo, nullptr);
@@ -104,17 +97,6 @@ TEST_F(MainWindowTest, WithoutAWriterYesGivesAUsableWindowThatReadsOutItsTextsAn
     EXPECT_NE(Settings().find("[OPTION]"), std::string::npos);
 }
 
-TEST_F(MainWindowTest, Screenshot)
-{
-    const char* folder = std::getenv("ORVANE_SCREENSHOT_DIR");
-    if (!folder)
-        GTEST_SKIP() << "ORVANE_SCREENSHOT_DIR is not set";
-    StartQK128(true, true);
-    OpenProgram();
-    window->resize(1000, 720);
-    ASSERT_TRUE(window->grab().save(QString(folder) + "/main-window.png"));
-}
-
 TEST_F(MainWindowTest, TheSimulatedWriterAnswersBlankCheckDownloadAndReadWhichSwitchTheirButtons)
 {
     StartQK128(true, false, {"--fault", "no-reply@code=38"}); // every ReadBlock unanswered
@@ -130,13 +112,11 @@ TEST_F(MainWindowTest, TheSimulatedWriterAnswersBlankCheckDownloadAndReadWhichSw
     OpenProgram();
     messages.answers = {true};
     Use("btnMakeMC");
+    // The boxes' texts are the operations' own (operations_test): here, that the opened program went.
     ASSERT_EQ(messages.shown.size(), 3u);
-    EXPECT_EQ(messages.shown[1].second, "请确认电源，USB线已经连接好!");
-    EXPECT_TRUE(messages.shown[2].second.starts_with(
-        "程序下载完毕,请检查File Check_sum与Flash Check_sum是否相同！\n\nFile Check_sum=9020\n"
-        "Flash Check_sum=9020\n"));
+    EXPECT_NE(messages.shown[2].second.find("Flash Check_sum=9020"), std::string::npos);
     Use("btnRead");
-    EXPECT_EQ(messages.shown.back(), Box(MessageKind::Error, "开始读取！"));
+    EXPECT_EQ(messages.shown.back().first, MessageKind::Error);
     EXPECT_TRUE(MainOn());
     // The blank check's box comes with 查空 off; the download's question before anything is
     // switched, its report with 下载程序 off; the read's with 读取 off; 下载+编程 stays off.
@@ -148,6 +128,8 @@ TEST_F(MainWindowTest, VerifyReadsTheChipAsideAndReportsTheDifferences)
 {
     StartQK128(true);
     OpenProgram();
+    window->resize(1000, 720);
+    Photograph(*window, "main-window.png");
     const auto image = s.RomImage;
     const Bytes editor(Hex().Bytes().begin(), Hex().Bytes().end());
     const QString memo = Memo();
@@ -157,9 +139,8 @@ TEST_F(MainWindowTest, VerifyReadsTheChipAsideAndReportsTheDifferences)
     const auto& [kind, text] = messages.shown[0];
     EXPECT_EQ(kind, MessageKind::Error);
     const auto lines = QString::fromStdString(text).split('\n');
-    ASSERT_EQ(lines.size(), 21);
+    ASSERT_EQ(lines.size(), 21); // a line of each difference is CliVerifyTest's
     EXPECT_EQ(lines[0], "芯片内容与当前程序不一致，共 127 个字节不同，以下是前 20 个：");
-    EXPECT_EQ(lines[2], "0001: 程序 07 芯片 FF");
     EXPECT_TRUE(s.RomImage == image && std::ranges::equal(Hex().Bytes(), editor));
     EXPECT_EQ(Memo(), memo);
     EXPECT_TRUE(MainOn());
@@ -204,11 +185,7 @@ TEST_F(MainWindowTest, GotoAndItsKeyFilter)
 {
     StartQK128(false, true);
     auto* box = Child<QLineEdit>("edtGoto");
-    struct Case {
-        const char* typed;
-        const char* shown;
-        int row, col, top;
-    };
+    struct Case { const char *typed, *shown; int row, col, top; };
     for (const Case& c : {Case{"0050", "0050", 5, 2, 0}, Case{"12x3g4", "1234", 0x123, 10, 0x123 - 10},
                           Case{"0", "0001", 0, 4, 0}, Case{"", "0001", 0, 4, 0},
                           Case{"fff5", "FFF5", 0xFFF, 12, -1}}) {
@@ -260,17 +237,13 @@ TEST_F(MainWindowTest, OpenByFilterIntelHexIncludedAndAFailedOpenChangesNothing)
     EXPECT_TRUE(Memo().endsWith("\n已忽略程序区以外的 1 个字节")) << Memo().toStdString();
     EXPECT_EQ(messages.shown.size(), 1u) << "the start-up's question only";
 
-    files.answers = {ChosenFile{dir.file("program.WRT"), 1}};
-    WriteText(dir.file("program.WRT"), Golden("program_QK128.WRT"));
-    window->Open1Click();
-    const AppState before = s;
+    // That a failed open leaves the state as it was is ProgramFilesOpenTest's.
     const QString memo = Memo();
     messages.shown.clear();
     files.answers = {ChosenFile{dir.file("program.S19"), 1}}; // an S19 through the WRT filter
     window->Open1Click();
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].first, MessageKind::Error);
-    EXPECT_TRUE(s.RomImage == before.RomImage && s.ChipName == "QK128");
     EXPECT_EQ(Memo(), memo);
 }
 
@@ -306,7 +279,7 @@ TEST_F(MainWindowTest, SaveAsAppliesTheExtensionRuleAndAsksBeforeReplacingTheFil
         EXPECT_EQ(messages.shown, asked);
         EXPECT_EQ(ReadText(saved) == "old", *c.question && !c.yes);
     }
-    EXPECT_EQ(ReadText(dir.file("a.WRT")), Golden("program_QK128.WRT"));
+    EXPECT_EQ(ReadText(dir.file("a.WRT")), ReadText(GOLDEN_DIR "program_QK128.WRT"));
     EXPECT_EQ(std::filesystem::file_size(dir.file("c.hex")), 0x10000u);
     messages.shown.clear();
     files.answers = {ChosenFile{dir.file("no/such/folder/d"), 2}}; // a raw save that fails

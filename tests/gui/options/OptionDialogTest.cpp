@@ -103,12 +103,10 @@ TEST_F(OptionDialogTest, QK109ManualCalibrationAtTheSecondFrequency)
     EXPECT_EQ(freq->verticalScrollBar()->value(), 0);
     freq->verticalScrollBar()->setValue(1); // the scroll arrow: "4.03MHZ" on top
     d->OkButton()->click();
+    // The trim words of 4.03MHZ (the other bytes of this choice are OptionLayoutTest's).
     const std::uint8_t* chip = &host.state.RomImage[0x7D00];
     EXPECT_EQ(std::vector<int>(chip + 0x0E, chip + 0x14),
               (std::vector<int>{0x0F, 0xE6, 0x0F, 0xAA, 0x0F, 0xC8}));
-    EXPECT_EQ((std::tuple<int, int>(chip[0x22], chip[0x24])), std::tuple(1, 4));
-    EXPECT_EQ(std::tuple(host.view.log.front(), host.view.log.back()),
-              std::tuple(std::string("off main"), std::string("on main")));
     EXPECT_TRUE(Closed("TfrmCfgQK109"));
     EXPECT_TRUE(Saved("CHIP_NAME=QK109"));
 }
@@ -173,8 +171,7 @@ TEST_F(OptionDialogTest, QK128LvrListWarnsOnEverySelection)
 // options/.
 TEST_F(OptionDialogTest, EveryModelsDialogOpensAndNamesEachFieldOnce)
 {
-    const char* out = std::getenv("ORVANE_SCREENSHOT_DIR");
-    if (out)
+    if (const char* out = std::getenv("ORVANE_SCREENSHOT_DIR"))
         QDir(out).mkpath("options");
     std::set<std::string_view> opened;
     for (const int slot : kConfigButtonOrder) {
@@ -184,10 +181,8 @@ TEST_F(OptionDialogTest, EveryModelsDialogOpensAndNamesEachFieldOnce)
         QApplication::processEvents();
         EXPECT_GT(d->width(), 100) << slot;
         EXPECT_EQ(NameClashes(d), "") << slot;
-        if (out && slot == CaptionSlot(layout)) {
-            EXPECT_TRUE(d->grab().save(QString(out) + "/options/" +
-                                       QString::fromUtf8(layout.className) + ".png"));
-        }
+        if (slot == CaptionSlot(layout))
+            Photograph(*d, ("options/" + std::string(layout.className) + ".png").c_str());
         d->CancelButton()->click();
         EXPECT_TRUE(Closed(layout.className)) << slot;
         opened.emplace(layout.className);

@@ -19,6 +19,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -96,6 +97,17 @@ private:
 public:
     WriterLink link;
     ChipOperations operations;
+};
+
+// Stands in for the desktop's handler of a URL scheme (QDesktopServices::setUrlHandler(scheme,
+// &opened, "Open")): the URLs it was asked to open.
+class OpenedUrls : public QObject {
+    Q_OBJECT
+public slots:
+    void Open(const QUrl& url) { urls.push_back(url); }
+
+public:
+    std::vector<QUrl> urls;
 };
 
 // The top-level window of this class that is open, nullptr when there is none.
