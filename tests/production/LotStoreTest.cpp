@@ -49,6 +49,8 @@ TEST_P(LotStoreTest, ReservesRefusesSkipsAndSummarisesAsTheJournalDoes)
     const Step steps[] = {
         {"the operator's first ID", Wanted(0x10, true), ChipOutcome::Passed, 1, 0x10},
         {"the lot's next", {std::nullopt, false, true, 1, false}, ChipOutcome::Failed, 2, 0x11},
+        {"a step of 0 lands on the ID just issued", {std::nullopt, false, true, 0, false}, {}, 0, {},
+         "ID 0011 is already reserved in the lot journal; its next free ID is 0011"},
         {"a reserved ID given", Wanted(0x11, true), {}, 0, {},
          "ID 0011 is already reserved in the lot journal; its next free ID is 0012"},
         {"taken by another Writer", Wanted(0x11, false), {}, 3, 0x12},
@@ -56,7 +58,8 @@ TEST_P(LotStoreTest, ReservesRefusesSkipsAndSummarisesAsTheJournalDoes)
         {"past the last of 2 bytes", Wanted(0x10000, true), {}, 0, {},
          "下一个ID 10000 超出2字节ID的最大值FFFF,器件ID未烧录!"},
         {"a chip without ID", {}, ChipOutcome::NotProgrammed, 5},
-        {"3 bytes after 2", Wanted(0x1FFFF, true), ChipOutcome::Passed, 6, 0x1FFFF, "", 3},
+        {"3 past the highest", {std::nullopt, false, true, 3, false}, ChipOutcome::Passed, 6, 0x15},
+        {"3 bytes after 2", Wanted(0x1FFFF, true), ChipOutcome::Passed, 7, 0x1FFFF, "", 3},
     };
     const auto store = OpenLotStore(name);
     for (const Step& s : steps) {
@@ -80,7 +83,7 @@ TEST_P(LotStoreTest, ReservesRefusesSkipsAndSummarisesAsTheJournalDoes)
     const LotSummary lot = store->Read();
     std::string text = LotSummaryText(lot);
     EXPECT_EQ(text.substr(0, text.find("duration: ")),
-              "chips tried: 6\npassed: 3\nfailed: 2\nunfinished: 1\nyield: 50.0%\n"
+              "chips tried: 7\npassed: 4\nfailed: 2\nunfinished: 1\nyield: 57.1%\n"
               "first ID: 0010\nlast ID: 01FFFF\nspoiled IDs: 0011 0012\nsites: COM2, COM3\n");
     EXPECT_EQ(std::tuple(lot.idLength, lot.idAddr), std::tuple(3, std::optional(0x0100)));
     // An export reads back, as a journal file, to the same summary, time span included.
