@@ -1,6 +1,6 @@
 // orvane-cli at the end of an ID length, and runs that must leave a lot as they found it: refused
 // IDs and a wait for a journal another process holds locked.
-#include "tests/cli/CliSupport.h"
+#include "tests/cli/CliLineFixture.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // A lot on a server end to end: a process killed mid-chip and Writers of a line going on with
 // the lot at once, the server going away mid-run and the spill file folded back, and lots it
 // cannot use.
-#include "tests/cli/CliSupport.h"
+#include "tests/cli/CliLineFixture.h"
 
 #include "production/PgConnection.h"
 #include "tests/support/LotServer.h"

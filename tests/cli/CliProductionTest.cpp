@@ -1,6 +1,6 @@
 // The production line end to end: lot journals shared by several simulated Writers, the image
 // gate, the OTP re-burn check, the rolling code on the wire and the port list.
-#include "tests/cli/CliSupport.h"
+#include "tests/cli/CliLineFixture.h"
 
 #include "image/RomImage.h"
 
