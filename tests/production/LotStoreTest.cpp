@@ -8,12 +8,16 @@
 #include "tests/support/LotServer.h"
 #include "tests/support/TempDir.h"
 
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 
 #include <thread>
 
 namespace orvane {
 namespace {
+
+using testing::StartsWith;
+using testing::StrEq;
+using testing::ThrowsMessage;
 
 class LotStoreTest : public ::testing::TestWithParam<bool> { // true: on the server
 protected:
@@ -106,14 +110,8 @@ TEST(ServerLot, RefusesUrisItCannotUse)
         {"postgresql://h:5x/db?lot=A", "the lot URI postgresql://h:5x/db?lot=A gives no port number: 5x"},
         {"postgresql://h/db?lot=A&colour=red", "the lot URI postgresql://h/db?lot=A&colour=red is no connection URI: invalid URI query parameter: \"colour\""},
     };
-    for (const auto& [uri, message] : refused) {
-        try {
-            ParseLotUri(uri);
-            ADD_FAILURE() << uri;
-        } catch (const LotUriError& e) {
-            EXPECT_STREQ(e.what(), message);
-        }
-    }
+    for (const auto& [uri, message] : refused)
+        EXPECT_THAT([&] { ParseLotUri(uri); }, ThrowsMessage<LotUriError>(StrEq(message)));
     const LotUri parts = ParseLotUri("postgres://line@db.local:6432/lots?sslmode=require&lot=LOT%2F7&application_name=w");
     EXPECT_EQ(std::tuple(parts.connection, parts.lot),
               std::tuple(std::string("postgres://line@db.local:6432/lots?sslmode=require&application_name=w"),
@@ -123,24 +121,16 @@ TEST(ServerLot, RefusesUrisItCannotUse)
 
 TEST(ServerLot, SaysWhichServerItCannotReachAndWhichLotItLacks)
 {
-    try {
-        ServerLot("postgresql:///orvane?host=/nonexistent&lot=A");
-        ADD_FAILURE();
-    } catch (const ServerError& e) {
-        EXPECT_TRUE(std::string(e.what()).starts_with(
-            "cannot reach the lot server the socket in /nonexistent: connection to server on "
-            "socket \"/nonexistent/.s.PGSQL.5432\" failed: ")) << e.what();
-    }
+    EXPECT_THAT([] { ServerLot("postgresql:///orvane?host=/nonexistent&lot=A"); },
+                ThrowsMessage<ServerError>(StartsWith(
+                    "cannot reach the lot server the socket in /nonexistent: connection to server "
+                    "on socket \"/nonexistent/.s.PGSQL.5432\" failed: ")));
     ServerLot::Init(test::LotServerUri("other")); // the tables, without the lot
     const std::string uri = test::LotServerUri("missing");
-    try {
-        ServerLot lot(uri);
-        ADD_FAILURE();
-    } catch (const ServerError& e) {
-        const std::string lotName = uri.substr(uri.find("lot=") + 4);
-        EXPECT_EQ(e.what(), "the lot server the socket in " LOT_SERVER_DIR " has no lot " +
-                                lotName + "; create it with orvane-cli lot init " + uri);
-    }
+    EXPECT_THAT([&] { ServerLot{uri}; },
+                ThrowsMessage<ServerError>("the lot server the socket in " LOT_SERVER_DIR
+                                           " has no lot " + uri.substr(uri.find("lot=") + 4) +
+                                           "; create it with orvane-cli lot init " + uri));
     EXPECT_NE(ServerLot::Init(uri).find(" created"), std::string::npos);
     EXPECT_NE(ServerLot::Init(uri).find(" already there"), std::string::npos);
 }
