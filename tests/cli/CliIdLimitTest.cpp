@@ -44,10 +44,10 @@ TEST_F(CliIdLimitTest, TheChipPastTheLastIdOfItsLengthIsRefusedNotWrapped)
 {
     struct Case {
         std::vector<std::string> args;
-        int programmed;       // ProgramChip commands on the wire
-        const char* message;  // the refusal, as the dialog words it
+        std::size_t programmed; // ProgramChip commands on the wire
+        const char* message;    // the refusal, as the dialog words it
         const char* result;
-        const char* reserved; // nullptr: no journal file
+        const char* reserved;   // nullptr: no journal file
     };
     const Case cases[] = {
         {{"program", program, "--yes", "--id-addr", "0100", "--id-start", "FFFF", "--count", "2"}, 1,
@@ -70,12 +70,7 @@ TEST_F(CliIdLimitTest, TheChipPastTheLastIdOfItsLengthIsRefusedNotWrapped)
         const ProcessResult r = Cli(c.args, &Writer());
         EXPECT_EQ(r.exitCode, 14) << r.err;
         EXPECT_TRUE(Has(r.err, c.message) && Has(r.err, c.result)) << r.err;
-        const std::string wire = ReadText(trace);
-        int programmed = 0;
-        for (auto at = wire.find(kProgramChip); at != std::string::npos;
-             at = wire.find(kProgramChip, at + 1))
-            ++programmed;
-        EXPECT_EQ(programmed, c.programmed) << c.result;
+        EXPECT_EQ(CountLines(ReadText(trace), kProgramChip), c.programmed) << c.result;
         ASSERT_EQ(std::filesystem::exists(lot), c.reserved != nullptr) << c.result;
         if (c.reserved) {
             EXPECT_EQ(Pick(ReadText(lot), "reserve", "id"), c.reserved);

@@ -77,8 +77,7 @@ TEST_F(CliProductionTest, FourWritersOnOneJournalIssueFiftyDistinctConsecutiveId
     ASSERT_EQ(Cli(Program({"--id-start", "0001", "--count", "2"}), &first).exitCode, 0);
     std::vector<std::future<ProcessResult>> line;
     for (int w = 0; w < 4; ++w)
-        line.push_back(Start(Program({"--count", "12"}), w == 0 ? first : AddWriter(),
-                             app.file("pid" + std::to_string(w))));
+        line.push_back(Start(Program({"--count", "12"}), w == 0 ? first : AddWriter()));
     for (auto& run : line) {
         const ProcessResult r = run.get();
         EXPECT_EQ(r.exitCode, 0) << r.err;
