@@ -14,21 +14,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// The simulator's trace so far; it opens the file after it starts serving.
-std::string TraceOf(const std::string& path)
-{
-    return std::filesystem::exists(path) ? ReadText(path) : "";
-}
-
-// Trace lines of frames starting with `frame` ("RX 68 13 11": WriteBlock from the host).
-std::size_t Count(const std::string& trace, const std::string& frame)
-{
-    std::size_t n = 0;
-    for (const std::string& line : Lines(trace))
-        n += Has(line, frame) ? 1 : 0;
-    return n;
-}
-
 class CliStopTest : public ::testing::Test, public CliFixture {
 protected:
     const std::string program = Put("program.S19", "program.S19");
@@ -58,20 +43,24 @@ TEST_F(CliStopTest, ASignalEndsTheTransferAfterTheBlockInHandAndSaysWhatItLeft)
                                          "--model", "QK128"};
         args.insert(args.end(), c.args.begin(), c.args.end());
         RunningProcess cli(CLI_PATH, args);
-        for (int waited = 0; waited < 500 && Count(TraceOf(trace), c.block) < 5; ++waited)
+        // The simulator opens its trace once it serves.
+        const auto blocksSoFar = [&] {
+            return std::filesystem::exists(trace) ? CountLines(ReadText(trace), c.block) : 0;
+        };
+        for (int waited = 0; waited < 500 && blocksSoFar() < 5; ++waited)
             std::this_thread::sleep_for(20ms);
         kill(cli.Pid(), c.signal);
         const ProcessResult r = cli.Wait();
 
         const std::string frames = ReadText(trace);
-        const std::size_t blocks = Count(frames, c.block);
+        const std::size_t blocks = CountLines(frames, c.block);
         EXPECT_EQ(r.exitCode, 128 + c.signal) << r.err;
         EXPECT_TRUE(r.err.ends_with("failed: stopped by " +
                                     std::string(c.signal == SIGINT ? "SIGINT" : "SIGTERM") +
                                     " after " + std::to_string(blocks) + " of " + c.total +
                                     " blocks; " + c.leftBehind + "\n"))
             << r.err;
-        EXPECT_EQ(Count(frames, c.answer), blocks); // the block in hand was answered
+        EXPECT_EQ(CountLines(frames, c.answer), blocks); // the block in hand was answered
         EXPECT_GT(frames.rfind(c.closing), frames.rfind(c.block)) << frames;
         EXPECT_FALSE(Has(r.err, "通信错误2") || Has(r.err, "开始读取！")) << r.err;
         EXPECT_FALSE(std::filesystem::exists(chip));

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 
 namespace orvane::test {
@@ -39,6 +40,22 @@ std::vector<JsonFields> JsonLines(const std::string& text)
         lines.push_back(fields.value_or(JsonFields{}));
     }
     return lines;
+}
+
+std::size_t CountLines(const std::string& text, const std::string& part)
+{
+    return std::ranges::count_if(Lines(text), [&](const std::string& l) { return Has(l, part); });
+}
+
+std::string Pick(const std::string& journal, const std::string& type, const std::string& keys)
+{
+    std::string out;
+    for (const JsonFields& f : JsonLines(journal)) {
+        std::istringstream words(keys);
+        for (std::string key; f.at("type") == type && words >> key;)
+            out += (out.empty() ? "" : " ") + (f.contains(key) ? f.at(key) : "-");
+    }
+    return out;
 }
 
 } // namespace orvane::test

@@ -36,6 +36,12 @@ std::vector<std::string> Lines(const std::string& text);
 // Every line of text parsed as one flat JSON object; a line that is none fails the test.
 std::vector<JsonFields> JsonLines(const std::string& text);
 
+// The number of text's lines that hold part (a trace's frames of one command, say).
+std::size_t CountLines(const std::string& text, const std::string& part);
+
+// The values of keys of the journal text's lines of this type, space-separated ("-": none).
+std::string Pick(const std::string& journal, const std::string& type, const std::string& keys);
+
 inline bool Has(const std::string& text, const std::string& part)
 {
     return text.find(part) != std::string::npos;

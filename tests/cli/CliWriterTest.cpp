@@ -78,7 +78,7 @@ TEST_F(CliWriterTest, ExitCodeAndMessageTellEachOutcomeApart)
     EXPECT_FALSE(std::filesystem::exists(read)); // an incomplete read writes no file
 }
 
-TEST_F(CliWriterTest, VersionDownloadProgramAndReadBackInTextAndJson)
+TEST_F(CliWriterTest, VersionInTextAndJsonDownloadProgramAndReadBack)
 {
     const ProcessResult version = OnWriter({"version"}, {"--version", "3.4", "2020.1.2"});
     EXPECT_EQ(std::tuple(version.exitCode, version.out),
@@ -89,15 +89,9 @@ TEST_F(CliWriterTest, VersionDownloadProgramAndReadBackInTextAndJson)
               R"({"type":"result","command":"version","ok":true,"exit":0,)"
               R"("detail":"固件版本:  V3.4---2020.1.2"})" "\n");
 
-    const ProcessResult r = OnSameWriter({"download", program, "--yes", "--json"});
-    EXPECT_EQ(r.exitCode, 0) << r.err;
-    const auto lines = JsonLines(r.out);
-    // QK128: 512 program rows, 2 + 2 option rows, 12 + 36 chip-data rows.
-    EXPECT_TRUE(Has(r.out, R"({"type":"progress","done":564,"total":564})")) << r.out;
-    EXPECT_TRUE(Has(r.out, R"(File Check_sum=9020\nFlash Check_sum=9020\n)")) << r.out;
-    EXPECT_EQ(std::tuple(lines.back().at("command"), lines.back().at("ok")),
-              std::tuple("download", "true"));
-
+    // The download's memo and progress are the operations' and the console's; the read's file
+    // shows the image went over.
+    ASSERT_EQ(OnSameWriter({"download", program, "--yes"}).exitCode, 0);
     ASSERT_EQ(OnSameWriter({"program", program, "--yes"}).exitCode, 0);
     const std::string out = app.file("read.S19");
     const ProcessResult read = OnSameWriter({"read", out});

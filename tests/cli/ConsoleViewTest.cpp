@@ -74,9 +74,9 @@ TEST(ConsoleView, BothAskingKindsAreQuestionsAnsweredByYes)
     Captured json;
     {
         ConsoleView view(true, true, false);
-        view.Show(MessageKind::InformationQuestion, "x");
+        view.Show(MessageKind::InformationQuestion, "x\ny"); // JSON's short escape, not the journal's
     }
-    EXPECT_EQ(json.out.str(), R"({"type":"message","kind":"question","text":"x","answer":true})"
+    EXPECT_EQ(json.out.str(), R"({"type":"message","kind":"question","text":"x\ny","answer":true})"
                               "\n");
 }
 

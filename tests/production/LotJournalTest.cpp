@@ -1,6 +1,6 @@
 // The lot journal: its exact lines, reading a lot back (also one left by a crash or tampered
-// with), which ID the next chip gets, and the file under the lock. LotStoreTest runs the
-// reservation rules over both stores.
+// with) and the file under the lock. LotStoreTest runs the reservation rules, which ID the next
+// chip gets, over both stores.
 #include "production/JsonLine.h"
 #include "production/LotJournal.h"
 
@@ -89,41 +89,11 @@ TEST(LotJournal, ALotReadsBackFromEverySiteAndSurvivesACrash)
               "duration: 8.0 s\nunreadable lines: 4\n");
     EXPECT_EQ(IdText({0x1234, 2147483647}), "0000000000001234");
     EXPECT_EQ(IdText({-1, 0}), "FFFFFFFFFFFFFFFF");
+    EXPECT_EQ(ChooseId(SummarizeLot(""), {std::nullopt, false, true, 1, false}), std::nullopt)
+        << "a lot without IDs gives none";
     EXPECT_EQ(LotSummaryText(SummarizeLot("")),
               "chips tried: 0\npassed: 0\nfailed: 0\nyield: -\nfirst ID: -\nlast ID: -\n"
               "spoiled IDs: -\nsites: -\nduration: 0.0 s\n");
-}
-
-TEST(LotJournal, TheNextIdNeverRepeatsAReservedOne)
-{
-    const LotSummary lot = SummarizeLot(kLot); // reserved 0010..0012
-    const LotSummary empty = SummarizeLot("");
-    struct Case {
-        const char* what;
-        const LotSummary& lot;
-        IdRequest request;
-        std::optional<std::int64_t> id; // nothing: no ID
-        const char* refused = nullptr;  // the message
-    };
-    const Case cases[] = {
-        {"a lot without IDs gives none", empty, {std::nullopt, false, true, 1, false}, {}},
-        {"defaults past the highest", lot, {std::nullopt, false, true, 3, false}, 0x15},
-        {"a spoiled ID given", lot, {0x12, true, true, 1, false}, {},
-         "ID 0012 is already reserved in the lot journal; its next free ID is 0013"},
-        {"step 0 lands on itself", lot, {std::nullopt, false, true, 0, false}, {}, ""},
-        {"no ID wanted", lot, {std::nullopt, false, false, 1, false}, {}},
-    };
-    for (const Case& c : cases) {
-        try {
-            EXPECT_EQ(ChooseId(c.lot, c.request), c.id) << c.what;
-            EXPECT_EQ(c.refused, nullptr) << c.what;
-        } catch (const IdReservedError& e) {
-            ASSERT_TRUE(c.refused) << c.what;
-            if (*c.refused) {
-                EXPECT_STREQ(e.what(), c.refused);
-            }
-        }
-    }
 }
 
 TEST(LotJournal, ReservationsAndRecordsGoToTheFileWholeAndSynced)

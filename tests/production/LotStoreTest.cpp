@@ -8,12 +8,16 @@
 #include "tests/support/LotServer.h"
 #include "tests/support/TempDir.h"
 
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 
 #include <thread>
 
 namespace orvane {
 namespace {
+
+using testing::StartsWith;
+using testing::StrEq;
+using testing::ThrowsMessage;
 
 class LotStoreTest : public ::testing::TestWithParam<bool> { // true: on the server
 protected:
@@ -49,6 +53,8 @@ TEST_P(LotStoreTest, ReservesRefusesSkipsAndSummarisesAsTheJournalDoes)
     const Step steps[] = {
         {"the operator's first ID", Wanted(0x10, true), ChipOutcome::Passed, 1, 0x10},
         {"the lot's next", {std::nullopt, false, true, 1, false}, ChipOutcome::Failed, 2, 0x11},
+        {"a step of 0 lands on the ID just issued", {std::nullopt, false, true, 0, false}, {}, 0, {},
+         "ID 0011 is already reserved in the lot journal; its next free ID is 0011"},
         {"a reserved ID given", Wanted(0x11, true), {}, 0, {},
          "ID 0011 is already reserved in the lot journal; its next free ID is 0012"},
         {"taken by another Writer", Wanted(0x11, false), {}, 3, 0x12},
@@ -56,7 +62,8 @@ TEST_P(LotStoreTest, ReservesRefusesSkipsAndSummarisesAsTheJournalDoes)
         {"past the last of 2 bytes", Wanted(0x10000, true), {}, 0, {},
          "下一个ID 10000 超出2字节ID的最大值FFFF,器件ID未烧录!"},
         {"a chip without ID", {}, ChipOutcome::NotProgrammed, 5},
-        {"3 bytes after 2", Wanted(0x1FFFF, true), ChipOutcome::Passed, 6, 0x1FFFF, "", 3},
+        {"3 past the highest", {std::nullopt, false, true, 3, false}, ChipOutcome::Passed, 6, 0x15},
+        {"3 bytes after 2", Wanted(0x1FFFF, true), ChipOutcome::Passed, 7, 0x1FFFF, "", 3},
     };
     const auto store = OpenLotStore(name);
     for (const Step& s : steps) {
@@ -80,7 +87,7 @@ TEST_P(LotStoreTest, ReservesRefusesSkipsAndSummarisesAsTheJournalDoes)
     const LotSummary lot = store->Read();
     std::string text = LotSummaryText(lot);
     EXPECT_EQ(text.substr(0, text.find("duration: ")),
-              "chips tried: 6\npassed: 3\nfailed: 2\nunfinished: 1\nyield: 50.0%\n"
+              "chips tried: 7\npassed: 4\nfailed: 2\nunfinished: 1\nyield: 57.1%\n"
               "first ID: 0010\nlast ID: 01FFFF\nspoiled IDs: 0011 0012\nsites: COM2, COM3\n");
     EXPECT_EQ(std::tuple(lot.idLength, lot.idAddr), std::tuple(3, std::optional(0x0100)));
     // An export reads back, as a journal file, to the same summary, time span included.
@@ -103,14 +110,8 @@ TEST(ServerLot, RefusesUrisItCannotUse)
         {"postgresql://h:5x/db?lot=A", "the lot URI postgresql://h:5x/db?lot=A gives no port number: 5x"},
         {"postgresql://h/db?lot=A&colour=red", "the lot URI postgresql://h/db?lot=A&colour=red is no connection URI: invalid URI query parameter: \"colour\""},
     };
-    for (const auto& [uri, message] : refused) {
-        try {
-            ParseLotUri(uri);
-            ADD_FAILURE() << uri;
-        } catch (const LotUriError& e) {
-            EXPECT_STREQ(e.what(), message);
-        }
-    }
+    for (const auto& [uri, message] : refused)
+        EXPECT_THAT([&] { ParseLotUri(uri); }, ThrowsMessage<LotUriError>(StrEq(message)));
     const LotUri parts = ParseLotUri("postgres://line@db.local:6432/lots?sslmode=require&lot=LOT%2F7&application_name=w");
     EXPECT_EQ(std::tuple(parts.connection, parts.lot),
               std::tuple(std::string("postgres://line@db.local:6432/lots?sslmode=require&application_name=w"),
@@ -120,24 +121,16 @@ TEST(ServerLot, RefusesUrisItCannotUse)
 
 TEST(ServerLot, SaysWhichServerItCannotReachAndWhichLotItLacks)
 {
-    try {
-        ServerLot("postgresql:///orvane?host=/nonexistent&lot=A");
-        ADD_FAILURE();
-    } catch (const ServerError& e) {
-        EXPECT_TRUE(std::string(e.what()).starts_with(
-            "cannot reach the lot server the socket in /nonexistent: connection to server on "
-            "socket \"/nonexistent/.s.PGSQL.5432\" failed: ")) << e.what();
-    }
+    EXPECT_THAT([] { ServerLot("postgresql:///orvane?host=/nonexistent&lot=A"); },
+                ThrowsMessage<ServerError>(StartsWith(
+                    "cannot reach the lot server the socket in /nonexistent: connection to server "
+                    "on socket \"/nonexistent/.s.PGSQL.5432\" failed: ")));
     ServerLot::Init(test::LotServerUri("other")); // the tables, without the lot
     const std::string uri = test::LotServerUri("missing");
-    try {
-        ServerLot lot(uri);
-        ADD_FAILURE();
-    } catch (const ServerError& e) {
-        const std::string lotName = uri.substr(uri.find("lot=") + 4);
-        EXPECT_EQ(e.what(), "the lot server the socket in " LOT_SERVER_DIR " has no lot " +
-                                lotName + "; create it with orvane-cli lot init " + uri);
-    }
+    EXPECT_THAT([&] { ServerLot{uri}; },
+                ThrowsMessage<ServerError>("the lot server the socket in " LOT_SERVER_DIR
+                                           " has no lot " + uri.substr(uri.find("lot=") + 4) +
+                                           "; create it with orvane-cli lot init " + uri));
     EXPECT_NE(ServerLot::Init(uri).find(" created"), std::string::npos);
     EXPECT_NE(ServerLot::Init(uri).find(" already there"), std::string::npos);
 }

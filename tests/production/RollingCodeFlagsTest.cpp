@@ -4,7 +4,7 @@
 
 #include "foundation/Errors.h"
 
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 
 #include <stdexcept>
 
@@ -143,12 +143,8 @@ TEST(RollingCodeTest, RangesAndConversions)
     RollingCodeForm both = Defaults();
     both.step = "256";
     both.value[0] = "0x100"; // Va0 comes before the step
-    EXPECT_THROW(
-        try { BuildRollingCodeBlock(both, {}); } catch (const RollingCodeRangeError& e) {
-            EXPECT_STREQ(e.what(), "数值不能大于0xff");
-            throw;
-        },
-        RollingCodeRangeError);
+    EXPECT_THAT([&] { BuildRollingCodeBlock(both, {}); },
+                testing::ThrowsMessage<RollingCodeRangeError>(testing::StrEq("数值不能大于0xff")));
 }
 
 } // namespace

@@ -28,6 +28,7 @@ public:
     RunningProcess& operator=(const RunningProcess&) = delete;
 
     pid_t Pid() const { return pid_; }
+    std::string ErrSoFar() const { return ReadText(dir_.file("err")); }
     ProcessResult Wait();
 
 private:
