@@ -158,8 +158,9 @@ TEST_F(ProgramDialogTest, IdFieldsTakeHexDigitsOnly)
 
     d.cbbIDLen->setCurrentText("3");
     d.edtInitID->clear();
-    // The neighbours of the letter ranges ('@', 'G', '`', 'g') and the ends of the ranges.
-    QTest::keyClicks(d.edtInitID, "@AFG`afg09 z");
+    // The neighbours of the letter ranges ('@', 'G', '`', 'g'), the rest of the upper-case alphabet
+    // (typed first: the box takes six digits at most) and the ends of the ranges.
+    QTest::keyClicks(d.edtInitID, "@GHIJKLMNOPQRSTUVWXYZAF`afg09 z");
     EXPECT_EQ(std::tuple(Text(d.edtInitID), Text(d.medNextID)), std::tuple("AFAF09", "AFAF09"));
     d.cbbIDLen->setCurrentText("2");
     EXPECT_EQ(std::tuple(Text(d.edtInitID), Text(d.medNextID), host.state.InitID, host.state.NextID),
