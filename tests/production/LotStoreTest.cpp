@@ -110,8 +110,8 @@ TEST(ServerLot, RefusesUrisItCannotUse)
         {"postgresql://h:5x/db?lot=A", "the lot URI postgresql://h:5x/db?lot=A gives no port number: 5x"},
         {"postgresql://h/db?lot=A&colour=red", "the lot URI postgresql://h/db?lot=A&colour=red is no connection URI: invalid URI query parameter: \"colour\""},
     };
-    for (const auto& [uri, message] : refused)
-        EXPECT_THAT([&] { ParseLotUri(uri); }, ThrowsMessage<LotUriError>(StrEq(message)));
+    for (const auto& r : refused)
+        EXPECT_THAT([&] { ParseLotUri(r.first); }, ThrowsMessage<LotUriError>(StrEq(r.second)));
     const LotUri parts = ParseLotUri("postgres://line@db.local:6432/lots?sslmode=require&lot=LOT%2F7&application_name=w");
     EXPECT_EQ(std::tuple(parts.connection, parts.lot),
               std::tuple(std::string("postgres://line@db.local:6432/lots?sslmode=require&application_name=w"),
