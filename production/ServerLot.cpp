@@ -165,6 +165,9 @@ constexpr const char* kInsertReservation =
     "INSERT INTO reservations (lot_id, chip, unix_ms, site, device_id, id_len, id_addr, reissue) "
     "VALUES ($1, $2, $3, $4, $5, $6, $7, $8)";
 
+// Reading and exporting see one snapshot of the lot while other Writers go on reserving.
+constexpr const char* kBeginSnapshot = "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY";
+
 } // namespace
 
 ServerLot::ServerLot(const std::string& uri) : uri_(uri)
@@ -283,7 +286,7 @@ void ServerLot::Record(const RunSummary& summary)
 
 LotSummary ServerLot::Read() const
 {
-    return InTransaction(*db_, "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY", [&] {
+    return InTransaction(*db_, kBeginSnapshot, [&] {
         LotTally tally;
         const PgResult chips = db_->Run(
             "SELECT r.chip, r.unix_ms, r.site, r.device_id, r.id_len, r.id_addr, c.unix_ms, "
@@ -312,7 +315,7 @@ LotSummary ServerLot::Read() const
 
 std::string ServerLot::Export() const
 {
-    return InTransaction(*db_, "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY", [&] {
+    return InTransaction(*db_, kBeginSnapshot, [&] {
         std::vector<std::pair<std::int64_t, std::string>> lines;
         const PgResult res = db_->Run(
             "SELECT chip, unix_ms, site, device_id, id_len, id_addr FROM reservations "
