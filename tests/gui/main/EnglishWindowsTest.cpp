@@ -92,10 +92,12 @@ void ExpectEnglish(QWidget* window)
     EXPECT_EQ(Cut(window).join("\n").toStdString(), "") << window->objectName().toStdString();
 }
 
-// Where ORVANE_SCREENSHOT_DIR points (tools/screenshots.sh): docs/screenshots/en/name.
+// Where ORVANE_SCREENSHOT_DIR points (tools/screenshots.sh): docs/screenshots/en/name, the
+// English manual's pictures, named as the Chinese manual's are.
 void PhotographEnglish(QWidget* window, const QString& name)
 {
-    if (const char* dir = std::getenv("ORVANE_SCREENSHOT_DIR"); dir && QDir(dir).mkpath("en"))
+    const char* dir = std::getenv("ORVANE_SCREENSHOT_DIR");
+    if (dir && QDir(dir).mkpath("en/options"))
         Photograph(*window, ("en/" + name + ".png").toUtf8().constData());
 }
 
@@ -118,11 +120,14 @@ TEST_F(EnglishWindowsTest, MainWindowAndEverySecondaryWindow)
                 ::testing::HasSubstr("Chip: QK128\nProgram: No program opened yet\ncheck sum="));
 
     // Each window, opened by its control and closed by its button.
-    // a button or an action of the main window, the window it opens, the button that closes it
-    const struct { const char *opener, *window, *close; } kWindows[] = {
-        {"btnDevSel", "TfrmDevSel", "Cancel"},   {"btnConfig", "TFrmCfgQK128", "Cancel"},
-        {"btnVerify", "TFrmDynamicID", "Cancel"}, {"AboutTovik1", "TfrmAbout", "Close"},
-        {"tbProgram", "TfrmProgram", "Exit"},
+    // a button or an action of the main window, the window it opens, the button that closes it,
+    // its picture (the option dialogs' are taken below)
+    const struct { const char *opener, *window, *close, *picture; } kWindows[] = {
+        {"btnDevSel", "TfrmDevSel", "Cancel", "devsel"},
+        {"btnConfig", "TFrmCfgQK128", "Cancel", nullptr},
+        {"btnVerify", "TFrmDynamicID", "Cancel", "rolling-code"},
+        {"AboutTovik1", "TfrmAbout", "Close", "about"},
+        {"tbProgram", "TfrmProgram", "Exit", "program"},
     };
     for (const auto& w : kWindows) {
         Use(w.opener);
@@ -131,7 +136,8 @@ TEST_F(EnglishWindowsTest, MainWindowAndEverySecondaryWindow)
         if (auto* writeId = opened->findChild<QAbstractButton*>("cbxIDconfig"))
             writeId->click(); // its group of ID controls shows too
         ExpectEnglish(opened);
-        PhotographEnglish(opened, w.window);
+        if (w.picture)
+            PhotographEnglish(opened, w.picture);
         QPushButton* close = Button(opened, w.close);
         ASSERT_NE(close, nullptr) << w.window;
         QTRY_VERIFY_WITH_TIMEOUT(close->isEnabled(), 5000);
@@ -150,8 +156,7 @@ TEST_F(EnglishWindowsTest, EveryOptionDialog)
         auto* dialog = OpenOptionDialog(layout.className);
         ASSERT_NE(dialog, nullptr) << layout.name;
         ExpectEnglish(dialog);
-        if (layout.name == "QK128" || layout.name == "QK139" || layout.name == "QK109")
-            PhotographEnglish(dialog, QString::fromUtf8(layout.className));
+        PhotographEnglish(dialog, "options/" + QString::fromUtf8(layout.className));
         dialog->CancelButton()->click();
     }
 }
